@@ -1,0 +1,593 @@
+#include "base/ZanBarcodeBase.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/ZanSavedCanvas.h"
+#include "platform/Clipboard.h"
+
+namespace zan {
+
+using platform::TBitmap;
+using platform::TCanvas;
+using platform::TMetafile;
+using platform::TMetafileCanvas;
+using platform::TPersistent;
+using platform::TPropList;
+
+// ---------------------------------------------------------------------------
+// Registry
+
+namespace {
+
+// The process-wide list of symbology classes, in registration order.
+std::vector<TZanBarcodeSymbologyClass>& Registry() {
+    static std::vector<TZanBarcodeSymbologyClass> classes;
+    return classes;
+}
+
+// Compares ignoring the case of the letters A to Z only.
+bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
+    const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return fold(x) == fold(y);
+           });
+}
+
+}  // namespace
+
+void RegisterSymbology(TZanBarcodeSymbologyClass symbologyClass) {
+    if (symbologyClass != nullptr && GetSymbologyIndexByClass(symbologyClass) < 0)
+        Registry().push_back(symbologyClass);
+}
+
+int SymbologyCount() { return static_cast<int>(Registry().size()); }
+
+TZanBarcodeSymbologyClass GetSymbologyClassByIndex(int index) {
+    if (index < 0 || index >= SymbologyCount())
+        throw platform::EListError("List index out of bounds (%d)", {std::int64_t{index}});
+    return Registry()[static_cast<std::size_t>(index)];
+}
+
+TZanBarcodeSymbologyClass GetSymbologyClassByName(const std::string& name) {
+    const int index = GetSymbologyIndexByName(name);
+    return index < 0 ? nullptr : Registry()[static_cast<std::size_t>(index)];
+}
+
+int GetSymbologyIndexByClass(TZanBarcodeSymbologyClass symbologyClass) {
+    const auto& classes = Registry();
+    const auto found = std::find(classes.begin(), classes.end(), symbologyClass);
+    return found == classes.end() ? -1 : static_cast<int>(found - classes.begin());
+}
+
+int GetSymbologyIndexByName(const std::string& name) {
+    for (int i = 0; i < SymbologyCount(); ++i)
+        if (Registry()[static_cast<std::size_t>(i)]->GetSymbologyName() == name) return i;
+    return -1;
+}
+
+// ---------------------------------------------------------------------------
+// Symbology base
+
+void TZanBarcodeSymbology::ValidateText(std::string& /*text*/) {}
+
+TZanBarcodeSymbologyClass TZanBarcodeSymbology::ClassType() const { return SymbologyClass<TZanBarcodeSymbology>(); }
+
+std::string TZanBarcodeSymbology::SymbologyName() {
+    throw platform::Exception("GetSymbologyName must be overriden in descendants.");
+}
+
+void TZanBarcodeSymbology::SetParent(TZanBarcodeRenderer* renderer) {
+    if (renderer == FParent) return;
+    // The previous parent lets go of this object without destroying it.
+    if (FParent != nullptr) FParent->ReleaseSymbology(this);
+    FParent = renderer;
+    if (renderer != nullptr) renderer->SetSymbology(this);
+}
+
+void TZanBarcodeSymbology::UpdateParent() {
+    if (FParent != nullptr) FParent->ChangeEvent(this);
+}
+
+// ---------------------------------------------------------------------------
+// Margins
+
+const TPropList& TZanBarcodeMargins::PublishedProperties() const {
+    static const TPropList properties = [] {
+        TPropList list;
+        const char* names[] = {"Left", "Top", "Right", "Bottom"};
+        for (int index = 0; index < 4; ++index)
+            list.push_back(platform::IntegerProperty<TZanBarcodeMargins>(
+                names[index], [index](const TZanBarcodeMargins& m) { return m.GetMargin(index); },
+                [index](TZanBarcodeMargins& m, std::int64_t v) { m.SetMargin(index, static_cast<int>(v)); }));
+        return list;
+    }();
+    return properties;
+}
+
+int TZanBarcodeMargins::GetMargin(int index) const {
+    switch (index) {
+        case 0: return FMargins.Left;
+        case 1: return FMargins.Top;
+        case 2: return FMargins.Right;
+        case 3: return FMargins.Bottom;
+        default: return 0;
+    }
+}
+
+void TZanBarcodeMargins::SetMargin(int index, int value) {
+    std::int32_t* side = nullptr;
+    switch (index) {
+        case 0: side = &FMargins.Left; break;
+        case 1: side = &FMargins.Top; break;
+        case 2: side = &FMargins.Right; break;
+        case 3: side = &FMargins.Bottom; break;
+        default: return;
+    }
+    if (*side == value) return;
+    *side = value;
+    if (OnChange) OnChange(this);
+}
+
+// ---------------------------------------------------------------------------
+// Renderer: construction and state
+
+TZanBarcodeRenderer::TZanBarcodeRenderer() {
+    FChanging = false;
+    int index = GetSymbologyIndexByName("Code 128");
+    if (index < 0 && SymbologyCount() > 0) index = 0;
+    if (index >= 0) SetSymbology(GetSymbologyClassByIndex(index)->Create());
+    if (FSymbology) FCaption = FSymbology->GetDefaultCaption();
+
+    FMargins = std::make_unique<TZanBarcodeMargins>(this);
+    FMargins->FMargins = {5, 5, 5, 5};
+    FMargins->OnChange = [this](TPersistent* sender) { ChangeEvent(sender); };
+    FOrientation = boNormal;
+    SetColor(2, platform::clWhite);
+    SetColor(0, platform::clBlack);
+    SetColor(1, platform::clWhite);
+    FFont = std::make_unique<platform::TFont>();
+    FFont->SetName("Courier New");
+    FUpdateCount = 0;
+}
+
+TZanBarcodeRenderer::~TZanBarcodeRenderer() {
+    FOnVisualChange = nullptr;
+    FMargins.reset();
+    FFont.reset();
+    FSymbology.reset();
+}
+
+const TPropList& TZanBarcodeRenderer::PublishedProperties() const {
+    using R = TZanBarcodeRenderer;
+    static const TPropList properties = [] {
+        const auto color = [](const char* name, int index) {
+            return platform::IntegerProperty<R>(
+                name, [index](const R& r) { return r.GetColor(index); },
+                [index](R& r, std::int64_t v) { r.SetColor(index, static_cast<TColor>(v)); });
+        };
+        const auto bound = [](const char* name, int index) {
+            return platform::IntegerProperty<R>(
+                name, [index](const R& r) { return r.GetBound(index); },
+                [index](R& r, std::int64_t v) { r.SetBound(index, static_cast<int>(v)); });
+        };
+        return TPropList{
+            platform::EnumerationProperty<R>(
+                "Alignment", {"taLeftJustify", "taRightJustify", "taCenter"},
+                [](const R& r) { return static_cast<int>(r.GetAlignment()); },
+                [](R& r, int v) { r.SetAlignment(static_cast<TAlignment>(v)); }),
+            color("BackColor", 2),
+            color("BarColor", 0),
+            platform::StringProperty<R>(
+                "Caption", [](const R& r) { return r.GetCaption(); },
+                [](R& r, const std::string& v) { r.SetCaption(v); }),
+            platform::ObjectProperty<R>("Font", [](R& r) -> TPersistent* { return &r.GetFont(); }),
+            bound("Height", 3),
+            bound("Left", 0),
+            platform::ObjectProperty<R>("Margins", [](R& r) -> TPersistent* { return &r.GetMargins(); }),
+            platform::EnumerationProperty<R>(
+                "Orientation", {"boNormal", "bo90Degrees", "bo180Degrees", "bo270Degrees"},
+                [](const R& r) { return static_cast<int>(r.GetOrientation()); },
+                [](R& r, int v) { r.SetOrientation(static_cast<TZanBarcodeOrientation>(v)); }),
+            color("SpaceColor", 1),
+            platform::StringProperty<R>(
+                "SymbologyName", [](const R& r) { return r.GetSymbologyName(); },
+                [](R& r, const std::string& v) { r.SetSymbologyName(v); }),
+            bound("Top", 1),
+            bound("Width", 2),
+        };
+    }();
+    return properties;
+}
+
+void TZanBarcodeRenderer::SetAlignment(TAlignment value) {
+    if (value == FAlignment) return;
+    FAlignment = value;
+    ChangeEvent(this);
+}
+
+TColor TZanBarcodeRenderer::GetColor(int index) const {
+    if (index < 0 || index > 2) index = 2;
+    if (index == 2 && IsHosted()) return FControlAdapter->GetColor();
+    return FColors[static_cast<std::size_t>(index)];
+}
+
+void TZanBarcodeRenderer::SetColor(int index, TColor value) {
+    if (index < 0 || index > 2) return;
+    if (index == 2 && IsHosted()) {
+        FControlAdapter->SetColor(value);
+        return;
+    }
+    TColor& stored = FColors[static_cast<std::size_t>(index)];
+    if (stored == value) return;
+    stored = value;
+    ChangeEvent(this);
+}
+
+void TZanBarcodeRenderer::SetCaption(const std::string& value) {
+    if (value == FCaption) return;
+    const std::string previous = FCaption;
+    FCaption = value;
+    if (IsHosted()) {
+        try {
+            FControlAdapter->SetText(value);
+        } catch (...) {
+            // The host refused the text: the caption stays what it was.
+            FCaption = previous;
+            throw;
+        }
+    }
+    ValidateCaption();
+    ChangeEvent(this);
+}
+
+platform::TFont& TZanBarcodeRenderer::GetFont() const { return IsHosted() ? FControlAdapter->GetFont() : *FFont; }
+
+void TZanBarcodeRenderer::SetFont(platform::TFont& value) {
+    FFont->Assign(value);
+    ChangeEvent(this);
+}
+
+void TZanBarcodeRenderer::SetMargins(const TZanBarcodeMargins& value) {
+    if (&value == FMargins.get()) return;
+    for (int index = 0; index < 4; ++index) FMargins->SetMargin(index, value.GetMargin(index));
+}
+
+platform::TCanvas* TZanBarcodeRenderer::GetCanvas() const {
+    if (FCanvas != nullptr) return FCanvas;
+    return IsHosted() ? FControlAdapter->GetCanvas() : nullptr;
+}
+
+void TZanBarcodeRenderer::SetCanvas(platform::TCanvas* value) {
+    if (value == FCanvas) return;
+    FCanvas = (IsHosted() && value == FControlAdapter->GetCanvas()) ? nullptr : value;
+    if (FSymbology) FSymbology->ResetMetrics();
+}
+
+TRect TZanBarcodeRenderer::GetBoundsRect() const {
+    if (FCanvas != nullptr) return FBounds;
+    if (IsHosted()) return {0, 0, FControlAdapter->GetWidth(), FControlAdapter->GetHeight()};
+    return {};
+}
+
+void TZanBarcodeRenderer::SetBoundsRect(const TRect& value) {
+    FBounds = value;
+    ChangeEvent(this);
+}
+
+int TZanBarcodeRenderer::GetBound(int index) const {
+    const TRect bounds = GetBoundsRect();
+    switch (index) {
+        case 0: return bounds.Left;
+        case 1: return bounds.Top;
+        case 2: return bounds.Width();
+        case 3: return bounds.Height();
+        default: return 0;
+    }
+}
+
+void TZanBarcodeRenderer::SetBound(int index, int value) {
+    switch (index) {
+        case 0:
+            if (value == FBounds.Left) return;
+            FBounds.Left = value;
+            break;
+        case 1:
+            if (value == FBounds.Top) return;
+            FBounds.Top = value;
+            break;
+        case 2:
+            if (value == FBounds.Width()) return;
+            FBounds.Right = FBounds.Left + value;
+            break;
+        case 3:
+            if (value == FBounds.Height()) return;
+            FBounds.Bottom = FBounds.Top + value;
+            break;
+        default: return;
+    }
+    ChangeEvent(this);
+}
+
+void TZanBarcodeRenderer::SetBounds(int left, int top, int width, int height) {
+    SetBoundsRect({left, top, left + width, top + height});
+}
+
+void TZanBarcodeRenderer::SetOrientation(TZanBarcodeOrientation value) {
+    if (value == FOrientation) return;
+    const bool swapsAxes = IsVertical(value) != IsVertical(FOrientation);
+    FOrientation = value;
+    if (swapsAxes) SetBounds(GetLeft(), GetTop(), GetHeight(), GetWidth());
+    ChangeEvent(this);
+}
+
+std::string TZanBarcodeRenderer::GetSymbologyName() const {
+    return FSymbology ? FSymbology->GetSymbologyName() : std::string();
+}
+
+void TZanBarcodeRenderer::SetSymbologyName(const std::string& value) {
+    if (value == GetSymbologyName()) return;
+    for (int i = 0; i < SymbologyCount(); ++i) {
+        const TZanBarcodeSymbologyClass symbologyClass = GetSymbologyClassByIndex(i);
+        if (SameNameIgnoringCase(symbologyClass->GetSymbologyName(), value)) {
+            SetSymbology(symbologyClass->Create());
+            return;
+        }
+    }
+    throw ESymbologyError("%s is not a valid symbology name.", {value});
+}
+
+void TZanBarcodeRenderer::SetSymbology(TZanBarcodeSymbology* value) {
+    if (value == FSymbology.get()) return;
+    FSymbology.reset(value);
+    if (value != nullptr) {
+        value->SetParent(this);
+        try {
+            ValidateCaption();
+        } catch (const EInvalidText&) {
+            SetCaption(value->GetDefaultCaption());
+        }
+    }
+    ChangeEvent(this);
+}
+
+void TZanBarcodeRenderer::ReleaseSymbology(TZanBarcodeSymbology* symbology) {
+    if (symbology != FSymbology.get()) return;
+    (void)FSymbology.release();  // now owned by whoever adopts it
+    ChangeEvent(this);
+}
+
+// ---------------------------------------------------------------------------
+// Renderer: notification, update protocol, validation
+
+void TZanBarcodeRenderer::ChangeEvent(TPersistent* /*sender*/) {
+    if (FChanging) return;
+    FChanging = true;
+    struct TClearChanging {
+        bool& Flag;
+        ~TClearChanging() { Flag = false; }
+    } clear{FChanging};
+    if (IsHosted()) FControlAdapter->UpdateControl();
+    if (FOnVisualChange) FOnVisualChange(this);
+}
+
+void TZanBarcodeRenderer::BeginUpdate() {
+    if (!FUpdateStatus.Contains(busUpdating)) FUpdateStatus = {busUpdating};
+    ++FUpdateCount;
+}
+
+void TZanBarcodeRenderer::EndUpdate() {
+    if (!FUpdateStatus.Contains(busUpdating)) {
+        FUpdateStatus = {};
+        return;
+    }
+    if (--FUpdateCount != 0) return;
+    FUpdateStatus.Exclude(busUpdating);
+    if (FUpdateStatus.Contains(busValidateCaption)) ValidateCaption();
+}
+
+void TZanBarcodeRenderer::ValidateCaption() {
+    if (FUpdateStatus.Contains(busUpdating)) {
+        FUpdateStatus.Include(busValidateCaption);
+        return;
+    }
+    FUpdateStatus.Exclude(busValidateCaption);
+    std::string text = FCaption;
+    ValidateText(text);
+    if (text != FCaption) SetCaption(text);
+}
+
+void TZanBarcodeRenderer::ValidateText(std::string& text) {
+    if (!FSymbology) return;
+    try {
+        FSymbology->ValidateText(text);
+    } catch (const EInvalidText&) {
+        text = FSymbology->GetDefaultCaption();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Renderer: geometry
+
+TRect TZanBarcodeRenderer::GetPaintRect(int index) const {
+    const int width = GetWidth();
+    const int height = GetHeight();
+    const TZanBarcodeMargins& m = *FMargins;
+    if (index != 0) return {m.GetLeft(), m.GetTop(), width - m.GetRight(), height - m.GetBottom()};
+    const int across = width - m.GetLeft() - m.GetRight();
+    const int down = height - m.GetTop() - m.GetBottom();
+    return IsVertical(FOrientation) ? TRect{0, 0, down, across} : TRect{0, 0, across, down};
+}
+
+// The paint rectangle in canvas coordinates.
+TRect TZanBarcodeRenderer::CanvasPaintRect() const {
+    TRect pr = GetPaintRect(1);
+    const int left = GetLeft();
+    const int top = GetTop();
+    return {pr.Left + left, pr.Top + top, pr.Right + left, pr.Bottom + top};
+}
+
+TPoint TZanBarcodeRenderer::ResolvePoint(TPoint p) const {
+    const TRect pr = CanvasPaintRect();
+    TPoint result;
+    switch (FOrientation) {
+        case boNormal: result = {pr.Left + p.X, pr.Top + p.Y}; break;
+        case bo90Degrees: result = {pr.Left + p.Y, pr.Bottom - p.X}; break;
+        case bo180Degrees: result = {pr.Right - p.X, pr.Bottom - p.Y}; break;
+        case bo270Degrees: result = {pr.Right - p.Y, pr.Top + p.X}; break;
+    }
+    // Clamped to the output rectangle, margins included.
+    const TRect bounds = GetBoundsRect();
+    if (result.X < bounds.Left) result.X = bounds.Left;
+    if (result.X > bounds.Right) result.X = bounds.Right;
+    if (result.Y < bounds.Top) result.Y = bounds.Top;
+    if (result.Y > bounds.Bottom) result.Y = bounds.Bottom;
+    return result;
+}
+
+TRect TZanBarcodeRenderer::ResolveRect(const TRect& r) const {
+    const TRect pr = CanvasPaintRect();
+    TRect result;
+    switch (FOrientation) {
+        case boNormal: result = {pr.Left + r.Left, pr.Top + r.Top, pr.Left + r.Right, pr.Top + r.Bottom}; break;
+        case bo90Degrees: result = {pr.Left + r.Top, pr.Bottom - r.Right, pr.Left + r.Bottom, pr.Bottom - r.Left}; break;
+        case bo180Degrees:
+            result = {pr.Right - r.Right, pr.Bottom - r.Bottom, pr.Right - r.Left, pr.Bottom - r.Top};
+            break;
+        case bo270Degrees: result = {pr.Right - r.Bottom, pr.Top + r.Left, pr.Right - r.Top, pr.Top + r.Right}; break;
+    }
+    result.Left = std::max(result.Left, pr.Left);
+    result.Top = std::max(result.Top, pr.Top);
+    result.Right = std::min(result.Right, pr.Right);
+    result.Bottom = std::min(result.Bottom, pr.Bottom);
+    if (result.Right < result.Left) result.Left = result.Right;
+    if (result.Bottom < result.Top) result.Top = result.Bottom;
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// Renderer: output
+
+void TZanBarcodeRenderer::Paint() {
+    TCanvas* canvas = GetCanvas();
+    if (canvas == nullptr) throw EInvalidCanvas("Invalid Canvas");
+    const std::shared_ptr<ISavedCanvas> saved = SaveCanvas(*canvas);
+    struct TRestore {
+        const TZanBarcodeRenderer& Renderer;
+        ISavedCanvas& Saved;
+        ~TRestore() {
+            if (TCanvas* target = Renderer.GetCanvas()) Saved.Restore(*target);
+        }
+    } restore{*this, *saved};
+    canvas->GetBrush().SetColor(IsHosted() ? FControlAdapter->GetColor() : GetColor(2));
+    canvas->GetBrush().SetStyle(platform::bsSolid);
+    canvas->GetPen().SetStyle(platform::psClear);
+    canvas->FillRect(GetBoundsRect());
+    if (FSymbology) FSymbology->Paint();
+}
+
+namespace {
+
+// Puts a renderer's explicit canvas and stored bounds back when a copy ends, also when
+// painting failed, so that the renderer never keeps a canvas that belongs to the copy.
+class TCanvasSwap {
+public:
+    TCanvasSwap(TZanBarcodeRenderer& renderer, TCanvas*& canvasField, TRect bounds)
+        : FRenderer(renderer), FCanvasField(canvasField), FCanvas(canvasField), FBounds(bounds) {}
+    TCanvasSwap(const TCanvasSwap&) = delete;
+    TCanvasSwap& operator=(const TCanvasSwap&) = delete;
+    ~TCanvasSwap() noexcept(false) {
+        FCanvasField = FCanvas;
+        // The copy's resolution may differ from the canvas's: measure bars for it again.
+        if (FRenderer.GetSymbology() != nullptr) FRenderer.GetSymbology()->ResetMetrics();
+        if (std::uncaught_exceptions() > 0) {
+            try {
+                FRenderer.SetBoundsRect(FBounds);
+            } catch (...) {
+                // The painting failure is the one the caller hears of.
+            }
+        } else {
+            FRenderer.SetBoundsRect(FBounds);
+        }
+    }
+
+private:
+    TZanBarcodeRenderer& FRenderer;
+    TCanvas*& FCanvasField;
+    TCanvas* FCanvas;
+    TRect FBounds;
+};
+
+}  // namespace
+
+void TZanBarcodeRenderer::CopyToBitmap(TBitmap& bitmap) {
+    if (!FSymbology) return;
+    const int rendererWidth = GetWidth();
+    const int rendererHeight = GetHeight();
+    TCanvasSwap swap(*this, FCanvas, FBounds);
+    // Measured on the bitmap's own canvas, so that a bitmap whose resolution differs
+    // from the current canvas's is sized for the bars it will really get.
+    SetCanvas(&bitmap.GetCanvas());
+    const int codeWidth = FSymbology->GetCodeWidth();
+    const int codeHeight = FSymbology->GetCodeHeight();
+    const TZanBarcodeMargins& m = *FMargins;
+    if (IsVertical(FOrientation)) {
+        bitmap.SetWidth(codeHeight != 0 ? codeHeight + m.GetLeft() + m.GetRight() : rendererWidth);
+        bitmap.SetHeight(codeWidth + m.GetTop() + m.GetBottom());
+    } else {
+        bitmap.SetHeight(codeHeight != 0 ? codeHeight + m.GetTop() + m.GetBottom() : rendererHeight);
+        bitmap.SetWidth(codeWidth + m.GetLeft() + m.GetRight());
+    }
+    SetBoundsRect({0, 0, bitmap.GetWidth(), bitmap.GetHeight()});
+    Paint();
+}
+
+void TZanBarcodeRenderer::CopyToMetafile(TMetafile& metafile) {
+    if (!FSymbology) return;
+    const int rendererWidth = GetWidth();
+    const int rendererHeight = GetHeight();
+    TCanvasSwap swap(*this, FCanvas, FBounds);
+    // The current canvas is the reference device; without any canvas the metafile
+    // canvas takes a 96 pixels-per-inch one. Destroyed before the swap is undone.
+    auto metafileCanvas = std::make_unique<TMetafileCanvas>(metafile, GetCanvas());
+    SetCanvas(metafileCanvas.get());
+    const int codeWidth = FSymbology->GetCodeWidth();
+    const int codeHeight = FSymbology->GetCodeHeight();
+    const TZanBarcodeMargins& m = *FMargins;
+    if (IsVertical(FOrientation)) {
+        metafile.SetHeight(codeWidth + m.GetTop() + m.GetBottom());
+        metafile.SetWidth((codeHeight != 0 ? codeHeight : rendererWidth) + m.GetLeft() + m.GetRight());
+    } else {
+        metafile.SetHeight((codeHeight != 0 ? codeHeight : rendererHeight) + m.GetTop() + m.GetBottom());
+        metafile.SetWidth(codeWidth + m.GetLeft() + m.GetRight());
+    }
+    SetBoundsRect({0, 0, metafile.GetWidth(), metafile.GetHeight()});
+    Paint();
+}
+
+void TZanBarcodeRenderer::AssignTo(TPersistent& dest) {
+    auto* clipboard = dynamic_cast<platform::TClipboard*>(&dest);
+    if (clipboard == nullptr) {
+        TPersistent::AssignTo(dest);
+        return;
+    }
+    clipboard->Open();
+    struct TClose {
+        platform::TClipboard& Clipboard;
+        ~TClose() { Clipboard.Close(); }
+    } close{*clipboard};
+    {
+        TMetafile metafile;
+        CopyToMetafile(metafile);
+        clipboard->Assign(metafile);
+    }
+    TBitmap bitmap;
+    CopyToBitmap(bitmap);
+    platform::TClipboardFormat format = platform::CF_BITMAP;
+    platform::TClipboardData data;
+    std::uint32_t palette = 0;
+    bitmap.SaveToClipboardFormat(format, data, palette);
+    clipboard->SetAsHandle(format, data);
+}
+
+}  // namespace zan

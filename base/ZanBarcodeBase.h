@@ -1,0 +1,332 @@
+// Rendering core: the symbology base and registry, the library's exceptions, margins,
+// the host-control adapter and the renderer that places and paints a barcode.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <type_traits>
+
+#include "platform/Bitmap.h"
+#include "platform/Exception.h"
+#include "platform/Graphics.h"
+#include "platform/Metafile.h"
+#include "platform/Persistent.h"
+
+namespace zan {
+
+using platform::TAlignment;
+using platform::TColor;
+using platform::TPoint;
+using platform::TRect;
+
+// ---------------------------------------------------------------------------
+// Exceptions
+
+class EZanBarcodeError : public platform::Exception {
+public:
+    using platform::Exception::Exception;
+};
+
+// Painting without a canvas: "Invalid Canvas".
+class EInvalidCanvas : public EZanBarcodeError {
+public:
+    using EZanBarcodeError::EZanBarcodeError;
+};
+
+// A caption or text that a symbology rejects.
+class EInvalidText : public EZanBarcodeError {
+public:
+    using EZanBarcodeError::EZanBarcodeError;
+};
+
+// A symbology name that no registered class bears.
+class ESymbologyError : public EZanBarcodeError {
+public:
+    using EZanBarcodeError::EZanBarcodeError;
+};
+
+// ---------------------------------------------------------------------------
+// Orientation and update status
+
+// Counter-clockwise turns of the code.
+enum TZanBarcodeOrientation : std::uint8_t { boNormal, bo90Degrees, bo180Degrees, bo270Degrees };
+
+// Degrees counter-clockwise for each orientation.
+inline constexpr std::array<std::int32_t, 4> OrientationAngles = {0, 90, 180, 270};
+
+inline constexpr bool IsVertical(TZanBarcodeOrientation o) { return o == bo90Degrees || o == bo270Degrees; }
+
+enum TZanBarcodeUpdateCode : std::uint8_t { busUpdating, busRepaint, busAutoSize, busValidateCaption };
+
+// A set of update codes in one byte, bit n standing for code n.
+class TZanBarcodeUpdateStatus {
+public:
+    constexpr TZanBarcodeUpdateStatus() = default;
+    constexpr TZanBarcodeUpdateStatus(std::initializer_list<TZanBarcodeUpdateCode> codes) {
+        for (TZanBarcodeUpdateCode code : codes) Include(code);
+    }
+    constexpr bool Contains(TZanBarcodeUpdateCode code) const { return (FBits & Bit(code)) != 0; }
+    constexpr void Include(TZanBarcodeUpdateCode code) { FBits = static_cast<std::uint8_t>(FBits | Bit(code)); }
+    constexpr void Exclude(TZanBarcodeUpdateCode code) { FBits = static_cast<std::uint8_t>(FBits & ~Bit(code)); }
+    constexpr bool IsEmpty() const { return FBits == 0; }
+    constexpr std::uint8_t Bits() const { return FBits; }
+    friend constexpr bool operator==(TZanBarcodeUpdateStatus, TZanBarcodeUpdateStatus) = default;
+
+private:
+    static constexpr std::uint8_t Bit(TZanBarcodeUpdateCode code) { return static_cast<std::uint8_t>(1u << code); }
+    std::uint8_t FBits = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Symbology base and class references
+
+class TZanBarcodeRenderer;
+class TZanBarcodeSymbology;
+
+// A class reference: the class's registry name without an instance, and a factory.
+// Two references are the same class when they are the same descriptor.
+struct TZanBarcodeSymbologyClassInfo {
+    std::string (*GetSymbologyName)();
+    std::unique_ptr<TZanBarcodeSymbology> (*Create)();  // null for abstract classes
+};
+using TZanBarcodeSymbologyClass = const TZanBarcodeSymbologyClassInfo*;
+
+// The descriptor of symbology class T, which supplies `static std::string SymbologyName()`.
+template <class T>
+TZanBarcodeSymbologyClass SymbologyClass() {
+    static const TZanBarcodeSymbologyClassInfo info{
+        &T::SymbologyName,
+        []() -> std::unique_ptr<TZanBarcodeSymbology> {
+            if constexpr (std::is_abstract_v<T>)
+                return nullptr;
+            else
+                return std::make_unique<T>();
+        }};
+    return &info;
+}
+
+// Common base of every symbology. A symbology belongs to at most one renderer, its
+// parent, which owns it; it reads caption, canvas, colours, font and geometry from there.
+class TZanBarcodeSymbology : public platform::TPersistent {
+public:
+    TZanBarcodeSymbology() = default;
+    ~TZanBarcodeSymbology() override = default;
+    std::string ClassName() const override { return "TZanBarcodeSymbology"; }
+
+    // Height of the code in device pixels across the bars; 0 fills the renderer's height.
+    virtual int GetCodeHeight() = 0;
+    // Length of the whole code in device pixels along the bar sequence.
+    virtual int GetCodeWidth() = 0;
+    virtual std::string GetDefaultCaption() { return {}; }
+    virtual void Paint() = 0;
+    // Recomputes device-dependent metrics; called whenever the renderer's canvas changes.
+    virtual void ResetMetrics() = 0;
+    // Checks a caption; raises EInvalidText, or rewrites Text in place.
+    virtual void ValidateText(std::string& text);
+
+    // This object's class reference.
+    virtual TZanBarcodeSymbologyClass ClassType() const;
+    // The registry name of this object's class.
+    std::string GetSymbologyName() const { return ClassType()->GetSymbologyName(); }
+    // The base class has no name: raises platform::Exception.
+    static std::string SymbologyName();
+
+    TZanBarcodeRenderer* GetParent() const { return FParent; }
+    // Makes Renderer the parent, which takes ownership of this object (it must have been
+    // created on the heap and be owned by nobody else). A previous parent lets go of the
+    // object without destroying it; with Renderer null the caller owns it again.
+    void SetParent(TZanBarcodeRenderer* renderer);
+    // Reports a visible change to the parent; does nothing without one.
+    void UpdateParent();
+
+private:
+    TZanBarcodeRenderer* FParent = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Registry of symbology classes, in registration order
+
+void RegisterSymbology(TZanBarcodeSymbologyClass symbologyClass);
+int SymbologyCount();
+// Raises platform::EListError for an index outside 0..count-1.
+TZanBarcodeSymbologyClass GetSymbologyClassByIndex(int index);
+// Exact, case-sensitive name comparison; null or -1 when no class bears the name.
+TZanBarcodeSymbologyClass GetSymbologyClassByName(const std::string& name);
+int GetSymbologyIndexByClass(TZanBarcodeSymbologyClass symbologyClass);
+int GetSymbologyIndexByName(const std::string& name);
+
+// ---------------------------------------------------------------------------
+// Margins and the host adapter
+
+// Four margins in canvas pixels, fixed to the output rectangle's sides whatever the orientation.
+class TZanBarcodeMargins : public platform::TPersistent {
+public:
+    explicit TZanBarcodeMargins(TZanBarcodeRenderer* owner) : FOwner(owner) {}
+    std::string ClassName() const override { return "TZanBarcodeMargins"; }
+    const platform::TPropList& PublishedProperties() const override;
+
+    // 0 Left, 1 Top, 2 Right, 3 Bottom; any other index reads 0 and writes nothing.
+    int GetMargin(int index) const;
+    void SetMargin(int index, int value);
+    int GetLeft() const { return FMargins.Left; }
+    void SetLeft(int value) { SetMargin(0, value); }
+    int GetTop() const { return FMargins.Top; }
+    void SetTop(int value) { SetMargin(1, value); }
+    int GetRight() const { return FMargins.Right; }
+    void SetRight(int value) { SetMargin(2, value); }
+    int GetBottom() const { return FMargins.Bottom; }
+    void SetBottom(int value) { SetMargin(3, value); }
+
+    TZanBarcodeRenderer* GetOwner() const { return FOwner; }
+    platform::TNotifyEvent OnChange;
+
+private:
+    friend class TZanBarcodeRenderer;
+    TZanBarcodeRenderer* FOwner;
+    TRect FMargins;
+};
+
+// The renderer's view of the control that hosts it.
+class IBarcodeControlAdapter {
+public:
+    virtual ~IBarcodeControlAdapter() = default;
+    virtual platform::TCanvas* GetCanvas() = 0;
+    virtual TColor GetColor() = 0;
+    virtual void SetColor(TColor value) = 0;
+    virtual platform::TFont& GetFont() = 0;
+    virtual int GetHeight() = 0;
+    virtual int GetWidth() = 0;
+    virtual std::string GetText() = 0;
+    virtual void SetText(const std::string& value) = 0;
+    // Re-computes the control's size and schedules a repaint.
+    virtual void UpdateControl() = 0;
+    virtual void InvalidCaption(const std::string& text, const std::string& message) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The renderer
+
+// Draws one barcode: holds caption, colours, font, alignment, orientation, margins,
+// bounds and canvas, owns the current symbology, and maps the symbology's frame
+// (x along the bars' sequence, y down the bars) onto the canvas.
+class TZanBarcodeRenderer : public platform::TPersistent {
+public:
+    TZanBarcodeRenderer();
+    ~TZanBarcodeRenderer() override;
+    std::string ClassName() const override { return "TZanBarcodeRenderer"; }
+    const platform::TPropList& PublishedProperties() const override;
+
+    // Copies the barcode to the clipboard, as a metafile and a bitmap placed together.
+    void AssignTo(platform::TPersistent& dest) override;
+
+    // Checks Text with the symbology; a rejected text becomes the default caption.
+    virtual void ValidateText(std::string& text);
+    virtual void BeginUpdate();
+    virtual void EndUpdate();
+    // Fills the output rectangle with the background colour and lets the symbology draw.
+    virtual void Paint();
+    // Size the target to the code plus margins and paint into it.
+    virtual void CopyToBitmap(platform::TBitmap& bitmap);
+    virtual void CopyToMetafile(platform::TMetafile& metafile);
+    virtual void ValidateCaption();
+    virtual void SetBounds(int left, int top, int width, int height);
+
+    // Properties
+    TAlignment GetAlignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    // 0 bars, 1 spaces, 2 background. Other indices read the background and write nothing.
+    TColor GetColor(int index) const;
+    void SetColor(int index, TColor value);
+    TColor GetBarColor() const { return GetColor(0); }
+    void SetBarColor(TColor value) { SetColor(0, value); }
+    TColor GetSpaceColor() const { return GetColor(1); }
+    void SetSpaceColor(TColor value) { SetColor(1, value); }
+    TColor GetBackColor() const { return GetColor(2); }
+    void SetBackColor(TColor value) { SetColor(2, value); }
+    const std::string& GetCaption() const { return FCaption; }
+    void SetCaption(const std::string& value);
+    // The host's font on a hosted renderer, else the renderer's own.
+    platform::TFont& GetFont() const;
+    // Copies Value's attributes into the own font and always notifies.
+    void SetFont(platform::TFont& value);
+    // 0 Left, 1 Top, 2 Width, 3 Height of GetBoundsRect; other indices read 0, write nothing.
+    int GetBound(int index) const;
+    void SetBound(int index, int value);
+    int GetLeft() const { return GetBound(0); }
+    void SetLeft(int value) { SetBound(0, value); }
+    int GetTop() const { return GetBound(1); }
+    void SetTop(int value) { SetBound(1, value); }
+    int GetWidth() const { return GetBound(2); }
+    void SetWidth(int value) { SetBound(2, value); }
+    int GetHeight() const { return GetBound(3); }
+    void SetHeight(int value) { SetBound(3, value); }
+    TZanBarcodeMargins& GetMargins() const { return *FMargins; }
+    // Copies the four sides into the renderer's own margins object.
+    void SetMargins(const TZanBarcodeMargins& value);
+    TZanBarcodeOrientation GetOrientation() const { return FOrientation; }
+    void SetOrientation(TZanBarcodeOrientation value);
+    std::string GetSymbologyName() const;
+    // Selects the first registered class of that name, letter case of A to Z ignored;
+    // raises ESymbologyError "<name> is not a valid symbology name." for an unknown one.
+    void SetSymbologyName(const std::string& value);
+    TZanBarcodeSymbology* GetSymbology() const { return FSymbology.get(); }
+    // Takes ownership of Value (null leaves the renderer without symbology) and destroys
+    // the previous symbology.
+    void SetSymbology(TZanBarcodeSymbology* value);
+    void SetSymbology(std::unique_ptr<TZanBarcodeSymbology> value) { SetSymbology(value.release()); }
+
+    const std::shared_ptr<IBarcodeControlAdapter>& GetControlAdapter() const { return FControlAdapter; }
+    void SetControlAdapter(std::shared_ptr<IBarcodeControlAdapter> value) { FControlAdapter = std::move(value); }
+    TZanBarcodeUpdateStatus GetUpdateStatus() const { return FUpdateStatus; }
+    void SetUpdateStatus(TZanBarcodeUpdateStatus value) { FUpdateStatus = value; }
+    int GetUpdateCount() const { return FUpdateCount; }
+    void SetUpdateCount(int value) { FUpdateCount = value; }
+    const platform::TNotifyEvent& GetOnVisualChange() const { return FOnVisualChange; }
+    void SetOnVisualChange(platform::TNotifyEvent value) { FOnVisualChange = std::move(value); }
+
+    // The explicit canvas, else the host's, else null. The renderer never owns it.
+    platform::TCanvas* GetCanvas() const;
+    void SetCanvas(platform::TCanvas* value);
+    // The stored bounds while an explicit canvas is set, else the host's size, else empty.
+    TRect GetBoundsRect() const;
+    void SetBoundsRect(const TRect& value);
+
+    // Geometry. Index 0: the code rectangle in the code frame; any other index: the
+    // paint rectangle relative to the output rectangle's top-left corner.
+    TRect GetPaintRect(int index) const;
+    // A point of the code frame on the canvas, clamped to the output rectangle.
+    TPoint ResolvePoint(TPoint p) const;
+    // A rectangle of the code frame on the canvas, clipped to the paint rectangle.
+    TRect ResolveRect(const TRect& r) const;
+
+    // The one funnel for visible changes: the host's UpdateControl, then OnVisualChange.
+    // A notification raised while one is being delivered is dropped.
+    void ChangeEvent(platform::TPersistent* sender);
+
+private:
+    friend class TZanBarcodeSymbology;
+    // Lets go of the current symbology without destroying it (it moves to another parent).
+    void ReleaseSymbology(TZanBarcodeSymbology* symbology);
+    bool IsHosted() const { return FControlAdapter != nullptr; }
+    TRect CanvasPaintRect() const;
+
+    TAlignment FAlignment = platform::taLeftJustify;
+    TRect FBounds;
+    platform::TCanvas* FCanvas = nullptr;
+    std::string FCaption;
+    bool FChanging = false;
+    std::array<TColor, 3> FColors{};
+    std::unique_ptr<platform::TFont> FFont;
+    std::unique_ptr<TZanBarcodeMargins> FMargins;
+    TZanBarcodeOrientation FOrientation = boNormal;
+    std::unique_ptr<TZanBarcodeSymbology> FSymbology;
+    int FUpdateCount = 0;
+    TZanBarcodeUpdateStatus FUpdateStatus;
+    std::shared_ptr<IBarcodeControlAdapter> FControlAdapter;
+    platform::TNotifyEvent FOnVisualChange;
+};
+
+}  // namespace zan

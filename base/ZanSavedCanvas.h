@@ -1,0 +1,37 @@
+// Snapshot of a canvas's drawing state, so that a painter leaves someone else's canvas as it found it.
+#pragma once
+
+#include <memory>
+
+#include "platform/Graphics.h"
+
+namespace zan {
+
+// A saved drawing state. Restoring is always explicit; releasing the last reference
+// destroys the snapshot without touching any canvas.
+class ISavedCanvas {
+public:
+    virtual ~ISavedCanvas() = default;
+    // Writes the saved state onto Canvas (the one it came from or another).
+    virtual void Restore(platform::TCanvas& canvas) = 0;
+};
+
+// Pen position, text flags, text alignment, brush, copy mode, font and pen of a canvas.
+class TCanvasProperties : public ISavedCanvas {
+public:
+    explicit TCanvasProperties(platform::TCanvas& canvas);
+    void Restore(platform::TCanvas& canvas) override;
+
+private:
+    platform::TPoint FPenPos;
+    std::uint32_t FTextAlign = 0;
+    std::int32_t FTextFlags = 0;
+    platform::TBrush FBrush;
+    platform::TCopyMode FCopyMode = 0;
+    platform::TFont FFont;
+    platform::TPen FPen;
+};
+
+std::shared_ptr<ISavedCanvas> SaveCanvas(platform::TCanvas& canvas);
+
+}  // namespace zan

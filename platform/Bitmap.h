@@ -1,0 +1,85 @@
+// A raster image of 32 bits a pixel with its own canvas, saved as PNG or BMP.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Clipboard.h"
+#include "platform/Graphics.h"
+
+namespace platform {
+
+class TBitmap;
+
+// Draws into a TBitmap. Rectangle fills are exact and never anti-aliased; text is
+// anti-aliased against the pixels beneath it.
+class TBitmapCanvas : public TCanvas {
+public:
+    explicit TBitmapCanvas(TBitmap& bitmap);
+
+protected:
+    void DoFillRect(const TRect& rect, TColor color) override;
+    void DoTextRect(const TRect& rect, TPoint reference, const std::string& text, bool opaque) override;
+
+private:
+    friend class TBitmap;
+    // Takes up the bitmap's new resolution.
+    void UpdateResolution();
+
+    TBitmap& FBitmap;
+};
+
+class TBitmap : public TPersistent {
+public:
+    TBitmap();
+    ~TBitmap() override;
+    std::string ClassName() const override { return "TBitmap"; }
+    // Copies size, resolution and pixels of another bitmap.
+    void Assign(TPersistent& source) override;
+
+    int GetWidth() const { return FWidth; }
+    int GetHeight() const { return FHeight; }
+    // Resizing keeps the pixels that stay inside; new pixels are white. Negative sizes count as 0.
+    void SetWidth(int value) { SetSize(value, FHeight); }
+    void SetHeight(int value) { SetSize(FWidth, value); }
+    void SetSize(int width, int height);
+
+    // Resolution of the image and of its canvas (default 96); written into PNG and BMP files.
+    int GetPixelsPerInch() const { return FPixelsPerInch; }
+    void SetPixelsPerInch(int value);
+
+    // The canvas, made on first use. Changing the resolution updates it in place, so
+    // references to it stay valid.
+    TCanvas& GetCanvas();
+
+    // The colour at (X, Y); clBlack outside the image.
+    TColor GetPixel(int x, int y) const;
+    void SetPixel(int x, int y, TColor color);
+
+    // Saves by the file's extension: ".png" or ".bmp" (letter case ignored);
+    // raises EInOutError for another extension or a file that cannot be written.
+    void SaveToFile(const std::string& fileName) const;
+    void SaveToPngFile(const std::string& fileName) const;
+    void SaveToBmpFile(const std::string& fileName) const;
+    // Reads a PNG back (any bit depth and colour type); raises EInOutError.
+    void LoadFromPngFile(const std::string& fileName);
+    // The image as a BMP file in memory (32 bits a pixel, top-down rows).
+    std::vector<std::uint8_t> SaveToBmpData() const;
+
+    // Clipboard data of the image: Format becomes CF_BITMAP, Data the BMP bytes, and
+    // Palette 0 (a 32-bit image has none).
+    void SaveToClipboardFormat(TClipboardFormat& format, TClipboardData& data, std::uint32_t& palette) const;
+
+private:
+    friend class TBitmapCanvas;
+
+    int FWidth = 0;
+    int FHeight = 0;
+    int FPixelsPerInch = 96;
+    std::vector<TColor> FPixels;  // row by row, 0x00BBGGRR
+    std::unique_ptr<TBitmapCanvas> FCanvas;
+};
+
+}  // namespace platform

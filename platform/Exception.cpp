@@ -1,0 +1,32 @@
+#include "platform/Exception.h"
+
+namespace platform {
+
+std::string Format(const std::string& format, std::initializer_list<TFormatArg> args) {
+    std::string result;
+    auto next = args.begin();
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c != '%' || i + 1 == format.size()) {
+            result += c;
+            continue;
+        }
+        const char spec = format[++i];
+        if (spec == '%') {
+            result += '%';
+            continue;
+        }
+        if ((spec != 's' && spec != 'd') || next == args.end())
+            throw EConvertError("Format '" + format + "' invalid or incompatible with argument");
+        if (spec == 's' && std::holds_alternative<std::string>(*next))
+            result += std::get<std::string>(*next);
+        else if (spec == 'd' && std::holds_alternative<std::int64_t>(*next))
+            result += std::to_string(std::get<std::int64_t>(*next));
+        else
+            throw EConvertError("Format '" + format + "' invalid or incompatible with argument");
+        ++next;
+    }
+    return result;
+}
+
+}  // namespace platform

@@ -1,0 +1,58 @@
+// Font engines that measure and draw text: installed faces, and fixed metrics for tests.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Graphics.h"
+
+namespace platform {
+
+// Pixel heights beyond this are measured and drawn at this height, so that an absurd
+// font cannot ask for gigabytes of coverage mask.
+inline constexpr int MaxFontPixelHeight = 4096;
+
+// Faces found by fontconfig (family, weight, slant) and drawn by FreeType.
+// Heights follow the GDI rules: a negative lfHeight is the em height in pixels, a
+// positive one the cell height (ascent + descent), 0 an em height of 16 pixels.
+// Metrics are whole pixels; control characters (below 0x20) have no glyph and no
+// advance. A face that cannot be opened falls back to fontconfig's "sans-serif";
+// with no usable face at all nothing is drawn and every character is half the
+// height wide. TrueType is reported for scalable sfnt faces with glyf outlines only.
+class TFreeTypeFontEngine final : public TFontEngine {
+public:
+    TFreeTypeFontEngine();
+    ~TFreeTypeFontEngine() override;
+    TFreeTypeFontEngine(const TFreeTypeFontEngine&) = delete;
+    TFreeTypeFontEngine& operator=(const TFreeTypeFontEngine&) = delete;
+
+    TFontMetrics GetMetrics(const TLogFont& font) override;
+    int GetTextWidth(const TLogFont& font, std::string_view text) override;
+    TTextMask Render(const TLogFont& font, std::string_view text) override;
+    std::string ResolveFamily(const TLogFont& font) override;
+
+private:
+    struct TState;
+    std::unique_ptr<TState> FState;
+};
+
+// Metrics that depend on nothing installed, so that tests can predict every pixel.
+// With H = |lfHeight| (16 when lfHeight is 0, at most MaxFontPixelHeight):
+//   Ascent = H - H / 4, Descent = H / 4 (integer division), so the cell is H high;
+//   every character advances max(1, H / 2), except control characters (below 0x20),
+//   which advance 0;
+//   Render fills the whole cell box above the baseline (advance x Ascent, coverage 255)
+//   of every character that is neither a control character nor a space;
+//   TrueType is false for the classic bitmap faces "System", "MS Sans Serif",
+//   "Fixedsys", "Terminal", "Small Fonts" and "Courier" (letter case ignored), true
+//   for any other name; ResolveFamily returns the face name unchanged.
+class TFixedMetricsFontEngine final : public TFontEngine {
+public:
+    TFontMetrics GetMetrics(const TLogFont& font) override;
+    int GetTextWidth(const TLogFont& font, std::string_view text) override;
+    TTextMask Render(const TLogFont& font, std::string_view text) override;
+    std::string ResolveFamily(const TLogFont& font) override { return font.FaceName; }
+};
+
+}  // namespace platform

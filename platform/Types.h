@@ -1,0 +1,52 @@
+// Basic value types of the platform layer: colours, points, rectangles, alignment.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// 0x00BBGGRR for explicit colours; values with the top bit set name system colours.
+using TColor = std::uint32_t;
+
+inline constexpr TColor clBlack = 0x000000;
+inline constexpr TColor clWhite = 0xFFFFFF;
+inline constexpr TColor clRed = 0x0000FF;
+inline constexpr TColor clSystemColor = 0x80000000;
+inline constexpr TColor clWindow = clSystemColor | 5;
+inline constexpr TColor clWindowText = clSystemColor | 8;
+inline constexpr TColor clBtnFace = clSystemColor | 15;
+
+// Resolves system colours to explicit ones (the window colour is white).
+TColor ColorToRGB(TColor color);
+
+inline constexpr std::uint8_t GetRValue(TColor c) { return c & 0xFF; }
+inline constexpr std::uint8_t GetGValue(TColor c) { return (c >> 8) & 0xFF; }
+inline constexpr std::uint8_t GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+inline constexpr TColor RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
+}
+
+struct TPoint {
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+struct TRect {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Right = 0;
+    std::int32_t Bottom = 0;
+    std::int32_t Width() const { return Right - Left; }
+    std::int32_t Height() const { return Bottom - Top; }
+    friend bool operator==(const TRect&, const TRect&) = default;
+};
+
+inline constexpr TPoint Point(std::int32_t x, std::int32_t y) { return {x, y}; }
+inline constexpr TRect Rect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) {
+    return {l, t, r, b};
+}
+
+enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
+
+}  // namespace platform

@@ -1,0 +1,117 @@
+#include "symbologies/ZanLinearSymbology.h"
+
+#include <cmath>
+
+namespace zan {
+
+namespace {
+
+// A module wider than an inch is no barcode anyone can print or scan, and keeps every
+// pixel computation far from integer overflow.
+constexpr double MaxXDimension = 1000.0;
+
+}  // namespace
+
+TZanLinearSymbology::TZanLinearSymbology() { SetXDimension(10); }
+
+const platform::TPropList& TZanLinearSymbology::PublishedProperties() const {
+    static const platform::TPropList properties{platform::FloatProperty<TZanLinearSymbology>(
+        "XDimension", [](const TZanLinearSymbology& s) { return s.GetXDimension(); },
+        [](TZanLinearSymbology& s, double v) { s.SetXDimension(v); })};
+    return properties;
+}
+
+int TZanLinearSymbology::GetBarWidth() const {
+    const TZanBarcodeRenderer* renderer = GetParent();
+    const platform::TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
+    if (canvas == nullptr) return 1;
+    const double pixelsPerInch = canvas->GetDeviceCaps(platform::LOGPIXELSX);
+    // Default rounding mode: halves go to the even neighbour.
+    return static_cast<int>(std::nearbyint(pixelsPerInch / (1000.0 / FXDimension)));
+}
+
+void TZanLinearSymbology::SetXDimension(double value) {
+    if (!std::isfinite(value) || value <= 0 || value > MaxXDimension)
+        throw EZanBarcodeError("Invalid XDimension: %s (thousandths of an inch, above 0 and at most 1000)",
+                               {platform::FloatToText(value)});
+    if (value == FXDimension) return;
+    FXDimension = value;
+    FBarWidth = GetBarWidth();
+    UpdateParent();
+}
+
+void TZanLinearSymbology::ResetMetrics() { FBarWidth = GetBarWidth(); }
+
+void TZanLinearSymbology::ResetPosition() {
+    const int codeWidth = GetCodeWidth();
+    switch (GetParent()->GetAlignment()) {
+        case platform::taLeftJustify: FPosition = FCodeRect.Left; break;
+        case platform::taRightJustify: FPosition = FCodeRect.Right - codeWidth; break;
+        case platform::taCenter: FPosition = FCodeRect.Left + FCodeRect.Width() / 2 - codeWidth / 2; break;
+    }
+}
+
+void TZanLinearSymbology::DrawBar(bool isBar, int modules) {
+    TZanBarcodeRenderer& renderer = *GetParent();
+    platform::TCanvas& canvas = *renderer.GetCanvas();
+    canvas.GetPen().SetStyle(platform::psClear);
+    canvas.GetBrush().SetStyle(platform::bsSolid);
+    const TColor previousColor = canvas.GetBrush().GetColor();
+    canvas.GetBrush().SetColor(renderer.GetColor(isBar ? 0 : 1));
+    const int width = FBarWidth * modules;
+    const TRect element{FPosition, FCodeRect.Top, FPosition + width, FCodeRect.Bottom};
+    FPosition += width;
+    canvas.FillRect(renderer.ResolveRect(element));
+    canvas.GetBrush().SetColor(previousColor);
+}
+
+int TZanLinearSymbology::PlaceText(const TRect& r, const std::string& text, TAlignment alignment) {
+    TZanBarcodeRenderer* renderer = GetParent();
+    if (renderer == nullptr) return 0;
+    platform::TCanvas& canvas = *renderer->GetCanvas();
+    const TRect clip = renderer->ResolveRect(r);
+    canvas.GetBrush().SetStyle(platform::bsSolid);
+
+    std::uint32_t flags = platform::TA_BOTTOM;
+    TPoint anchor{r.Left, r.Bottom};
+    switch (alignment) {
+        case platform::taLeftJustify: flags |= platform::TA_LEFT; break;
+        case platform::taRightJustify:
+            flags |= platform::TA_RIGHT;
+            anchor.X = r.Right;
+            break;
+        case platform::taCenter:
+            flags |= platform::TA_CENTER;
+            // The midpoint, rounded toward Left also for an inverted rectangle.
+            anchor.X = r.Right > r.Left ? r.Left + (r.Right - r.Left) / 2 : r.Left - (r.Left - r.Right) / 2;
+            break;
+    }
+    anchor = renderer->ResolvePoint(anchor);
+
+    // Only TrueType faces can be turned; others are drawn in Arial of the same size.
+    platform::TLogFont logFont = platform::GetObject(canvas.GetFont().GetHandle());
+    if ((canvas.GetTextMetrics().PitchAndFamily & platform::TMPF_TRUETYPE) == 0) logFont.FaceName = "Arial";
+    const std::int32_t angle = 10 * OrientationAngles[renderer->GetOrientation()];
+    logFont.Escapement = angle;
+    logFont.Orientation = angle;
+    canvas.GetFont().SetHandle(platform::CreateFontIndirect(logFont));
+    canvas.SetTextAlign(flags);
+
+    const int width = canvas.TextWidth(text);
+    canvas.TextRect(clip, anchor.X, anchor.Y, text);
+    return width;
+}
+
+void TZanLinearSymbology::PaintCaption(TRect& r) {
+    TZanBarcodeRenderer* renderer = GetParent();
+    if (renderer == nullptr) return;
+    platform::TCanvas& canvas = *renderer->GetCanvas();
+    canvas.GetFont().Assign(renderer->GetFont());
+    const std::string caption = GetCaption();
+    TRect band = r;
+    band.Top = r.Bottom - canvas.TextHeight(caption) - 1;
+    r.Bottom = band.Top - 1;
+    PlaceText(band, caption, renderer->GetAlignment());
+}
+
+}  // namespace zan

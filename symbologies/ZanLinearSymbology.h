@@ -1,0 +1,53 @@
+// Base of the bar-and-space symbologies: module width in pixels, bar cursor, caption band.
+#pragma once
+
+#include <string>
+
+#include "base/ZanBarcodeBase.h"
+
+namespace zan {
+
+// Lays out bars and spaces left to right in the code frame, one module being
+// XDimension thousandths of an inch turned into whole pixels of the current canvas.
+class TZanLinearSymbology : public TZanBarcodeSymbology {
+public:
+    TZanLinearSymbology();
+    std::string ClassName() const override { return "TZanLinearSymbology"; }
+    const platform::TPropList& PublishedProperties() const override;
+
+    // Always 0: the bars are as long as the renderer's rectangle allows.
+    int GetCodeHeight() override { return 0; }
+    void ResetMetrics() override;
+
+    // The human-readable text drawn under the bars.
+    virtual std::string GetCaption() = 0;
+    // Draws the caption at the bottom of R and moves R's Bottom up above it.
+    virtual void PaintCaption(TRect& r);
+    // Places the cursor by the renderer's Alignment.
+    virtual void ResetPosition();
+
+    // Module width in pixels for the current canvas: LOGPIXELSX / (1000 / XDimension),
+    // rounded half to even; 1 without renderer or canvas.
+    int GetBarWidth() const;
+    double GetXDimension() const { return FXDimension; }
+    // Refuses zero, negative and non-finite values with EZanBarcodeError: they have no
+    // bar width.
+    void SetXDimension(double value);
+    void SetCodeRect(const TRect& r) { FCodeRect = r; }
+
+protected:
+    // Paints one bar (or space) of Modules modules at the cursor and advances it.
+    void DrawBar(bool isBar, int modules);
+    // Draws Text inside R anchored at its bottom edge with the font turned to the
+    // orientation; returns the text's width in pixels (0 without renderer).
+    int PlaceText(const TRect& r, const std::string& text, TAlignment alignment);
+
+    int FBarWidth = 1;
+    TRect FCodeRect;
+    int FPosition = 0;
+
+private:
+    double FXDimension = 0;
+};
+
+}  // namespace zan

@@ -1,0 +1,108 @@
+// Canvas snapshots: every saved item comes back, releasing restores nothing.
+#include "base/ZanSavedCanvas.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/Bitmap.h"
+
+namespace {
+
+using namespace platform;
+
+struct TCanvasState {
+    TPoint PenPos;
+    std::int32_t TextFlags;
+    std::uint32_t TextAlign;
+    TColor BrushColor;
+    TBrushStyle BrushStyle;
+    TCopyMode CopyMode;
+    std::string FontName;
+    std::int32_t FontHeight;
+    TLogFont FontRecord;
+    TPenStyle PenStyle;
+    TColor PenColor;
+
+    static TCanvasState Of(TCanvas& c) {
+        return {c.GetPenPos(),         c.GetTextFlags(),         c.GetTextAlign(),
+                c.GetBrush().GetColor(), c.GetBrush().GetStyle(), c.GetCopyMode(),
+                c.GetFont().GetName(), c.GetFont().GetHeight(),  GetObject(c.GetFont().GetHandle()),
+                c.GetPen().GetStyle(), c.GetPen().GetColor()};
+    }
+    friend bool operator==(const TCanvasState&, const TCanvasState&) = default;
+};
+
+// Changes every item a snapshot holds, the way a painter would.
+void Scribble(TCanvas& c) {
+    c.MoveTo(17, 23);
+    c.SetTextFlags(4);
+    c.SetTextAlign(TA_BOTTOM | TA_CENTER);
+    c.GetBrush().SetColor(clRed);
+    c.GetBrush().SetStyle(bsClear);
+    c.SetCopyMode(cmBlackness);
+    c.GetFont().SetName("Arial");
+    c.GetFont().SetSize(20);
+    c.GetPen().SetStyle(psClear);
+    c.GetPen().SetColor(clRed);
+}
+
+class SavedCanvasTest : public ::testing::Test {
+protected:
+    SavedCanvasTest() {
+        bitmap.SetPixelsPerInch(300);  // a font height that is not the 96 pixels-per-inch one
+        bitmap.SetSize(20, 20);
+    }
+    TBitmap bitmap;
+    TCanvas& canvas = bitmap.GetCanvas();
+};
+
+TEST_F(SavedCanvasTest, RestoreBringsBackEverySavedItem) {
+    const TCanvasState before = TCanvasState::Of(canvas);
+    auto saved = zan::SaveCanvas(canvas);
+    Scribble(canvas);
+    ASSERT_NE(TCanvasState::Of(canvas), before);
+    saved->Restore(canvas);
+    EXPECT_EQ(TCanvasState::Of(canvas), before);
+}
+
+TEST_F(SavedCanvasTest, RestoreReplacesAnInstalledFontHandle) {
+    const TCanvasState before = TCanvasState::Of(canvas);
+    auto saved = zan::SaveCanvas(canvas);
+    TLogFont turned = GetObject(canvas.GetFont().GetHandle());
+    turned.FaceName = "Arial";
+    turned.Escapement = turned.Orientation = 900;
+    canvas.GetFont().SetHandle(CreateFontIndirect(turned));
+    saved->Restore(canvas);
+    EXPECT_EQ(GetObject(canvas.GetFont().GetHandle()).Escapement, 0);
+    EXPECT_EQ(TCanvasState::Of(canvas), before);
+}
+
+TEST_F(SavedCanvasTest, ReleasingWithoutRestoreLeavesTheCanvasChanged) {
+    zan::SaveCanvas(canvas).reset();
+    auto saved = zan::SaveCanvas(canvas);
+    Scribble(canvas);
+    const TCanvasState changed = TCanvasState::Of(canvas);
+    saved.reset();
+    EXPECT_EQ(TCanvasState::Of(canvas), changed);
+}
+
+TEST_F(SavedCanvasTest, RestoringTwiceEqualsRestoringOnce) {
+    const TCanvasState before = TCanvasState::Of(canvas);
+    auto saved = zan::SaveCanvas(canvas);
+    Scribble(canvas);
+    saved->Restore(canvas);
+    Scribble(canvas);
+    saved->Restore(canvas);
+    EXPECT_EQ(TCanvasState::Of(canvas), before);
+}
+
+TEST_F(SavedCanvasTest, RestoresOntoAnotherCanvas) {
+    auto saved = zan::SaveCanvas(canvas);
+    const TCanvasState before = TCanvasState::Of(canvas);
+    TBitmap other;
+    other.SetPixelsPerInch(300);
+    Scribble(other.GetCanvas());
+    saved->Restore(other.GetCanvas());
+    EXPECT_EQ(TCanvasState::Of(other.GetCanvas()), before);
+}
+
+}  // namespace

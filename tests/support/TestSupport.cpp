@@ -1,0 +1,114 @@
+#include "tests/support/TestSupport.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace zantest {
+
+namespace {
+
+std::string ReadAll(int fd) {
+    std::string text;
+    std::array<char, 4096> buffer{};
+    ssize_t n = 0;
+    while ((n = read(fd, buffer.data(), buffer.size())) > 0) text.append(buffer.data(), static_cast<std::size_t>(n));
+    return text;
+}
+
+}  // namespace
+
+TCommandResult RunCommand(const std::vector<std::string>& arguments) {
+    // Output and errors go to temporary files, so a chatty child never blocks on a full pipe.
+    char outName[] = "/tmp/zantest-out-XXXXXX";
+    char errName[] = "/tmp/zantest-err-XXXXXX";
+    const int outFd = mkstemp(outName);
+    const int errFd = mkstemp(errName);
+    if (outFd < 0 || errFd < 0) throw std::runtime_error("cannot create temporary files");
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
+    std::vector<char*> argv;
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    TCommandResult result;
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned == 0) {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        result.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    } else {
+        result.Errors = "cannot start " + arguments.front();
+    }
+    lseek(outFd, 0, SEEK_SET);
+    lseek(errFd, 0, SEEK_SET);
+    result.Output = ReadAll(outFd);
+    result.Errors += ReadAll(errFd);
+    close(outFd);
+    close(errFd);
+    unlink(outName);
+    unlink(errName);
+    return result;
+}
+
+TCommandResult RunZanbarcode(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{ZANBARCODE_EXE};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return RunCommand(command);
+}
+
+std::vector<std::string> ScanWithZbar(const std::string& path, const std::vector<std::string>& zbarOptions) {
+    std::vector<std::string> command{"zbarimg", "-q"};
+    command.insert(command.end(), zbarOptions.begin(), zbarOptions.end());
+    command.push_back(path);
+    const TCommandResult result = RunCommand(command);
+    std::vector<std::string> symbols;
+    std::istringstream lines(result.Output);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty()) symbols.push_back(line);
+    return symbols;
+}
+
+std::string TestOutputDir(const std::string& name) {
+    const std::filesystem::path dir = std::filesystem::path(TEST_OUTPUT_ROOT) / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+
+std::vector<TSvgRect> ReadSvgRects(const std::string& svg) {
+    static const std::regex rectPattern(
+        R"re(<rect x="(-?\d+)" y="(-?\d+)" width="(\d+)" height="(\d+)" fill="(#[0-9A-Fa-f]{6})")re");
+    std::vector<TSvgRect> rects;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), rectPattern); it != std::sregex_iterator(); ++it) {
+        const std::smatch& m = *it;
+        rects.push_back({std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4]), m[5]});
+    }
+    return rects;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace zantest

@@ -1,0 +1,40 @@
+// Helpers shared by the tests: running commands, the zanbarcode tool and zbarimg, reading SVG rectangles.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zantest {
+
+struct TCommandResult {
+    int ExitStatus = -1;
+    std::string Output;  // standard output
+    std::string Errors;  // standard error
+};
+
+// Runs Arguments (no shell involved) and collects its output and exit status.
+TCommandResult RunCommand(const std::vector<std::string>& arguments);
+
+// Runs the zanbarcode tool built with the tests.
+TCommandResult RunZanbarcode(const std::vector<std::string>& arguments);
+
+// Decodes every barcode zbarimg finds in Path; ZbarOptions are passed before the file
+// (for example "-Sean13.enable"). Each result is "TYPE:data" as zbarimg prints it with
+// --raw turned off, one per symbol found.
+std::vector<std::string> ScanWithZbar(const std::string& path, const std::vector<std::string>& zbarOptions = {});
+
+// A folder of its own for one test's files, emptied on creation.
+std::string TestOutputDir(const std::string& name);
+
+// One <rect> of an SVG file, in document order.
+struct TSvgRect {
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+    std::string Fill;  // "#RRGGBB"
+};
+std::vector<TSvgRect> ReadSvgRects(const std::string& svg);
+std::string ReadFile(const std::string& path);
+
+}  // namespace zantest

@@ -1,0 +1,269 @@
+// The linear base: module width in pixels, cursor placement, bars and the caption band.
+#include "symbologies/ZanLinearSymbology.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/Bitmap.h"
+
+namespace {
+
+using namespace zan;
+using platform::TBitmap;
+
+// A code of Modules modules: one bar per module pair, drawn with DrawBar.
+class TPairs : public TZanLinearSymbology {
+public:
+    static std::string SymbologyName() { return "Pairs"; }
+    TZanBarcodeSymbologyClass ClassType() const override { return SymbologyClass<TPairs>(); }
+    int GetCodeWidth() override { return FBarWidth * Modules; }
+    std::string GetCaption() override { return "PAIRS"; }
+    void Paint() override {
+        TRect r = GetParent()->GetPaintRect(0);
+        if (DisplayCaption) PaintCaption(r);
+        SetCodeRect(r);
+        ResetPosition();
+        for (int i = 0; i < Modules / 2; ++i) {
+            DrawBar(true, 1);
+            DrawBar(false, 1);
+        }
+    }
+    int Cursor() const { return FPosition; }
+    int BarWidth() const { return FBarWidth; }
+    int Place(const TRect& r, const std::string& text, TAlignment a) { return PlaceText(r, text, a); }
+
+    int Modules = 10;
+    bool DisplayCaption = false;
+};
+
+class LinearSymbologyTest : public ::testing::Test {
+protected:
+    LinearSymbologyTest() {
+        pairs = new TPairs;
+        renderer.SetSymbology(pairs);
+        bitmap.GetCanvas().SetFontEngine(platform::FixedMetricsFontEngine());
+    }
+    void UseCanvasAt(int pixelsPerInch) {
+        bitmap.SetPixelsPerInch(pixelsPerInch);
+        bitmap.GetCanvas().SetFontEngine(platform::FixedMetricsFontEngine());
+        renderer.SetCanvas(nullptr);
+        renderer.SetCanvas(&bitmap.GetCanvas());
+    }
+    TZanBarcodeRenderer renderer;
+    TPairs* pairs;
+    TBitmap bitmap;
+};
+
+TEST_F(LinearSymbologyTest, BarWidthIsOneWithoutRendererOrCanvas) {
+    TPairs alone;
+    EXPECT_EQ(alone.GetBarWidth(), 1);
+    EXPECT_EQ(alone.GetXDimension(), 10.0);
+    EXPECT_EQ(pairs->GetBarWidth(), 1);
+    pairs->SetXDimension(40);
+    EXPECT_EQ(pairs->BarWidth(), 1);
+}
+
+TEST_F(LinearSymbologyTest, BarWidthRoundsHalvesToEven) {
+    struct TCase {
+        int PixelsPerInch;
+        double XDimension;
+        int Pixels;
+    };
+    // pixels per inch * XDimension / 1000, rounded half to even.
+    const TCase cases[] = {
+        {96, 10, 1},  {96, 15, 1},  {96, 20, 2},  {96, 5, 0},  // 0.96, 1.44, 1.92, 0.48
+        {100, 5, 0},  {100, 25, 2}, {100, 15, 2}, {100, 10, 1},  // 0.5, 2.5, 1.5, 1.0
+        {600, 10, 6}, {600, 7.5, 4}, {300, 10, 3}, {300, 5, 2},  // 6, 4.5, 3, 1.5
+    };
+    for (const TCase& c : cases) {
+        UseCanvasAt(c.PixelsPerInch);
+        pairs->SetXDimension(c.XDimension);
+        EXPECT_EQ(pairs->GetBarWidth(), c.Pixels) << c.PixelsPerInch << " ppi, " << c.XDimension;
+        EXPECT_EQ(pairs->BarWidth(), c.Pixels) << "cached width";
+    }
+}
+
+TEST_F(LinearSymbologyTest, ChangingTheCanvasRecomputesTheBarWidth) {
+    UseCanvasAt(600);
+    EXPECT_EQ(pairs->BarWidth(), 6);
+    TBitmap screen;
+    renderer.SetCanvas(&screen.GetCanvas());
+    EXPECT_EQ(pairs->BarWidth(), 1);
+}
+
+TEST_F(LinearSymbologyTest, XDimensionNotifiesOnlyOnChange) {
+    int notifications = 0;
+    renderer.SetOnVisualChange([&](platform::TPersistent*) { ++notifications; });
+    pairs->SetXDimension(10);
+    EXPECT_EQ(notifications, 0);
+    pairs->SetXDimension(12.5);
+    EXPECT_EQ(notifications, 1);
+}
+
+TEST_F(LinearSymbologyTest, XDimensionWithoutABarWidthIsRefused) {
+    UseCanvasAt(300);
+    pairs->SetXDimension(20);
+    int notifications = 0;
+    renderer.SetOnVisualChange([&](platform::TPersistent*) { ++notifications; });
+    for (double bad : {0.0, -10.0, std::numeric_limits<double>::infinity(),
+                       -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(), 1e300}) {
+        try {
+            pairs->SetXDimension(bad);
+            ADD_FAILURE() << "accepted " << bad;
+        } catch (const EZanBarcodeError& e) {
+            EXPECT_NE(e.Message().find("XDimension"), std::string::npos) << e.Message();
+            EXPECT_NE(e.Message().find(platform::FloatToText(bad)), std::string::npos) << e.Message();
+        }
+        EXPECT_EQ(pairs->GetXDimension(), 20.0);
+        EXPECT_EQ(pairs->BarWidth(), 6);
+    }
+    EXPECT_EQ(notifications, 0);
+    // The published property refuses the same way.
+    const platform::TPropInfo* property = pairs->FindProperty("XDimension");
+    ASSERT_NE(property, nullptr);
+    EXPECT_THROW(property->SetValue(*pairs, "0"), EZanBarcodeError);
+    EXPECT_EQ(property->GetValue(*pairs), "20");
+}
+
+TEST_F(LinearSymbologyTest, CursorFollowsTheAlignment) {
+    struct TCase {
+        TAlignment Alignment;
+        TRect CodeRect;
+        int Modules;
+        int Cursor;
+    };
+    const TCase cases[] = {
+        {platform::taLeftJustify, {3, 0, 101, 10}, 51, 3},
+        {platform::taRightJustify, {0, 0, 101, 10}, 51, 50},
+        {platform::taCenter, {0, 0, 101, 10}, 51, 25},    // 50 - 25
+        {platform::taCenter, {10, 0, 20, 10}, 31, 0},     // 10 + 5 - 15
+        {platform::taRightJustify, {0, 0, 40, 10}, 51, -11},  // wider than the rectangle
+    };
+    for (const TCase& c : cases) {
+        renderer.SetAlignment(c.Alignment);
+        pairs->Modules = c.Modules;
+        pairs->SetCodeRect(c.CodeRect);
+        pairs->ResetPosition();
+        EXPECT_EQ(pairs->Cursor(), c.Cursor) << int(c.Alignment) << " " << c.Modules;
+    }
+}
+
+// Reads one row of the bitmap as B (bar colour), S (space colour) and . (anything else).
+std::string Row(const TBitmap& b, int y, int from, int to) {
+    std::string row;
+    for (int x = from; x < to; ++x) {
+        const platform::TColor c = b.GetPixel(x, y);
+        row += c == 0x000080 ? 'B' : c == 0x00C000 ? 'S' : '.';
+    }
+    return row;
+}
+
+TEST_F(LinearSymbologyTest, BarsAndSpacesArePaintedInTheirColoursAtTheCursor) {
+    UseCanvasAt(200);  // XDimension 10 is 2 pixels
+    bitmap.SetSize(40, 20);
+    renderer.SetBoundsRect({0, 0, 40, 20});
+    renderer.SetBarColor(0x000080);
+    renderer.SetSpaceColor(0x00C000);
+    pairs->Modules = 6;
+    renderer.SetAlignment(platform::taRightJustify);
+    renderer.Paint();
+    // Paint area 5..35; a 12-pixel code placed at its right edge.
+    EXPECT_EQ(Row(bitmap, 10, 0, 40), "......................." "BBSSBBSSBBSS" ".....");
+    EXPECT_EQ(Row(bitmap, 4, 0, 40), std::string(40, '.'));  // top margin
+    EXPECT_EQ(Row(bitmap, 5, 23, 35), "BBSSBBSSBBSS");
+    EXPECT_EQ(Row(bitmap, 14, 23, 35), "BBSSBBSSBBSS");
+    EXPECT_EQ(Row(bitmap, 15, 23, 35), std::string(12, '.'));  // bottom margin
+}
+
+TEST_F(LinearSymbologyTest, CaptionBandTakesTheTextHeightFromTheBars) {
+    UseCanvasAt(96);
+    renderer.SetBoundsRect({0, 0, 100, 110});
+    platform::TFont font;
+    font.SetName("Arial");
+    font.SetHeight(-13);  // fixed metrics: a cell 13 pixels high
+    renderer.SetFont(font);
+    TRect r{0, 0, 90, 100};
+    pairs->PaintCaption(r);
+    EXPECT_EQ(r.Bottom, 85);
+    // The text sits in the band 86..100 of the code frame, anchored at its bottom.
+    EXPECT_EQ(bitmap.GetCanvas().GetTextAlign(), platform::TA_BOTTOM | platform::TA_LEFT);
+}
+
+TEST_F(LinearSymbologyTest, CaptionIsDrawnUnderTheBarsInEveryOrientation) {
+    UseCanvasAt(96);
+    platform::TFont font;
+    font.SetName("Arial");
+    font.SetHeight(-8);  // fixed metrics: cell 8, each character 4 wide, ascent 6
+    renderer.SetFont(font);
+    renderer.SetBarColor(0x000080);
+    renderer.SetSpaceColor(0x00C000);
+    pairs->DisplayCaption = true;
+    struct TCase {
+        TZanBarcodeOrientation Orientation;
+        TPoint CaptionPixel;  // inside the first letter's box
+        TPoint BarPixel;      // inside the first bar, just clear of the band
+    };
+    // Output 60 by 40 (turned: 40 by 60), margins 5: the band is 9 pixels at the bottom of
+    // the code frame, the first letter's box (4 wide, 6 high) at the band's start.
+    const TCase cases[] = {
+        {boNormal, {6, 31}, {5, 24}},
+        {bo90Degrees, {31, 53}, {24, 54}},
+        {bo180Degrees, {53, 8}, {54, 15}},
+        {bo270Degrees, {8, 6}, {15, 5}},
+    };
+    for (const TCase& c : cases) {
+        bitmap.SetSize(0, 0);
+        renderer.SetOrientation(boNormal);
+        renderer.SetBoundsRect({0, 0, 60, 40});
+        renderer.SetOrientation(c.Orientation);
+        bitmap.SetSize(renderer.GetWidth(), renderer.GetHeight());
+        renderer.Paint();
+        EXPECT_EQ(bitmap.GetPixel(c.CaptionPixel.X, c.CaptionPixel.Y), platform::clBlack)  // the font colour
+            << int(c.Orientation);
+        EXPECT_EQ(bitmap.GetPixel(c.BarPixel.X, c.BarPixel.Y), 0x000080u) << int(c.Orientation);
+    }
+}
+
+TEST_F(LinearSymbologyTest, FacesThatAreNotTrueTypeAreTurnedInArial) {
+    UseCanvasAt(96);
+    renderer.SetBoundsRect({0, 0, 100, 100});
+    renderer.SetOrientation(bo90Degrees);
+    platform::TFont font;
+    font.SetName("MS Sans Serif");  // a bitmap face for the fixed-metrics engine
+    font.SetHeight(-12);
+    font.SetStyle(platform::fsBold);
+    renderer.SetFont(font);
+    TRect r{0, 0, 90, 90};
+    pairs->PaintCaption(r);
+    const platform::TLogFont drawn = platform::GetObject(bitmap.GetCanvas().GetFont().GetHandle());
+    EXPECT_EQ(drawn.FaceName, "Arial");
+    EXPECT_EQ(drawn.Height, -12);
+    EXPECT_EQ(drawn.Weight, platform::FW_BOLD);
+    EXPECT_EQ(drawn.Escapement, 900);
+    EXPECT_EQ(drawn.Orientation, 900);
+}
+
+TEST_F(LinearSymbologyTest, PlaceTextAnchorsAtTheBottomEdge) {
+    UseCanvasAt(96);
+    renderer.SetBoundsRect({0, 0, 100, 100});
+    platform::TFont font;
+    font.SetName("Arial");
+    font.SetHeight(-8);
+    renderer.SetFont(font);
+    bitmap.GetCanvas().GetFont().Assign(renderer.GetFont());
+    EXPECT_EQ(pairs->Place({0, 0, 40, 20}, "ABC", platform::taCenter), 12);
+    EXPECT_EQ(bitmap.GetCanvas().GetTextAlign(), platform::TA_BOTTOM | platform::TA_CENTER);
+    // Centred on an inverted rectangle: the midpoint rounded toward Left.
+    bitmap.SetSize(100, 100);
+    renderer.Paint();
+    pairs->Place({31, 0, 20, 20}, "A", platform::taCenter);
+    // Anchor x = 31 - (31 - 20) div 2 = 26 in the code frame, 31 on the canvas; the box
+    // is clipped to the collapsed rectangle, so nothing of the text shows.
+    EXPECT_EQ(bitmap.GetPixel(30, 24), platform::clWhite);
+    TPairs alone;
+    EXPECT_EQ(alone.Place({0, 0, 40, 20}, "ABC", platform::taLeftJustify), 0);
+}
+
+}  // namespace

@@ -109,12 +109,13 @@ void RegisterTestSymbologies() {
 class RendererTest : public ::testing::Test {
 protected:
     RendererTest() {
-        RegisterTestSymbologies();
         renderer.SetOnVisualChange([this](TPersistent* sender) {
             EXPECT_EQ(sender, &renderer);
             ++notifications;
         });
     }
+    // Registered before the renderer is made, so that it finds its default symbology.
+    bool registered = (RegisterTestSymbologies(), true);
     TZanBarcodeRenderer renderer;
     int notifications = 0;
 };

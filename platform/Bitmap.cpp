@@ -1,0 +1,411 @@
+#include "platform/Bitmap.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "platform/Exception.h"
+
+namespace platform {
+
+namespace {
+
+// Images above this many pixels are refused: 2^28 pixels are a gigabyte of pixels.
+constexpr std::int64_t MaxPixelCount = std::int64_t{1} << 28;
+
+constexpr int MaxPixelsPerInch = 1000000;
+
+// Pixels per metre, as PNG's pHYs chunk and BMP's header store the resolution.
+std::uint32_t PixelsPerMetre(int pixelsPerInch) {
+    return static_cast<std::uint32_t>((std::int64_t{pixelsPerInch} * 10000 + 127) / 254);
+}
+
+int PixelsPerInchOf(std::uint32_t pixelsPerMetre) {
+    return static_cast<int>((std::int64_t{pixelsPerMetre} * 254 + 5000) / 10000);
+}
+
+// ---------------------------------------------------------------------------------------
+// Files
+
+struct TFileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using TFile = std::unique_ptr<std::FILE, TFileCloser>;
+
+TFile OpenFile(const std::string& fileName, const char* mode) {
+    TFile file(std::fopen(fileName.c_str(), mode));
+    if (!file) throw EInOutError("Cannot open file \"%s\": %s", {fileName, std::string(std::strerror(errno))});
+    return file;
+}
+
+// Writes a file through Write(FILE*), which returns false on failure. A file that could
+// not be written completely is closed and removed rather than left half written.
+template <class Write>
+void WriteFile(const std::string& fileName, Write write) {
+    TFile file = OpenFile(fileName, "wb");
+    std::string error;
+    const bool written = write(file.get(), error);
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!written || !closed) {
+        std::remove(fileName.c_str());
+        throw EInOutError("Cannot write file \"%s\": %s", {fileName, error.empty() ? "write error" : error});
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// PNG through libpng. libpng reports errors by a longjmp back to the setjmp of the
+// function that drives it, so those functions keep their objects with destructors in
+// their callers, and the error handler leaves the message in a caller's string.
+
+[[noreturn]] void PngError(png_structp png, png_const_charp message) {
+    static_cast<std::string*>(png_get_error_ptr(png))->assign(message);
+    png_longjmp(png, 1);
+}
+
+void PngWarning(png_structp, png_const_charp) {}
+
+// Writes 8-bit RGB rows from 0x00BBGGRR pixels, converting each row into Row
+// (3 * Width bytes).
+bool WritePng(std::FILE* file, const TColor* pixels, png_uint_32 width, png_uint_32 height,
+              std::uint32_t pixelsPerMetre, std::uint8_t* row, std::string& error) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, PngError, PngWarning);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_pHYs(png, info, pixelsPerMetre, pixelsPerMetre, PNG_RESOLUTION_METER);
+    png_write_info(png, info);
+    for (png_uint_32 y = 0; y < height; ++y) {
+        const TColor* source = pixels + std::size_t{y} * width;
+        for (png_uint_32 x = 0; x < width; ++x) {
+            row[3 * x] = GetRValue(source[x]);
+            row[3 * x + 1] = GetGValue(source[x]);
+            row[3 * x + 2] = GetBValue(source[x]);
+        }
+        png_write_row(png, row);
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+struct TPngImage {
+    png_uint_32 Width = 0;
+    png_uint_32 Height = 0;
+    int PixelsPerInch = 96;  // when the file does not say
+    std::vector<std::uint8_t> Rgba;
+};
+
+// Reads any PNG as 8-bit RGBA: palettes and small grey depths expanded, 16 bits cut to
+// 8, grey turned into RGB, and an opaque alpha added where the file has none.
+bool ReadPng(std::FILE* file, TPngImage& image, std::string& error) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, PngError, PngWarning);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_init_io(png, file);
+    png_read_info(png, info);
+    image.Width = png_get_image_width(png, info);
+    image.Height = png_get_image_height(png, info);
+    if (std::int64_t{image.Width} * image.Height > MaxPixelCount) png_error(png, "image too large");
+    png_uint_32 resolutionX = 0;
+    png_uint_32 resolutionY = 0;
+    int unit = PNG_RESOLUTION_UNKNOWN;
+    if (png_get_pHYs(png, info, &resolutionX, &resolutionY, &unit) && unit == PNG_RESOLUTION_METER &&
+        resolutionY > 0 && PixelsPerInchOf(resolutionY) > 0 && PixelsPerInchOf(resolutionY) <= MaxPixelsPerInch)
+        image.PixelsPerInch = PixelsPerInchOf(resolutionY);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != std::size_t{image.Width} * 4) png_error(png, "unexpected row layout");
+    image.Rgba.assign(std::size_t{image.Width} * image.Height * 4, 0);
+    for (int pass = 0; pass < passes; ++pass)
+        for (png_uint_32 y = 0; y < image.Height; ++y)
+            png_read_row(png, image.Rgba.data() + std::size_t{y} * image.Width * 4, nullptr);
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+// A colour channel composed over white by its alpha.
+std::uint8_t OverWhite(std::uint8_t value, std::uint8_t alpha) {
+    return static_cast<std::uint8_t>((value * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+// ---------------------------------------------------------------------------------------
+// BMP
+
+void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+constexpr std::uint32_t BmpFileHeaderSize = 14;
+constexpr std::uint32_t BmpInfoHeaderSize = 40;  // BITMAPINFOHEADER
+
+// ---------------------------------------------------------------------------------------
+// Text
+
+// A pixel of the unturned text, U along the baseline and V downwards from the reference
+// point, after Turns counter-clockwise quarter turns on a screen whose y grows
+// downwards: a quarter turn sends the baseline upwards and the text's "down" to the right.
+struct TTurnedPixel {
+    std::int64_t X;
+    std::int64_t Y;
+};
+
+TTurnedPixel Turn(std::int64_t u, std::int64_t v, int turns) {
+    switch (turns) {
+        case 1: return {v, -u - 1};
+        case 2: return {-u - 1, -v - 1};
+        case 3: return {-v - 1, u};
+        default: return {u, v};
+    }
+}
+
+// The nearest number of quarter turns, 0..3, for an escapement in tenths of a degree.
+int QuarterTurns(std::int32_t escapement) {
+    const std::int64_t nearest = (std::int64_t{escapement} + (escapement >= 0 ? 450 : -450)) / 900;
+    return static_cast<int>(((nearest % 4) + 4) % 4);
+}
+
+std::uint8_t Blend(std::uint8_t below, std::uint8_t ink, std::uint8_t coverage) {
+    return static_cast<std::uint8_t>((below * (255 - coverage) + ink * coverage + 127) / 255);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TBitmapCanvas
+
+TBitmapCanvas::TBitmapCanvas(TBitmap& bitmap)
+    : TCanvas(bitmap.FPixelsPerInch, bitmap.FPixelsPerInch, FreeTypeFontEngine()), FBitmap(bitmap) {}
+
+void TBitmapCanvas::UpdateResolution() { SetDeviceResolution(FBitmap.FPixelsPerInch, FBitmap.FPixelsPerInch); }
+
+void TBitmapCanvas::DoFillRect(const TRect& rect, TColor color) {
+    const int left = std::max(rect.Left, 0);
+    const int top = std::max(rect.Top, 0);
+    const int right = std::min(rect.Right, FBitmap.FWidth);
+    const int bottom = std::min(rect.Bottom, FBitmap.FHeight);
+    for (int y = top; y < bottom; ++y) {
+        const auto row = FBitmap.FPixels.begin() + static_cast<std::ptrdiff_t>(y) * FBitmap.FWidth;
+        std::fill(row + left, row + std::max(left, right), color);
+    }
+}
+
+void TBitmapCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::string& text, bool opaque) {
+    const TRect clip = {std::max(std::min(rect.Left, rect.Right), 0), std::max(std::min(rect.Top, rect.Bottom), 0),
+                        std::min(std::max(rect.Left, rect.Right), FBitmap.FWidth),
+                        std::min(std::max(rect.Top, rect.Bottom), FBitmap.FHeight)};
+    if (clip.Right <= clip.Left || clip.Bottom <= clip.Top) return;
+    if (opaque) DoFillRect(clip, ColorToRGB(GetBrush().GetColor()));
+
+    const TLogFont font = CurrentLogFont();
+    TFontEngine& engine = *GetFontEngine();
+    const TFontMetrics metrics = engine.GetMetrics(font);
+    const TTextPlacement box =
+        PlaceTextBox(GetTextAlign(), engine.GetTextWidth(font, text), metrics.Ascent, metrics.Descent);
+    const int turns = QuarterTurns(font.Escapement);
+
+    // Rendering is skipped when the turned box misses the clip rectangle altogether.
+    const TTurnedPixel a = Turn(box.OffsetX, box.OffsetY, turns);
+    const TTurnedPixel b = Turn(std::int64_t{box.OffsetX} + box.Width - 1, std::int64_t{box.OffsetY} + box.Height - 1, turns);
+    if (box.Width <= 0 || box.Height <= 0 || reference.X + std::max(a.X, b.X) < clip.Left ||
+        reference.X + std::min(a.X, b.X) >= clip.Right || reference.Y + std::max(a.Y, b.Y) < clip.Top ||
+        reference.Y + std::min(a.Y, b.Y) >= clip.Bottom)
+        return;
+
+    const TTextMask mask = engine.Render(font, text);
+    // The mask's own ascent decides where its rows lie; it matches the metrics.
+    const TTextPlacement placed = PlaceTextBox(GetTextAlign(), mask.Width, mask.Ascent, mask.Height - mask.Ascent);
+    const TColor ink = ColorToRGB(GetFont().GetColor());
+    for (int my = 0; my < mask.Height; ++my)
+        for (int mx = 0; mx < mask.Width; ++mx) {
+            const std::uint8_t coverage = mask.Coverage[static_cast<std::size_t>(my) * mask.Width + mx];
+            if (coverage == 0) continue;
+            const TTurnedPixel p = Turn(std::int64_t{placed.OffsetX} + mx, std::int64_t{placed.OffsetY} + my, turns);
+            const std::int64_t x = reference.X + p.X;
+            const std::int64_t y = reference.Y + p.Y;
+            if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
+            TColor& pixel = FBitmap.FPixels[static_cast<std::size_t>(y * FBitmap.FWidth + x)];
+            pixel = RGB(Blend(GetRValue(pixel), GetRValue(ink), coverage),
+                        Blend(GetGValue(pixel), GetGValue(ink), coverage),
+                        Blend(GetBValue(pixel), GetBValue(ink), coverage));
+        }
+}
+
+// ---------------------------------------------------------------------------------------
+// TBitmap
+
+TBitmap::TBitmap() = default;
+
+TBitmap::~TBitmap() = default;
+
+void TBitmap::Assign(TPersistent& source) {
+    auto* bitmap = dynamic_cast<TBitmap*>(&source);
+    if (!bitmap) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (bitmap == this) return;
+    FWidth = bitmap->FWidth;
+    FHeight = bitmap->FHeight;
+    FPixels = bitmap->FPixels;
+    SetPixelsPerInch(bitmap->FPixelsPerInch);
+}
+
+void TBitmap::SetSize(int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (std::int64_t{width} * height > MaxPixelCount)
+        throw EConvertError("Bitmap of %d x %d pixels is too large", {std::int64_t{width}, std::int64_t{height}});
+    if (width == FWidth && height == FHeight) return;
+    std::vector<TColor> pixels(static_cast<std::size_t>(width) * height, clWhite);
+    const int keepWidth = std::min(width, FWidth);
+    for (int y = 0; y < std::min(height, FHeight); ++y) {
+        const auto from = FPixels.begin() + static_cast<std::ptrdiff_t>(y) * FWidth;
+        std::copy(from, from + keepWidth, pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
+    }
+    FPixels = std::move(pixels);
+    FWidth = width;
+    FHeight = height;
+}
+
+void TBitmap::SetPixelsPerInch(int value) {
+    if (value < 1 || value > MaxPixelsPerInch)
+        throw EConvertError("Invalid resolution: %d pixels per inch", {std::int64_t{value}});
+    if (value == FPixelsPerInch) return;
+    FPixelsPerInch = value;
+    if (FCanvas) FCanvas->UpdateResolution();
+}
+
+TCanvas& TBitmap::GetCanvas() {
+    if (!FCanvas) FCanvas = std::make_unique<TBitmapCanvas>(*this);
+    return *FCanvas;
+}
+
+TColor TBitmap::GetPixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= FWidth || y >= FHeight) return clBlack;
+    return FPixels[static_cast<std::size_t>(y) * FWidth + x];
+}
+
+void TBitmap::SetPixel(int x, int y, TColor color) {
+    if (x < 0 || y < 0 || x >= FWidth || y >= FHeight) return;
+    FPixels[static_cast<std::size_t>(y) * FWidth + x] = ColorToRGB(color);
+}
+
+void TBitmap::SaveToFile(const std::string& fileName) const {
+    const std::size_t dot = fileName.find_last_of('.');
+    std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".png")
+        SaveToPngFile(fileName);
+    else if (extension == ".bmp")
+        SaveToBmpFile(fileName);
+    else
+        throw EInOutError("Cannot save \"%s\": unknown picture file extension; use .png or .bmp", {fileName});
+}
+
+void TBitmap::SaveToPngFile(const std::string& fileName) const {
+    // PNG has no empty images: a zero width or height is an invalid IHDR chunk.
+    if (FWidth == 0 || FHeight == 0)
+        throw EInOutError("Cannot save \"%s\": a PNG file cannot hold an empty bitmap", {fileName});
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(FWidth) * 3);
+    WriteFile(fileName, [&](std::FILE* file, std::string& error) {
+        return WritePng(file, FPixels.data(), static_cast<png_uint_32>(FWidth), static_cast<png_uint_32>(FHeight),
+                        PixelsPerMetre(FPixelsPerInch), row.data(), error);
+    });
+}
+
+void TBitmap::SaveToBmpFile(const std::string& fileName) const {
+    const std::vector<std::uint8_t> data = SaveToBmpData();
+    WriteFile(fileName, [&data](std::FILE* file, std::string&) {
+        return std::fwrite(data.data(), 1, data.size(), file) == data.size();
+    });
+}
+
+void TBitmap::LoadFromPngFile(const std::string& fileName) {
+    TPngImage image;
+    {
+        const TFile file = OpenFile(fileName, "rb");
+        std::string error;
+        if (!ReadPng(file.get(), image, error))
+            throw EInOutError("Cannot read PNG file \"%s\": %s", {fileName, error.empty() ? "out of memory" : error});
+    }
+    std::vector<TColor> pixels(static_cast<std::size_t>(image.Width) * image.Height);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        const std::uint8_t* p = image.Rgba.data() + 4 * i;
+        pixels[i] = RGB(OverWhite(p[0], p[3]), OverWhite(p[1], p[3]), OverWhite(p[2], p[3]));
+    }
+    FWidth = static_cast<int>(image.Width);
+    FHeight = static_cast<int>(image.Height);
+    FPixels = std::move(pixels);
+    SetPixelsPerInch(image.PixelsPerInch);
+}
+
+std::vector<std::uint8_t> TBitmap::SaveToBmpData() const {
+    const std::uint32_t imageSize = static_cast<std::uint32_t>(FPixels.size() * 4);
+    const std::uint32_t resolution = PixelsPerMetre(FPixelsPerInch);
+    std::vector<std::uint8_t> out;
+    out.reserve(BmpFileHeaderSize + BmpInfoHeaderSize + imageSize);
+    // BITMAPFILEHEADER
+    out.push_back('B');
+    out.push_back('M');
+    PutLittleEndian(out, BmpFileHeaderSize + BmpInfoHeaderSize + imageSize, 4);  // bfSize
+    PutLittleEndian(out, 0, 4);                                                   // bfReserved1, 2
+    PutLittleEndian(out, BmpFileHeaderSize + BmpInfoHeaderSize, 4);               // bfOffBits
+    // BITMAPINFOHEADER; a negative height stores the rows top-down.
+    PutLittleEndian(out, BmpInfoHeaderSize, 4);
+    PutLittleEndian(out, static_cast<std::uint32_t>(FWidth), 4);
+    PutLittleEndian(out, static_cast<std::uint32_t>(-FHeight), 4);
+    PutLittleEndian(out, 1, 2);           // biPlanes
+    PutLittleEndian(out, 32, 2);          // biBitCount
+    PutLittleEndian(out, 0, 4);           // biCompression = BI_RGB
+    PutLittleEndian(out, imageSize, 4);   // biSizeImage
+    PutLittleEndian(out, resolution, 4);  // biXPelsPerMeter
+    PutLittleEndian(out, resolution, 4);  // biYPelsPerMeter
+    PutLittleEndian(out, 0, 4);           // biClrUsed
+    PutLittleEndian(out, 0, 4);           // biClrImportant
+    // Pixels as blue, green, red and an unused byte.
+    for (const TColor pixel : FPixels) {
+        out.push_back(GetBValue(pixel));
+        out.push_back(GetGValue(pixel));
+        out.push_back(GetRValue(pixel));
+        out.push_back(0);
+    }
+    return out;
+}
+
+void TBitmap::SaveToClipboardFormat(TClipboardFormat& format, TClipboardData& data, std::uint32_t& palette) const {
+    format = CF_BITMAP;
+    data = std::make_shared<const std::vector<std::uint8_t>>(SaveToBmpData());
+    palette = 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,297 @@
+#include "platform/FontEngine.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+#include FT_TRUETYPE_TAGS_H
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <tuple>
+
+namespace platform {
+
+namespace {
+
+// An em height in pixels for a logical font that asks for the default size (0).
+constexpr int DefaultPixelHeight = 16;
+
+bool IsControl(unsigned char byte) { return byte < 0x20; }
+
+// |lfHeight|, or the default for 0, limited to MaxFontPixelHeight.
+int PixelHeight(std::int32_t lfHeight) {
+    if (lfHeight == 0) return DefaultPixelHeight;
+    return static_cast<int>(std::min<std::int64_t>(std::llabs(lfHeight), MaxFontPixelHeight));
+}
+
+// The fixed metrics (see FontEngine.h), also the last resort when no face can be opened.
+TFontMetrics FixedMetrics(const TLogFont& font) {
+    const int h = PixelHeight(font.Height);
+    return {.Ascent = h - h / 4, .Descent = h / 4, .TrueType = false};
+}
+
+int FixedAdvance(const TLogFont& font, unsigned char byte) {
+    return IsControl(byte) ? 0 : std::max(1, PixelHeight(font.Height) / 2);
+}
+
+int FixedTextWidth(const TLogFont& font, std::string_view text) {
+    int width = 0;
+    for (const char c : text) width += FixedAdvance(font, static_cast<unsigned char>(c));
+    return width;
+}
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// A face of the FreeType engine; a null Face stands for "nothing could be opened".
+struct TFace {
+    FT_Face Face = nullptr;
+    std::string Family;
+    bool TrueType = false;
+};
+
+// Only scalable sfnt faces with TrueType (glyf) outlines count as TrueType; CFF-flavoured
+// OpenType, Type 1 and bitmap faces do not.
+bool HasTrueTypeOutlines(FT_Face face) {
+    if (!FT_IS_SFNT(face) || !FT_IS_SCALABLE(face)) return false;
+    FT_ULong length = 0;
+    return FT_Load_Sfnt_Table(face, TTAG_glyf, 0, nullptr, &length) == 0 && length > 0;
+}
+
+// A face set to the size of a logical font, with the font's metrics in whole pixels.
+struct TSizedFace {
+    FT_Face Face = nullptr;
+    TFontMetrics Metrics;
+};
+
+// Ascent and descent in font units as GDI takes them: the OS/2 Windows metrics when the
+// face has them, else the horizontal header's.
+std::pair<double, double> DesignAscentDescent(FT_Face face) {
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0)
+        return {os2->usWinAscent, os2->usWinDescent};
+    return {face->ascender, -face->descender};
+}
+
+// Sets a scalable face to the em height the logical font asks for.
+TFontMetrics SizeScalableFace(FT_Face face, const TLogFont& font) {
+    const auto [ascender, descender] = DesignAscentDescent(face);
+    const double unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1000.0;
+    const double cell = ascender + descender > 0 ? ascender + descender : unitsPerEm;
+    const int h = PixelHeight(font.Height);
+    // A positive height is the cell height, the others the em height.
+    const double em = font.Height > 0 ? h * unitsPerEm / cell : h;
+    FT_Set_Char_Size(face, 0, std::max<FT_F26Dot6>(64, std::lround(em * 64)), 72, 72);
+    TFontMetrics metrics{.TrueType = HasTrueTypeOutlines(face)};
+    metrics.Ascent = static_cast<int>(std::lround(ascender * em / unitsPerEm));
+    metrics.Descent = font.Height > 0 ? h - metrics.Ascent : static_cast<int>(std::lround(descender * em / unitsPerEm));
+    return metrics;
+}
+
+// Picks the bitmap strike nearest to the cell height the logical font asks for.
+TFontMetrics SizeBitmapFace(FT_Face face, const TLogFont& font) {
+    const int h = PixelHeight(font.Height);
+    int best = 0;
+    for (int i = 1; i < face->num_fixed_sizes; ++i)
+        if (std::abs(face->available_sizes[i].height - h) < std::abs(face->available_sizes[best].height - h))
+            best = i;
+    if (face->num_fixed_sizes == 0 || FT_Select_Size(face, best) != 0) return FixedMetrics(font);
+    const FT_Size_Metrics& size = face->size->metrics;
+    return {.Ascent = static_cast<int>((size.ascender + 32) >> 6),
+            .Descent = static_cast<int>((-size.descender + 32) >> 6),
+            .TrueType = false};
+}
+
+// The advance of a loaded glyph in whole pixels (hinted advances are whole already).
+int Advance(FT_GlyphSlot slot) { return static_cast<int>((slot->advance.x + 32) >> 6); }
+
+// Loads each glyph of Text in turn and hands it to Visit with its pen position;
+// returns the advance of the whole text.
+template <class Visit>
+int ForEachGlyph(FT_Face face, std::string_view text, Visit visit) {
+    int pen = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (IsControl(byte)) continue;
+        if (FT_Load_Char(face, Cp1252ToCodePoint(byte), FT_LOAD_DEFAULT) != 0) continue;
+        visit(pen, face->glyph);
+        pen += Advance(face->glyph);
+    }
+    return pen;
+}
+
+// Copies a rendered glyph's coverage into the mask at pen position Pen, clipped to the mask.
+void BlitGlyph(TTextMask& mask, int pen, FT_GlyphSlot slot) {
+    const FT_Bitmap& bitmap = slot->bitmap;
+    const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
+    if (!mono && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) return;
+    for (unsigned row = 0; row < bitmap.rows; ++row) {
+        const int y = mask.Ascent - slot->bitmap_top + static_cast<int>(row);
+        if (y < 0 || y >= mask.Height) continue;
+        const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
+        for (unsigned column = 0; column < bitmap.width; ++column) {
+            const int x = pen + slot->bitmap_left + static_cast<int>(column);
+            if (x < 0 || x >= mask.Width) continue;
+            const std::uint8_t value =
+                mono ? ((source[column / 8] & (0x80 >> (column % 8))) ? 255 : 0) : source[column];
+            std::uint8_t& target = mask.Coverage[static_cast<std::size_t>(y) * mask.Width + x];
+            target = std::max(target, value);
+        }
+    }
+}
+
+TTextMask EmptyMask(int width, const TFontMetrics& metrics) {
+    TTextMask mask{.Width = width, .Height = metrics.Ascent + metrics.Descent, .Ascent = metrics.Ascent};
+    mask.Coverage.assign(static_cast<std::size_t>(mask.Width) * mask.Height, 0);
+    return mask;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TFreeTypeFontEngine
+
+struct TFreeTypeFontEngine::TState {
+    FT_Library Library = nullptr;
+    FcConfig* Config = nullptr;
+    // Faces by requested family, weight and italic; sizes are set on every call.
+    std::map<std::tuple<std::string, int, bool>, TFace> Faces;
+
+    TState() {
+        if (FT_Init_FreeType(&Library) != 0) Library = nullptr;
+        Config = FcInitLoadConfigAndFonts();
+    }
+
+    ~TState() {
+        for (auto& [key, face] : Faces)
+            if (face.Face) FT_Done_Face(face.Face);
+        if (Library) FT_Done_FreeType(Library);
+        if (Config) FcConfigDestroy(Config);
+    }
+
+    TState(const TState&) = delete;
+    TState& operator=(const TState&) = delete;
+
+    // The best installed match for the family; a face without FT_Face when fontconfig
+    // finds nothing or FreeType cannot open what it found.
+    TFace Match(const std::string& family, int weight, bool italic) {
+        TFace result{.Face = nullptr, .Family = family, .TrueType = false};
+        if (!Library || !Config) return result;
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(std::clamp(weight, 1, 1000)));
+        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        FcConfigSubstitute(Config, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult status = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(Config, pattern, &status);
+        FcPatternDestroy(pattern);
+        if (!match) return result;
+        FcChar8* file = nullptr;
+        FcChar8* matchedFamily = nullptr;
+        int index = 0;
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
+            FT_New_Face(Library, reinterpret_cast<const char*>(file), index, &result.Face) != 0)
+            result.Face = nullptr;
+        if (result.Face && FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch)
+            result.Family = reinterpret_cast<const char*>(matchedFamily);
+        FcPatternDestroy(match);
+        if (result.Face) result.TrueType = HasTrueTypeOutlines(result.Face);
+        return result;
+    }
+
+    TFace& Find(const TLogFont& font) {
+        // GDI takes weight 0 (FW_DONTCARE) as normal.
+        const int weight = font.Weight == 0 ? FW_NORMAL : font.Weight;
+        const auto key = std::make_tuple(font.FaceName, weight, font.Italic);
+        const auto found = Faces.find(key);
+        if (found != Faces.end()) return found->second;
+        TFace face = Match(font.FaceName, weight, font.Italic);
+        if (!face.Face) {
+            face = Match("sans-serif", weight, font.Italic);
+            if (!face.Face) face.Family = font.FaceName;
+        }
+        return Faces.emplace(key, std::move(face)).first->second;
+    }
+
+    TSizedFace Size(const TLogFont& font) {
+        const TFace& face = Find(font);
+        if (!face.Face) return {.Face = nullptr, .Metrics = FixedMetrics(font)};
+        return {.Face = face.Face,
+                .Metrics = FT_IS_SCALABLE(face.Face) ? SizeScalableFace(face.Face, font)
+                                                     : SizeBitmapFace(face.Face, font)};
+    }
+};
+
+TFreeTypeFontEngine::TFreeTypeFontEngine() : FState(std::make_unique<TState>()) {}
+
+TFreeTypeFontEngine::~TFreeTypeFontEngine() = default;
+
+TFontMetrics TFreeTypeFontEngine::GetMetrics(const TLogFont& font) { return FState->Size(font).Metrics; }
+
+int TFreeTypeFontEngine::GetTextWidth(const TLogFont& font, std::string_view text) {
+    const TSizedFace sized = FState->Size(font);
+    if (!sized.Face) return FixedTextWidth(font, text);
+    return ForEachGlyph(sized.Face, text, [](int, FT_GlyphSlot) {});
+}
+
+TTextMask TFreeTypeFontEngine::Render(const TLogFont& font, std::string_view text) {
+    const TSizedFace sized = FState->Size(font);
+    if (!sized.Face) return EmptyMask(FixedTextWidth(font, text), sized.Metrics);
+    TTextMask mask = EmptyMask(ForEachGlyph(sized.Face, text, [](int, FT_GlyphSlot) {}), sized.Metrics);
+    ForEachGlyph(sized.Face, text, [&mask](int pen, FT_GlyphSlot slot) {
+        if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) BlitGlyph(mask, pen, slot);
+    });
+    return mask;
+}
+
+std::string TFreeTypeFontEngine::ResolveFamily(const TLogFont& font) { return FState->Find(font).Family; }
+
+std::shared_ptr<TFontEngine> FreeTypeFontEngine() {
+    // Made on first use and destroyed at exit, which frees every face and the library.
+    static const std::shared_ptr<TFontEngine> engine = std::make_shared<TFreeTypeFontEngine>();
+    return engine;
+}
+
+// ---------------------------------------------------------------------------------------
+// TFixedMetricsFontEngine
+
+TFontMetrics TFixedMetricsFontEngine::GetMetrics(const TLogFont& font) {
+    static constexpr std::string_view BitmapFaces[] = {"System",   "MS Sans Serif", "Fixedsys",
+                                                       "Terminal", "Small Fonts",   "Courier"};
+    TFontMetrics metrics = FixedMetrics(font);
+    metrics.TrueType = std::none_of(std::begin(BitmapFaces), std::end(BitmapFaces),
+                                    [&font](std::string_view name) { return SameTextIgnoringCase(name, font.FaceName); });
+    return metrics;
+}
+
+int TFixedMetricsFontEngine::GetTextWidth(const TLogFont& font, std::string_view text) {
+    return FixedTextWidth(font, text);
+}
+
+TTextMask TFixedMetricsFontEngine::Render(const TLogFont& font, std::string_view text) {
+    TTextMask mask = EmptyMask(FixedTextWidth(font, text), FixedMetrics(font));
+    int pen = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const int advance = FixedAdvance(font, byte);
+        if (!IsControl(byte) && byte != ' ')
+            for (int y = 0; y < mask.Ascent; ++y)
+                std::fill_n(mask.Coverage.begin() + static_cast<std::ptrdiff_t>(y) * mask.Width + pen, advance, 255);
+        pen += advance;
+    }
+    return mask;
+}
+
+std::shared_ptr<TFontEngine> FixedMetricsFontEngine() { return std::make_shared<TFixedMetricsFontEngine>(); }
+
+}  // namespace platform

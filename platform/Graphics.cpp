@@ -1,0 +1,276 @@
+#include "platform/Graphics.h"
+
+#include <array>
+#include <cstdlib>
+
+namespace platform {
+
+namespace {
+
+// Number * Numerator / Denominator rounded half away from zero, as the Windows MulDiv
+// rounds; the font size conversions depend on exactly this rounding.
+std::int32_t MulDiv(std::int64_t number, std::int64_t numerator, std::int64_t denominator) {
+    if (denominator == 0) return 0;
+    const std::int64_t product = number * numerator;
+    const std::int64_t half = std::abs(denominator) / 2;
+    const bool negative = (product < 0) != (denominator < 0);
+    const std::int64_t magnitude = (std::abs(product) + half) / std::abs(denominator);
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+// Code points of the bytes 0x80..0x9F of Windows-1252 (from the Unicode mapping file
+// cp1252.txt). The five undefined bytes keep their Latin-1 code points.
+constexpr std::array<char32_t, 32> Cp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80..87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88..8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90..97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98..9F
+};
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        // Windows-1252 reaches no further than the Basic Multilingual Plane.
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+TLogFont GetObject(const HFONT& font) { return font ? *font : TLogFont{}; }
+
+HFONT CreateFontIndirect(const TLogFont& logFont) { return std::make_shared<const TLogFont>(logFont); }
+
+// ---------------------------------------------------------------------------------------
+// TFont
+
+TFont::TFont() = default;
+
+void TFont::Assign(TPersistent& source) {
+    auto* font = dynamic_cast<TFont*>(&source);
+    if (!font) {
+        TPersistent::Assign(source);
+        return;
+    }
+    FName = font->FName;
+    FHeight = font->FHeight;
+    FStyle = font->FStyle;
+    FColor = font->FColor;
+    FHandle = font->FHandle;
+    if (FPixelsPerInch != font->FPixelsPerInch) {
+        // Keep the physical size: the point size stays, the pixel height follows this
+        // font's resolution, and an installed handle is remade at that height so that
+        // its escapement survives.
+        FHeight = -MulDiv(font->GetSize(), FPixelsPerInch, 72);
+        if (FHandle) {
+            TLogFont record = *FHandle;
+            record.Height = FHeight;
+            FHandle = CreateFontIndirect(record);
+        }
+    }
+    Changed();
+}
+
+const TPropList& TFont::PublishedProperties() const {
+    static const TPropList properties = [] {
+        TPropList list;
+        list.push_back(IntegerProperty<TFont>(
+            "Color", [](const TFont& f) { return f.GetColor(); },
+            [](TFont& f, std::int64_t v) { f.SetColor(static_cast<TColor>(v)); }));
+        list.push_back(IntegerProperty<TFont>(
+            "Height", [](const TFont& f) { return f.GetHeight(); },
+            [](TFont& f, std::int64_t v) { f.SetHeight(static_cast<std::int32_t>(v)); }));
+        list.push_back(StringProperty<TFont>(
+            "Name", [](const TFont& f) { return f.GetName(); },
+            [](TFont& f, const std::string& v) { f.SetName(v); }));
+        // Size is another view of Height: form files store Height only.
+        TPropInfo size = IntegerProperty<TFont>(
+            "Size", [](const TFont& f) { return f.GetSize(); },
+            [](TFont& f, std::int64_t v) { f.SetSize(static_cast<int>(v)); });
+        size.IsStored = [](const TPersistent&) { return false; };
+        list.push_back(std::move(size));
+        // The set of TFontStyle bits as an integer.
+        list.push_back(IntegerProperty<TFont>(
+            "Style", [](const TFont& f) { return f.GetStyle(); },
+            [](TFont& f, std::int64_t v) { f.SetStyle(static_cast<TFontStyles>(v)); }));
+        return list;
+    }();
+    return properties;
+}
+
+void TFont::SetName(const std::string& value) {
+    if (value == FName && !FHandle) return;
+    FName = value;
+    FHandle.reset();
+    Changed();
+}
+
+int TFont::GetSize() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+
+void TFont::SetSize(int points) { SetHeight(-MulDiv(points, FPixelsPerInch, 72)); }
+
+void TFont::SetHeight(std::int32_t pixels) {
+    if (pixels == FHeight && !FHandle) return;
+    FHeight = pixels;
+    FHandle.reset();
+    Changed();
+}
+
+void TFont::SetStyle(TFontStyles value) {
+    if (value == FStyle && !FHandle) return;
+    FStyle = value;
+    FHandle.reset();
+    Changed();
+}
+
+void TFont::SetColor(TColor value) {
+    // The colour is not part of the logical font, so an installed handle stays.
+    if (value == FColor) return;
+    FColor = value;
+    Changed();
+}
+
+HFONT TFont::GetHandle() const {
+    if (FHandle) return FHandle;
+    TLogFont record;
+    record.Height = FHeight;
+    record.Weight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
+    record.Italic = (FStyle & fsItalic) != 0;
+    record.Underline = (FStyle & fsUnderline) != 0;
+    record.StrikeOut = (FStyle & fsStrikeOut) != 0;
+    record.FaceName = FName;
+    return CreateFontIndirect(record);
+}
+
+void TFont::SetHandle(HFONT value) {
+    if (value) {
+        FName = value->FaceName;
+        FHeight = value->Height;
+        FStyle = static_cast<TFontStyles>((value->Weight >= FW_BOLD ? fsBold : 0) | (value->Italic ? fsItalic : 0) |
+                                          (value->Underline ? fsUnderline : 0) |
+                                          (value->StrikeOut ? fsStrikeOut : 0));
+    }
+    FHandle = std::move(value);
+    Changed();
+}
+
+void TFont::Changed() {
+    if (OnChange) OnChange(this);
+}
+
+// ---------------------------------------------------------------------------------------
+// TBrush, TPen
+
+void TBrush::Assign(TPersistent& source) {
+    if (auto* brush = dynamic_cast<TBrush*>(&source)) {
+        FColor = brush->FColor;
+        FStyle = brush->FStyle;
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+void TPen::Assign(TPersistent& source) {
+    if (auto* pen = dynamic_cast<TPen*>(&source)) {
+        FColor = pen->FColor;
+        FStyle = pen->FStyle;
+        FWidth = pen->FWidth;
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+// ---------------------------------------------------------------------------------------
+// TCanvas
+
+TCanvas::TCanvas(int pixelsPerInchX, int pixelsPerInchY, std::shared_ptr<TFontEngine> engine)
+    : FPixelsPerInchX(pixelsPerInchX), FPixelsPerInchY(pixelsPerInchY) {
+    SetFontEngine(std::move(engine));
+    // Font heights are in pixels of this device, so the font measures its size here.
+    FFont.SetPixelsPerInch(pixelsPerInchY);
+}
+
+void TCanvas::SetDeviceResolution(int pixelsPerInchX, int pixelsPerInchY) {
+    FPixelsPerInchX = pixelsPerInchX;
+    FPixelsPerInchY = pixelsPerInchY;
+    FFont.SetPixelsPerInch(pixelsPerInchY);
+}
+
+int TCanvas::GetDeviceCaps(int index) const {
+    switch (index) {
+        case LOGPIXELSX: return FPixelsPerInchX;
+        case LOGPIXELSY: return FPixelsPerInchY;
+        default: return 0;
+    }
+}
+
+TTextMetric TCanvas::GetTextMetrics() {
+    const TFontMetrics metrics = FEngine->GetMetrics(CurrentLogFont());
+    return {.Height = metrics.Ascent + metrics.Descent,
+            .Ascent = metrics.Ascent,
+            .Descent = metrics.Descent,
+            .PitchAndFamily = metrics.TrueType ? TMPF_TRUETYPE : std::uint8_t{0}};
+}
+
+void TCanvas::SetFontEngine(std::shared_ptr<TFontEngine> engine) {
+    // Every canvas measures text, so a missing engine means the installed fonts.
+    FEngine = engine ? std::move(engine) : FreeTypeFontEngine();
+}
+
+void TCanvas::FillRect(const TRect& rect) {
+    if (FBrush.GetStyle() == bsClear || rect.Right <= rect.Left || rect.Bottom <= rect.Top) return;
+    DoFillRect(rect, ColorToRGB(FBrush.GetColor()));
+}
+
+void TCanvas::TextRect(const TRect& rect, int x, int y, const std::string& text) {
+    DoTextRect(rect, {x, y}, text, FBrush.GetStyle() == bsSolid);
+}
+
+int TCanvas::TextWidth(const std::string& text) { return FEngine->GetTextWidth(CurrentLogFont(), text); }
+
+int TCanvas::TextHeight(const std::string& /*text*/) {
+    // Like the cell height of a text extent: the same for every string of the font.
+    const TFontMetrics metrics = FEngine->GetMetrics(CurrentLogFont());
+    return metrics.Ascent + metrics.Descent;
+}
+
+TLogFont TCanvas::CurrentLogFont() const { return GetObject(FFont.GetHandle()); }
+
+// ---------------------------------------------------------------------------------------
+// Text placement and code page
+
+TTextPlacement PlaceTextBox(std::uint32_t textAlign, int width, int ascent, int descent) {
+    TTextPlacement box{.Width = width, .Height = ascent + descent, .Ascent = ascent};
+    // Masked, because TA_CENTER contains the TA_RIGHT bit and TA_BASELINE the TA_BOTTOM bit.
+    switch (textAlign & TA_HORIZONTAL_MASK) {
+        case TA_CENTER: box.OffsetX = -(width / 2); break;
+        case TA_RIGHT: box.OffsetX = -width; break;
+        default: box.OffsetX = 0; break;
+    }
+    switch (textAlign & TA_VERTICAL_MASK) {
+        case TA_BASELINE: box.OffsetY = -ascent; break;
+        case TA_BOTTOM: box.OffsetY = -box.Height; break;
+        default: box.OffsetY = 0; break;
+    }
+    return box;
+}
+
+char32_t Cp1252ToCodePoint(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0) return Cp1252High[byte - 0x80];
+    return byte;
+}
+
+std::string Cp1252ToUtf8(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (const char c : text) AppendUtf8(result, Cp1252ToCodePoint(static_cast<unsigned char>(c)));
+    return result;
+}
+
+}  // namespace platform

@@ -1,0 +1,302 @@
+#include "platform/Metafile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+
+#include "platform/Exception.h"
+
+namespace platform {
+
+namespace {
+
+// Replays one record through the public calls of a canvas.
+struct TRecordPlayer {
+    TCanvas& Canvas;
+
+    void operator()(const TFillRectRecord& record) const {
+        Canvas.GetBrush().SetStyle(bsSolid);
+        Canvas.GetBrush().SetColor(record.Color);
+        Canvas.FillRect(record.Rect);
+    }
+
+    void operator()(const TTextRecord& record) const {
+        // The colour first: installing a handle keeps it, while changing an attribute
+        // after the handle would drop the handle and with it the escapement.
+        Canvas.GetFont().SetColor(record.Color);
+        Canvas.GetFont().SetHandle(CreateFontIndirect(record.Font));
+        Canvas.GetBrush().SetStyle(record.Opaque ? bsSolid : bsClear);
+        Canvas.GetBrush().SetColor(record.Background);
+        Canvas.SetTextAlign(record.TextAlign);
+        Canvas.TextRect(record.Clip, record.Reference.X, record.Reference.Y, record.Text);
+    }
+};
+
+std::string HexColor(TColor color) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", GetRValue(color), GetGValue(color), GetBValue(color));
+    return buffer;
+}
+
+// Escapes Text for XML character data and attribute values. Bytes that XML 1.0 does not
+// allow in a document are dropped; tab, line feed and carriage return become character
+// references so that every element stays on one line.
+std::string XmlText(std::string_view text) {
+    std::string escaped;
+    for (const char c : text) {
+        switch (c) {
+            case '&': escaped += "&amp;"; break;
+            case '<': escaped += "&lt;"; break;
+            case '>': escaped += "&gt;"; break;
+            case '"': escaped += "&quot;"; break;
+            case '\'': escaped += "&apos;"; break;
+            case '\t': escaped += "&#9;"; break;
+            case '\n': escaped += "&#10;"; break;
+            case '\r': escaped += "&#13;"; break;
+            default:
+                if (static_cast<unsigned char>(c) >= 0x20) escaped += c;
+                break;
+        }
+    }
+    return Cp1252ToUtf8(escaped);
+}
+
+// A family name as a quoted CSS string, ready for an XML attribute.
+std::string CssFamily(const std::string& name) {
+    std::string quoted = "'";
+    for (const char c : name) {
+        if (c == '\'' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return XmlText(quoted + "'");
+}
+
+// Tenths of a degree as degrees, e.g. 900 -> "90", -15 -> "-1.5".
+std::string TenthsToDegrees(std::int64_t tenths) {
+    const std::int64_t magnitude = tenths < 0 ? -tenths : tenths;
+    std::string text = (tenths < 0 ? "-" : "") + std::to_string(magnitude / 10);
+    if (magnitude % 10 != 0) text += "." + std::to_string(magnitude % 10);
+    return text;
+}
+
+std::string RectAttributes(const TRect& rect) {
+    return "x=\"" + std::to_string(rect.Left) + "\" y=\"" + std::to_string(rect.Top) + "\" width=\"" +
+           std::to_string(rect.Width()) + "\" height=\"" + std::to_string(rect.Height()) + "\"";
+}
+
+bool IsEmpty(const TRect& rect) { return rect.Right <= rect.Left || rect.Bottom <= rect.Top; }
+
+// Whether the text box, turned by the escapement about the reference point, reaches
+// outside Clip. Corners are compared with a little tolerance so that the rounding of
+// sine and cosine at right angles does not count as a pixel.
+bool ReachesOutside(const TRect& clip, TPoint reference, const TTextPlacement& box, std::int32_t escapement) {
+    const double angle = escapement / 10.0 * std::numbers::pi / 180.0;
+    const double cosine = std::cos(angle);
+    const double sine = std::sin(angle);
+    constexpr double tolerance = 1e-6;
+    for (const int dx : {box.OffsetX, box.OffsetX + box.Width}) {
+        for (const int dy : {box.OffsetY, box.OffsetY + box.Height}) {
+            // Counter-clockwise on a device whose y axis points down.
+            const double x = reference.X + dx * cosine + dy * sine;
+            const double y = reference.Y - dx * sine + dy * cosine;
+            if (x < clip.Left - tolerance || x > clip.Right + tolerance || y < clip.Top - tolerance ||
+                y > clip.Bottom + tolerance)
+                return true;
+        }
+    }
+    return false;
+}
+
+const char* TextAnchor(std::uint32_t textAlign) {
+    switch (textAlign & TA_HORIZONTAL_MASK) {
+        case TA_CENTER: return "middle";
+        case TA_RIGHT: return "end";
+        default: return "start";
+    }
+}
+
+// Writes the SVG elements of the records, numbering the clip paths of clipped texts.
+class TSvgWriter {
+public:
+    explicit TSvgWriter(std::shared_ptr<TFontEngine> engine) : FEngine(std::move(engine)) {}
+
+    void operator()(const TFillRectRecord& record) { WriteFill(record.Rect, record.Color); }
+
+    void operator()(const TTextRecord& record) {
+        // A text clipped to nothing shows nothing, not even its background.
+        if (IsEmpty(record.Clip)) return;
+        if (record.Opaque) WriteFill(record.Clip, record.Background);
+
+        const TLogFont& font = record.Font;
+        const TFontMetrics metrics = Engine().GetMetrics(font);
+        const TTextPlacement box = PlaceTextBox(record.TextAlign, Engine().GetTextWidth(font, record.Text),
+                                                metrics.Ascent, metrics.Descent);
+        const TPoint reference = record.Reference;
+        // The anchor places the text along the baseline; across it the baseline lies
+        // where the shared text placement puts it, so raster and vector output agree.
+        const std::int64_t baseline = std::int64_t{reference.Y} + box.OffsetY + box.Ascent;
+
+        std::string clipPath;
+        if (ReachesOutside(record.Clip, reference, box, font.Escapement)) {
+            const std::string id = "clip" + std::to_string(++FClipCount);
+            FOut << "<clipPath id=\"" << id << "\"><rect " << RectAttributes(record.Clip) << "/></clipPath>\n";
+            clipPath = " clip-path=\"url(#" + id + ")\"";
+        }
+
+        FOut << "<text x=\"" << reference.X << "\" y=\"" << baseline << "\" font-family=\"" << FontFamily(font)
+             << "\" font-size=\"" << FontSize(font) << "\"";
+        if (font.Weight != 0 && font.Weight != FW_NORMAL) FOut << " font-weight=\"" << font.Weight << "\"";
+        if (font.Italic) FOut << " font-style=\"italic\"";
+        if (font.Underline && font.StrikeOut)
+            FOut << " text-decoration=\"underline line-through\"";
+        else if (font.Underline)
+            FOut << " text-decoration=\"underline\"";
+        else if (font.StrikeOut)
+            FOut << " text-decoration=\"line-through\"";
+        FOut << " text-anchor=\"" << TextAnchor(record.TextAlign) << "\"";
+        // SVG turns clockwise for positive angles, the escapement counter-clockwise.
+        if (font.Escapement % 3600 != 0)
+            FOut << " transform=\"rotate(" << TenthsToDegrees(-std::int64_t{font.Escapement}) << " " << reference.X
+                 << " " << reference.Y << ")\"";
+        FOut << " fill=\"" << HexColor(record.Color) << "\"" << clipPath << " xml:space=\"preserve\">"
+             << XmlText(record.Text) << "</text>\n";
+    }
+
+    std::string Elements() const { return FOut.str(); }
+
+private:
+    void WriteFill(const TRect& rect, TColor color) {
+        FOut << "<rect " << RectAttributes(rect) << " fill=\"" << HexColor(color) << "\"/>\n";
+    }
+
+    // The face asked for first, then the family the engine draws it with.
+    std::string FontFamily(const TLogFont& font) {
+        const std::string resolved = Engine().ResolveFamily(font);
+        if (resolved.empty() || resolved == font.FaceName) return CssFamily(font.FaceName);
+        if (font.FaceName.empty()) return CssFamily(resolved);
+        return CssFamily(font.FaceName) + ", " + CssFamily(resolved);
+    }
+
+    // SVG sizes fonts by the em, as a negative height does. A positive height, and the
+    // default height 0, give the cell (ascent + descent) instead: the em is then scaled
+    // from the cell that the engine reports for an em of that many pixels.
+    std::int64_t FontSize(const TLogFont& font) {
+        if (font.Height < 0) return -std::int64_t{font.Height};
+        const std::int64_t cell = font.Height > 0 ? font.Height : CellHeight(font);
+        TLogFont probe = font;
+        probe.Height = static_cast<std::int32_t>(-cell);
+        const std::int64_t probeCell = CellHeight(probe);
+        return probeCell > 0 ? (cell * cell + probeCell / 2) / probeCell : cell;
+    }
+
+    int CellHeight(const TLogFont& font) {
+        const TFontMetrics metrics = Engine().GetMetrics(font);
+        return metrics.Ascent + metrics.Descent;
+    }
+
+    // Text records come from a metafile canvas, which leaves its engine in the metafile;
+    // the installed fonts stand in should a metafile have text but no engine.
+    TFontEngine& Engine() {
+        if (!FEngine) FEngine = FreeTypeFontEngine();
+        return *FEngine;
+    }
+
+    std::shared_ptr<TFontEngine> FEngine;
+    std::ostringstream FOut;
+    int FClipCount = 0;
+};
+
+bool HasSvgExtension(const std::string& fileName) {
+    std::string extension = std::filesystem::path(fileName).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".svg";
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TMetafile
+
+void TMetafile::Assign(TPersistent& source) {
+    auto* metafile = dynamic_cast<TMetafile*>(&source);
+    if (!metafile) {
+        TPersistent::Assign(source);
+        return;
+    }
+    FWidth = metafile->FWidth;
+    FHeight = metafile->FHeight;
+    FPixelsPerInch = metafile->FPixelsPerInch;
+    FRecords = metafile->FRecords;
+    FFontEngine = metafile->FFontEngine;
+}
+
+void TMetafile::Play(TCanvas& canvas) const {
+    for (const TMetafileRecord& record : FRecords) std::visit(TRecordPlayer{canvas}, record);
+}
+
+std::string TMetafile::ToSvg() const {
+    const int width = std::max(FWidth, 0);
+    const int height = std::max(FHeight, 0);
+    TSvgWriter writer(FFontEngine);
+    for (const TMetafileRecord& record : FRecords) std::visit(writer, record);
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+           std::to_string(width) + "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " +
+           std::to_string(width) + " " + std::to_string(height) + "\">\n" + writer.Elements() + "</svg>\n";
+}
+
+void TMetafile::SaveToFile(const std::string& fileName) const {
+    if (!HasSvgExtension(fileName))
+        throw EInOutError("Cannot save the metafile as '%s': only .svg files are supported", {fileName});
+    const std::string svg = ToSvg();
+    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+    if (!file) throw EInOutError("Cannot create the file '%s'", {fileName});
+    file.write(svg.data(), static_cast<std::streamsize>(svg.size()));
+    file.close();
+    if (!file) {
+        // Leave no truncated picture behind that could pass for a complete one.
+        std::error_code ignored;
+        std::filesystem::remove(fileName, ignored);
+        throw EInOutError("Cannot write the file '%s'", {fileName});
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// TMetafileCanvas
+
+TMetafileCanvas::TMetafileCanvas(TMetafile& metafile, TCanvas* reference)
+    : TCanvas(reference ? reference->GetDeviceCaps(LOGPIXELSX) : 96,
+              reference ? reference->GetDeviceCaps(LOGPIXELSY) : 96,
+              reference ? reference->GetFontEngine() : FreeTypeFontEngine()),
+      FMetafile(metafile) {
+    FMetafile.FPixelsPerInch = GetDeviceCaps(LOGPIXELSY);
+}
+
+TMetafileCanvas::~TMetafileCanvas() {
+    // Moving a vector and copying a shared pointer cannot throw.
+    FMetafile.FRecords = std::move(FRecords);
+    FMetafile.FFontEngine = GetFontEngine();
+}
+
+void TMetafileCanvas::DoFillRect(const TRect& rect, TColor color) {
+    FRecords.push_back(TFillRectRecord{.Rect = rect, .Color = color});
+}
+
+void TMetafileCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::string& text, bool opaque) {
+    FRecords.push_back(TTextRecord{.Clip = rect,
+                                   .Reference = reference,
+                                   .TextAlign = GetTextAlign(),
+                                   .Font = CurrentLogFont(),
+                                   .Color = ColorToRGB(GetFont().GetColor()),
+                                   .Opaque = opaque,
+                                   .Background = ColorToRGB(GetBrush().GetColor()),
+                                   .Text = text});
+}
+
+}  // namespace platform

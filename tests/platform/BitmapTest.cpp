@@ -1,0 +1,501 @@
+#include "platform/Bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/Exception.h"
+
+namespace platform {
+namespace {
+
+// A file in the temporary directory, removed when the test ends. The process id keeps
+// test runs that share the directory apart.
+class TTempFile {
+public:
+    explicit TTempFile(const std::string& name)
+        : FPath((std::filesystem::temp_directory_path() /
+                 ("zan-bitmap-test-" + std::to_string(::getpid()) + "-" + name))
+                    .string()) {
+        std::filesystem::remove(FPath);
+    }
+    ~TTempFile() { std::filesystem::remove(FPath); }
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
+
+    const std::string& Path() const { return FPath; }
+    std::string Read() const {
+        std::ifstream in(FPath, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void Write(const std::string& bytes) const { std::ofstream(FPath, std::ios::binary) << bytes; }
+
+private:
+    std::string FPath;
+};
+
+std::uint32_t LittleEndian(const std::vector<std::uint8_t>& data, std::size_t at, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | data.at(at + static_cast<std::size_t>(i));
+    return value;
+}
+
+std::uint32_t BigEndian(const std::string& data, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) value = (value << 8) | static_cast<unsigned char>(data.at(at + i));
+    return value;
+}
+
+bool Inside(const TRect& r, int x, int y) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; }
+
+// Every pixel is Inner inside Painted and Outer elsewhere: exact edges, no blending.
+void ExpectPainted(const TBitmap& bitmap, const TRect& painted, TColor inner, TColor outer) {
+    for (int y = 0; y < bitmap.GetHeight(); ++y)
+        for (int x = 0; x < bitmap.GetWidth(); ++x)
+            ASSERT_EQ(bitmap.GetPixel(x, y), Inside(painted, x, y) ? inner : outer) << "at " << x << "," << y;
+}
+
+TBitmap& WhiteBitmap(TBitmap& bitmap, int width, int height) {
+    bitmap.SetSize(width, height);
+    return bitmap;
+}
+
+// Small PNG files written by hand with Python's zlib and struct modules, following the
+// PNG specification (signature, IHDR, optional PLTE/pHYs, IDAT, IEND), and checked
+// with libpng's pngfix.
+// 8-bit greyscale, 3 x 1: 0, 128, 255.
+const std::string Grey8 = std::string("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x01\x08\x00\x00\x00\x00\x3E\x8B\x4B\x68\x00\x00\x00\x0C\x49\x44\x41\x54\x78\x9C\x63\x60\x68\xF8\x0F\x00\x02\x03\x01\x80\x24\x61\xF5\x97\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82", 69);
+// 16-bit RGB, 2 x 1: (0x1234, 0xFFFF, 0x0000), (0x8000, 0x0100, 0xFEFF).
+const std::string Rgb16 = std::string("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x01\x10\x02\x00\x00\x00\x2B\xD0\x34\x9E\x00\x00\x00\x15\x49\x44\x41\x54\x78\x9C\x63\x10\x32\xF9\xFF\x9F\x81\xA1\x81\x81\x91\xE1\xDF\x7F\x00\x1C\x0D\x04\xC3\xFA\x0C\xE5\xDF\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82", 78);
+// 8-bit RGBA, 3 x 1: opaque red, transparent blue, black at alpha 128.
+const std::string Rgba8 = std::string("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x01\x08\x06\x00\x00\x00\x1B\xE0\x14\xB4\x00\x00\x00\x10\x49\x44\x41\x54\x78\x9C\x63\xF8\xCF\xC0\x00\x41\x0C\x0C\x0D\x00\x1B\x72\x03\x7E\x73\x69\x93\xC0\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82", 73);
+// 1-bit palette (green, (10, 20, 30)), 2 x 2, indices 0 1 / 1 0, pHYs 11811 pixels a metre.
+const std::string Palette1 = std::string("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x02\x01\x03\x00\x00\x00\x48\x78\x9F\x67\x00\x00\x00\x06\x50\x4C\x54\x45\x00\xFF\x00\x0A\x14\x1E\xB6\x35\x11\xA3\x00\x00\x00\x09\x70\x48\x59\x73\x00\x00\x2E\x23\x00\x00\x2E\x23\x01\x78\xA5\x3F\x76\x00\x00\x00\x0C\x49\x44\x41\x54\x78\x9C\x63\x70\x60\x68\x00\x00\x01\x44\x00\xC1\x3A\x7A\x1C\x56\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82", 108);
+
+// ---------------------------------------------------------------------------------------
+// Size and pixels
+
+TEST(BitmapTest, NewPixelsAreWhiteAndResizingKeepsTheRest) {
+    TBitmap bitmap;
+    EXPECT_EQ(bitmap.GetWidth(), 0);
+    EXPECT_EQ(bitmap.GetHeight(), 0);
+    bitmap.SetSize(3, 2);
+    ExpectPainted(bitmap, Rect(0, 0, 0, 0), clBlack, clWhite);
+    bitmap.SetPixel(0, 0, clRed);
+    bitmap.SetPixel(2, 1, RGB(1, 2, 3));
+    bitmap.SetWidth(5);
+    EXPECT_EQ(bitmap.GetPixel(0, 0), clRed);
+    EXPECT_EQ(bitmap.GetPixel(2, 1), RGB(1, 2, 3));
+    EXPECT_EQ(bitmap.GetPixel(4, 1), clWhite);
+    bitmap.SetHeight(1);
+    EXPECT_EQ(bitmap.GetPixel(0, 0), clRed);
+    EXPECT_EQ(bitmap.GetPixel(2, 1), clBlack);  // outside now
+    bitmap.SetPixel(-1, 0, clRed);  // outside: ignored
+    bitmap.SetPixel(INT_MAX, INT_MIN, clRed);
+    EXPECT_EQ(bitmap.GetPixel(0, -1), clBlack);
+    ExpectPainted(bitmap, Rect(0, 0, 1, 1), clRed, clWhite);
+    bitmap.SetSize(-4, 7);
+    EXPECT_EQ(bitmap.GetWidth(), 0);
+    EXPECT_EQ(bitmap.GetHeight(), 7);
+}
+
+TEST(BitmapTest, AbsurdSizesAreRefused) {
+    TBitmap bitmap;
+    bitmap.SetSize(4, 3);
+    EXPECT_THROW(bitmap.SetSize(1 << 15, 1 << 14), EConvertError);  // 2^29 pixels
+    EXPECT_THROW(bitmap.SetSize(INT_MAX, INT_MAX), EConvertError);
+    EXPECT_EQ(bitmap.GetWidth(), 4);
+    EXPECT_EQ(bitmap.GetHeight(), 3);
+    EXPECT_THROW(bitmap.SetSize((1 << 28) + 1, 1), EConvertError);
+    bitmap.SetSize(1 << 28, 0);  // no pixels at all
+    EXPECT_EQ(bitmap.GetWidth(), 1 << 28);
+}
+
+TEST(BitmapTest, AssignCopiesSizeResolutionAndPixels) {
+    TBitmap source;
+    source.SetSize(2, 3);
+    source.SetPixelsPerInch(300);
+    source.SetPixel(1, 2, clRed);
+    TBitmap copy;
+    copy.Assign(source);
+    EXPECT_EQ(copy.GetWidth(), 2);
+    EXPECT_EQ(copy.GetHeight(), 3);
+    EXPECT_EQ(copy.GetPixelsPerInch(), 300);
+    ExpectPainted(copy, Rect(1, 2, 2, 3), clRed, clWhite);
+    TFont font;
+    EXPECT_THROW(copy.Assign(font), EConvertError);
+}
+
+TEST(BitmapTest, ResolutionUpdatesTheCanvasInPlace) {
+    TBitmap bitmap;
+    TCanvas& canvas = bitmap.GetCanvas();
+    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSX), 96);
+    const auto engine = FixedMetricsFontEngine();
+    canvas.SetFontEngine(engine);
+    bitmap.SetPixelsPerInch(600);
+    EXPECT_EQ(&bitmap.GetCanvas(), &canvas);
+    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSX), 600);
+    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSY), 600);
+    EXPECT_EQ(canvas.GetFont().GetPixelsPerInch(), 600);
+    EXPECT_EQ(canvas.GetFontEngine(), engine);
+    EXPECT_THROW(bitmap.SetPixelsPerInch(0), EConvertError);
+    EXPECT_THROW(bitmap.SetPixelsPerInch(-96), EConvertError);
+    EXPECT_EQ(bitmap.GetPixelsPerInch(), 600);
+}
+
+// ---------------------------------------------------------------------------------------
+// Rectangles
+
+TEST(BitmapCanvasTest, FillRectPaintsExactlyTheRectangle) {
+    // Right and Bottom are excluded, as in GDI's FillRect.
+    struct Case {
+        TRect fill;
+        TRect painted;
+    };
+    const Case cases[] = {
+        {.fill = Rect(3, 2, 7, 5), .painted = Rect(3, 2, 7, 5)},
+        {.fill = Rect(0, 0, 1, 1), .painted = Rect(0, 0, 1, 1)},
+        {.fill = Rect(-5, -5, 3, 3), .painted = Rect(0, 0, 3, 3)},        // clipped to the image
+        {.fill = Rect(17, 8, 100, 100), .painted = Rect(17, 8, 20, 10)},  // clipped to the image
+        {.fill = Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), .painted = Rect(0, 0, 20, 10)},
+        {.fill = Rect(20, 0, 30, 10), .painted = Rect(0, 0, 0, 0)},  // just outside
+        {.fill = Rect(7, 5, 3, 2), .painted = Rect(0, 0, 0, 0)},     // inverted
+        {.fill = Rect(3, 2, 3, 5), .painted = Rect(0, 0, 0, 0)},     // empty
+    };
+    for (const Case& c : cases) {
+        TBitmap bitmap;
+        WhiteBitmap(bitmap, 20, 10).GetCanvas().GetBrush().SetColor(clRed);
+        bitmap.GetCanvas().FillRect(c.fill);
+        ExpectPainted(bitmap, c.painted, clRed, clWhite);
+    }
+}
+
+TEST(BitmapCanvasTest, FillRectResolvesSystemColoursAndSkipsAClearBrush) {
+    TBitmap bitmap;
+    TCanvas& canvas = WhiteBitmap(bitmap, 4, 4).GetCanvas();
+    canvas.GetBrush().SetColor(clWindowText);
+    canvas.FillRect(Rect(0, 0, 2, 2));
+    canvas.GetBrush().SetColor(clRed);
+    canvas.GetBrush().SetStyle(bsClear);
+    canvas.FillRect(Rect(0, 0, 4, 4));
+    ExpectPainted(bitmap, Rect(0, 0, 2, 2), clBlack, clWhite);
+}
+
+// ---------------------------------------------------------------------------------------
+// Text
+
+// A canvas on a white 100 x 100 bitmap with the fixed-metrics engine and a black
+// 20-pixel font: cells 10 wide, 15 above the baseline and 5 below.
+class TextBitmap {
+public:
+    TextBitmap() {
+        FBitmap.SetSize(100, 100);
+        TCanvas& canvas = FBitmap.GetCanvas();
+        canvas.SetFontEngine(FixedMetricsFontEngine());
+        canvas.GetFont().SetName("Arial");
+        canvas.GetFont().SetHeight(-20);
+        canvas.GetFont().SetColor(clBlack);
+        canvas.GetBrush().SetStyle(bsClear);
+    }
+    TBitmap& Bitmap() { return FBitmap; }
+    TCanvas& Canvas() { return FBitmap.GetCanvas(); }
+    void Turn(std::int32_t escapement) {
+        TLogFont record = GetObject(Canvas().GetFont().GetHandle());
+        record.Escapement = escapement;
+        record.Orientation = escapement;
+        Canvas().GetFont().SetHandle(CreateFontIndirect(record));
+    }
+
+private:
+    TBitmap FBitmap;
+};
+
+TEST(BitmapCanvasTest, TextLandsWhereAlignmentAndEscapementSay) {
+    // "A " at (50, 50): the box is 20 x 20 and only the "A" cell above the baseline is
+    // inked (10 x 15). GDI's rules: TA_TOP, TA_BOTTOM and TA_BASELINE put the box's top,
+    // bottom or baseline at the reference point, TA_LEFT, TA_RIGHT and TA_CENTER its start,
+    // end or middle; the escapement turns the text counter-clockwise about the reference
+    // point, so at 900 the text reads upwards with its top facing left, at 1800 it is
+    // upside down and at 2700 it reads downwards with its top facing right. Worked by hand.
+    struct Case {
+        std::uint32_t align;
+        std::int32_t escapement;
+        TRect ink;
+    };
+    const Case cases[] = {
+        {.align = TA_LEFT | TA_TOP, .escapement = 0, .ink = Rect(50, 50, 60, 65)},
+        {.align = TA_LEFT | TA_TOP, .escapement = 900, .ink = Rect(50, 40, 65, 50)},
+        {.align = TA_LEFT | TA_TOP, .escapement = 1800, .ink = Rect(40, 35, 50, 50)},
+        {.align = TA_LEFT | TA_TOP, .escapement = 2700, .ink = Rect(35, 50, 50, 60)},
+        {.align = TA_LEFT | TA_BOTTOM, .escapement = 0, .ink = Rect(50, 30, 60, 45)},
+        {.align = TA_LEFT | TA_BOTTOM, .escapement = 900, .ink = Rect(30, 40, 45, 50)},
+        {.align = TA_LEFT | TA_BOTTOM, .escapement = 1800, .ink = Rect(40, 55, 50, 70)},
+        {.align = TA_LEFT | TA_BOTTOM, .escapement = 2700, .ink = Rect(55, 50, 70, 60)},
+        {.align = TA_RIGHT | TA_BOTTOM, .escapement = 0, .ink = Rect(30, 30, 40, 45)},
+        {.align = TA_RIGHT | TA_BOTTOM, .escapement = 900, .ink = Rect(30, 60, 45, 70)},
+        {.align = TA_RIGHT | TA_BOTTOM, .escapement = 1800, .ink = Rect(60, 55, 70, 70)},
+        {.align = TA_RIGHT | TA_BOTTOM, .escapement = 2700, .ink = Rect(55, 30, 70, 40)},
+        {.align = TA_CENTER | TA_BOTTOM, .escapement = 0, .ink = Rect(40, 30, 50, 45)},
+        {.align = TA_CENTER | TA_BOTTOM, .escapement = 900, .ink = Rect(30, 50, 45, 60)},
+        {.align = TA_CENTER | TA_BOTTOM, .escapement = 1800, .ink = Rect(50, 55, 60, 70)},
+        {.align = TA_CENTER | TA_BOTTOM, .escapement = 2700, .ink = Rect(55, 40, 70, 50)},
+        {.align = TA_RIGHT | TA_BASELINE, .escapement = 0, .ink = Rect(30, 35, 40, 50)},
+        {.align = TA_RIGHT | TA_BASELINE, .escapement = 900, .ink = Rect(35, 60, 50, 70)},
+        {.align = TA_RIGHT | TA_BASELINE, .escapement = 1800, .ink = Rect(60, 50, 70, 65)},
+        {.align = TA_RIGHT | TA_BASELINE, .escapement = 2700, .ink = Rect(50, 30, 65, 40)},
+        // Other angles go to the nearest quarter turn.
+        {.align = TA_LEFT | TA_TOP, .escapement = 880, .ink = Rect(50, 40, 65, 50)},
+        {.align = TA_LEFT | TA_TOP, .escapement = 4500, .ink = Rect(50, 40, 65, 50)},
+        {.align = TA_LEFT | TA_TOP, .escapement = -900, .ink = Rect(35, 50, 50, 60)},
+        {.align = TA_LEFT | TA_TOP, .escapement = 3590, .ink = Rect(50, 50, 60, 65)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "align " << c.align << ", escapement " << c.escapement);
+        TextBitmap text;
+        text.Turn(c.escapement);
+        text.Canvas().SetTextAlign(c.align);
+        text.Canvas().TextRect(Rect(0, 0, 100, 100), 50, 50, "A ");
+        ExpectPainted(text.Bitmap(), c.ink, clBlack, clWhite);
+    }
+}
+
+TEST(BitmapCanvasTest, TextIsClippedAndASolidBrushFillsTheClipRectangle) {
+    // "AB" from (50, 50), top-left aligned, inks (50, 50)-(70, 65); the clip rectangle
+    // (given inverted) cuts it at x 60 and y 55 and is filled yellow first.
+    const TColor yellow = RGB(255, 255, 0);
+    TextBitmap text;
+    text.Canvas().GetBrush().SetStyle(bsSolid);
+    text.Canvas().GetBrush().SetColor(yellow);
+    text.Canvas().TextRect(Rect(60, 55, 40, 45), 50, 50, "AB");
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const bool clipped = Inside(Rect(40, 45, 60, 55), x, y);
+            const bool inked = Inside(Rect(50, 50, 70, 65), x, y);
+            ASSERT_EQ(text.Bitmap().GetPixel(x, y), clipped ? (inked ? clBlack : yellow) : clWhite) << x << "," << y;
+        }
+}
+
+TEST(BitmapCanvasTest, TextOutsideTheImageOrClipIsDropped) {
+    TextBitmap text;
+    text.Canvas().TextRect(Rect(0, 0, 100, 100), 95, 95, "AB");  // runs off the image
+    ExpectPainted(text.Bitmap(), Rect(95, 95, 100, 100), clBlack, clWhite);
+    TextBitmap far;
+    far.Canvas().TextRect(Rect(0, 0, 100, 100), INT_MAX, INT_MIN, "AB");
+    far.Turn(900);
+    far.Canvas().TextRect(Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), INT_MIN, INT_MAX, "AB");
+    far.Canvas().TextRect(Rect(0, 0, 0, 0), 50, 50, "AB");  // an empty clip rectangle
+    ExpectPainted(far.Bitmap(), Rect(0, 0, 0, 0), clBlack, clWhite);
+}
+
+TEST(BitmapCanvasTest, InstalledFontsAreAntiAliasedInTheFontColour) {
+    TBitmap bitmap;
+    TCanvas& canvas = WhiteBitmap(bitmap, 60, 40).GetCanvas();
+    canvas.GetFont().SetName("Arial");
+    canvas.GetFont().SetHeight(-30);
+    canvas.GetFont().SetColor(clRed);
+    canvas.GetBrush().SetStyle(bsClear);
+    canvas.TextRect(Rect(0, 0, 60, 40), 5, 5, "O");
+    int full = 0;
+    int partial = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x) {
+            const TColor pixel = bitmap.GetPixel(x, y);
+            // Red blended over white keeps red at 255 and green equal to blue.
+            ASSERT_EQ(GetRValue(pixel), 255);
+            ASSERT_EQ(GetGValue(pixel), GetBValue(pixel));
+            if (pixel == clRed) ++full;
+            else if (pixel != clWhite) ++partial;
+        }
+    EXPECT_GT(full, 0);
+    EXPECT_GT(partial, 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Files
+
+TBitmap& Pattern(TBitmap& bitmap) {
+    bitmap.SetSize(7, 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            bitmap.SetPixel(x, y, RGB(static_cast<std::uint8_t>(x * 40), static_cast<std::uint8_t>(y * 60),
+                                      static_cast<std::uint8_t>(255 - x * y)));
+    return bitmap;
+}
+
+TEST(BitmapFileTest, PngRoundTripKeepsPixelsAndResolution) {
+    TBitmap bitmap;
+    Pattern(bitmap).SetPixelsPerInch(300);
+    const TTempFile file("roundtrip.png");
+    bitmap.SaveToFile(file.Path());
+
+    // IHDR: 7 x 5, bit depth 8, colour type 2 (RGB); pHYs: 300 / 0.0254 = 11811 pixels a
+    // metre in both directions, unit 1 (metre). Offsets from the PNG specification.
+    const std::string bytes = file.Read();
+    ASSERT_GT(bytes.size(), 33u);
+    EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    EXPECT_EQ(bytes.substr(12, 4), "IHDR");
+    EXPECT_EQ(BigEndian(bytes, 16), 7u);
+    EXPECT_EQ(BigEndian(bytes, 20), 5u);
+    EXPECT_EQ(bytes[24], 8);
+    EXPECT_EQ(bytes[25], 2);
+    const std::size_t phys = bytes.find("pHYs");
+    ASSERT_NE(phys, std::string::npos);
+    EXPECT_EQ(BigEndian(bytes, phys + 4), 11811u);
+    EXPECT_EQ(BigEndian(bytes, phys + 8), 11811u);
+    EXPECT_EQ(bytes.at(phys + 12), 1);
+
+    TBitmap loaded;
+    loaded.LoadFromPngFile(file.Path());
+    EXPECT_EQ(loaded.GetWidth(), 7);
+    EXPECT_EQ(loaded.GetHeight(), 5);
+    EXPECT_EQ(loaded.GetPixelsPerInch(), 300);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) EXPECT_EQ(loaded.GetPixel(x, y), bitmap.GetPixel(x, y)) << x << "," << y;
+}
+
+TEST(BitmapFileTest, LoadsEveryKindOfPng) {
+    struct Case {
+        const std::string* png;
+        int width;
+        int height;
+        int pixelsPerInch;
+        std::vector<TColor> pixels;
+    };
+    const Case cases[] = {
+        {.png = &Grey8, .width = 3, .height = 1, .pixelsPerInch = 96,
+         .pixels = {RGB(0, 0, 0), RGB(128, 128, 128), RGB(255, 255, 255)}},
+        // 16-bit samples keep their high byte.
+        {.png = &Rgb16, .width = 2, .height = 1, .pixelsPerInch = 96,
+         .pixels = {RGB(0x12, 0xFF, 0x00), RGB(0x80, 0x01, 0xFE)}},
+        // Alpha composed over white: 255 * (255 - 128) / 255 = 127.
+        {.png = &Rgba8, .width = 3, .height = 1, .pixelsPerInch = 96,
+         .pixels = {RGB(255, 0, 0), RGB(255, 255, 255), RGB(127, 127, 127)}},
+        {.png = &Palette1, .width = 2, .height = 2, .pixelsPerInch = 300,
+         .pixels = {RGB(0, 255, 0), RGB(10, 20, 30), RGB(10, 20, 30), RGB(0, 255, 0)}},
+    };
+    for (const Case& c : cases) {
+        const TTempFile file("kind.png");
+        file.Write(*c.png);
+        TBitmap bitmap;
+        bitmap.LoadFromPngFile(file.Path());
+        ASSERT_EQ(bitmap.GetWidth(), c.width);
+        ASSERT_EQ(bitmap.GetHeight(), c.height);
+        EXPECT_EQ(bitmap.GetPixelsPerInch(), c.pixelsPerInch);
+        for (int i = 0; i < c.width * c.height; ++i)
+            EXPECT_EQ(bitmap.GetPixel(i % c.width, i / c.width), c.pixels[static_cast<std::size_t>(i)]) << i;
+    }
+}
+
+TEST(BitmapFileTest, BrokenOrMissingPngRaisesEInOutError) {
+    TBitmap bitmap;
+    bitmap.SetSize(2, 2);
+    const TTempFile missing("missing.png");
+    EXPECT_THROW(bitmap.LoadFromPngFile(missing.Path()), EInOutError);
+    const TTempFile notPng("not-a.png");
+    notPng.Write("BM this is no PNG file");
+    EXPECT_THROW(bitmap.LoadFromPngFile(notPng.Path()), EInOutError);
+    const TTempFile truncated("truncated.png");
+    truncated.Write(Grey8.substr(0, 50));
+    EXPECT_THROW(bitmap.LoadFromPngFile(truncated.Path()), EInOutError);
+    EXPECT_EQ(bitmap.GetWidth(), 2);  // a failed load leaves the bitmap alone
+}
+
+TEST(BitmapFileTest, BmpHeaderAndTopDownRows) {
+    // BITMAPFILEHEADER (14 bytes) and BITMAPINFOHEADER (40 bytes) as Microsoft documents
+    // them; 96 pixels per inch is 3780 pixels per metre (96 / 0.0254 = 3779.5).
+    TBitmap bitmap;
+    bitmap.SetSize(3, 2);
+    bitmap.SetPixel(0, 0, RGB(1, 2, 3));
+    bitmap.SetPixel(2, 1, RGB(4, 5, 6));
+    const std::vector<std::uint8_t> data = bitmap.SaveToBmpData();
+    ASSERT_EQ(data.size(), 54u + 3 * 2 * 4);
+    EXPECT_EQ(data[0], 'B');
+    EXPECT_EQ(data[1], 'M');
+    EXPECT_EQ(LittleEndian(data, 2, 4), 78u);   // bfSize
+    EXPECT_EQ(LittleEndian(data, 6, 4), 0u);    // bfReserved1, bfReserved2
+    EXPECT_EQ(LittleEndian(data, 10, 4), 54u);  // bfOffBits
+    EXPECT_EQ(LittleEndian(data, 14, 4), 40u);  // biSize
+    EXPECT_EQ(LittleEndian(data, 18, 4), 3u);   // biWidth
+    EXPECT_EQ(static_cast<std::int32_t>(LittleEndian(data, 22, 4)), -2);  // biHeight: top-down
+    EXPECT_EQ(LittleEndian(data, 26, 2), 1u);     // biPlanes
+    EXPECT_EQ(LittleEndian(data, 28, 2), 32u);    // biBitCount
+    EXPECT_EQ(LittleEndian(data, 30, 4), 0u);     // biCompression: BI_RGB
+    EXPECT_EQ(LittleEndian(data, 34, 4), 24u);    // biSizeImage
+    EXPECT_EQ(LittleEndian(data, 38, 4), 3780u);  // biXPelsPerMeter
+    EXPECT_EQ(LittleEndian(data, 42, 4), 3780u);  // biYPelsPerMeter
+    EXPECT_EQ(LittleEndian(data, 46, 4), 0u);     // biClrUsed
+    EXPECT_EQ(LittleEndian(data, 50, 4), 0u);     // biClrImportant
+    // Blue, green, red, unused: the top row first.
+    const std::vector<std::uint8_t> first(data.begin() + 54, data.begin() + 58);
+    const std::vector<std::uint8_t> last(data.end() - 4, data.end());
+    EXPECT_EQ(first, (std::vector<std::uint8_t>{3, 2, 1, 0}));
+    EXPECT_EQ(last, (std::vector<std::uint8_t>{6, 5, 4, 0}));
+
+    bitmap.SetPixelsPerInch(600);  // 600 / 0.0254 = 23622.05
+    EXPECT_EQ(LittleEndian(bitmap.SaveToBmpData(), 38, 4), 23622u);
+
+    const TTempFile file("header.BMP");
+    bitmap.SaveToFile(file.Path());
+    const std::string bytes = file.Read();
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), bitmap.SaveToBmpData());
+}
+
+TEST(BitmapFileTest, EmptyBitmaps) {
+    TBitmap bitmap;
+    const std::vector<std::uint8_t> data = bitmap.SaveToBmpData();
+    ASSERT_EQ(data.size(), 54u);
+    EXPECT_EQ(LittleEndian(data, 2, 4), 54u);
+    EXPECT_EQ(LittleEndian(data, 18, 4), 0u);
+    EXPECT_EQ(LittleEndian(data, 22, 4), 0u);
+    // PNG has no empty images: nothing is written.
+    const TTempFile file("empty.png");
+    EXPECT_THROW(bitmap.SaveToFile(file.Path()), EInOutError);
+    EXPECT_FALSE(std::filesystem::exists(file.Path()));
+    bitmap.SetSize(5, 0);
+    EXPECT_THROW(bitmap.SaveToPngFile(file.Path()), EInOutError);
+}
+
+TEST(BitmapFileTest, UnknownExtensionsAndUnwritableFilesRaiseEInOutError) {
+    TBitmap bitmap;
+    bitmap.SetSize(2, 2);
+    const TTempFile gif("picture.gif");
+    EXPECT_THROW(bitmap.SaveToFile(gif.Path()), EInOutError);
+    EXPECT_FALSE(std::filesystem::exists(gif.Path()));
+    const TTempFile none("picture");
+    EXPECT_THROW(bitmap.SaveToFile(none.Path()), EInOutError);
+    const std::string unwritable = "/nonexistent-directory/picture";
+    EXPECT_THROW(bitmap.SaveToFile(unwritable + ".png"), EInOutError);
+    EXPECT_THROW(bitmap.SaveToFile(unwritable + ".bmp"), EInOutError);
+    try {
+        bitmap.SaveToFile(gif.Path());
+    } catch (const EInOutError& e) {
+        EXPECT_NE(e.Message().find("picture.gif"), std::string::npos) << e.Message();
+    }
+    const TTempFile upper("picture.PNG");
+    bitmap.SaveToFile(upper.Path());
+    EXPECT_EQ(upper.Read().substr(1, 3), "PNG");
+}
+
+TEST(BitmapFileTest, ClipboardFormatIsTheBmpFile) {
+    TBitmap bitmap;
+    Pattern(bitmap);
+    TClipboardFormat format = 0;
+    TClipboardData data;
+    std::uint32_t palette = 99;
+    bitmap.SaveToClipboardFormat(format, data, palette);
+    EXPECT_EQ(format, CF_BITMAP);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(*data, bitmap.SaveToBmpData());
+    EXPECT_EQ(palette, 0u);
+}
+
+}  // namespace
+}  // namespace platform

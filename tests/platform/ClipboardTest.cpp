@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Bitmap.h"
+#include "platform/Clipboard.h"
+#include "platform/Exception.h"
+#include "platform/Metafile.h"
+
+namespace platform {
+namespace {
+
+// A private clipboard format for data that is not a picture.
+constexpr TClipboardFormat CF_TEXT = 1;
+
+TClipboardData Bytes(const std::string& text) {
+    return std::make_shared<const std::vector<std::uint8_t>>(text.begin(), text.end());
+}
+
+std::string Text(const TClipboardData& data) { return data ? std::string(data->begin(), data->end()) : "(null)"; }
+
+TEST(ClipboardTest, PlacementsInsideOneBracketStayTogether) {
+    TClipboard clipboard;
+    clipboard.SetAsHandle(CF_TEXT, Bytes("old"));
+    clipboard.Open();
+    clipboard.SetAsHandle(CF_ENHMETAFILE, Bytes("svg"));  // the first placement empties
+    clipboard.SetAsHandle(CF_BITMAP, Bytes("bmp"));       // later ones add
+    clipboard.Close();
+    EXPECT_FALSE(clipboard.IsOpen());
+    EXPECT_EQ(clipboard.FormatCount(), 2u);
+    EXPECT_FALSE(clipboard.HasFormat(CF_TEXT));
+    EXPECT_EQ(Text(clipboard.GetAsHandle(CF_ENHMETAFILE)), "svg");
+    EXPECT_EQ(Text(clipboard.GetAsHandle(CF_BITMAP)), "bmp");
+}
+
+TEST(ClipboardTest, PlacementOutsideABracketReplacesEverything) {
+    TClipboard clipboard;
+    clipboard.Open();
+    clipboard.SetAsHandle(CF_ENHMETAFILE, Bytes("svg"));
+    clipboard.SetAsHandle(CF_BITMAP, Bytes("bmp"));
+    clipboard.Close();
+    clipboard.SetAsHandle(CF_TEXT, Bytes("text"));
+    EXPECT_EQ(clipboard.FormatCount(), 1u);
+    EXPECT_EQ(Text(clipboard.GetAsHandle(CF_TEXT)), "text");
+    clipboard.SetAsHandle(CF_BITMAP, Bytes("bmp"));
+    EXPECT_EQ(clipboard.FormatCount(), 1u);
+    EXPECT_FALSE(clipboard.HasFormat(CF_TEXT));
+}
+
+TEST(ClipboardTest, EveryOutermostBracketStartsAfresh) {
+    TClipboard clipboard;
+    for (const std::string round : {"first", "second"}) {
+        clipboard.Open();
+        clipboard.SetAsHandle(round == "first" ? CF_TEXT : CF_BITMAP, Bytes(round));
+        clipboard.Close();
+    }
+    EXPECT_EQ(clipboard.FormatCount(), 1u);
+    EXPECT_EQ(Text(clipboard.GetAsHandle(CF_BITMAP)), "second");
+}
+
+TEST(ClipboardTest, NestedOpenKeepsTheOuterBracket) {
+    TClipboard clipboard;
+    clipboard.SetAsHandle(CF_TEXT, Bytes("old"));
+    clipboard.Open();
+    clipboard.Open();
+    clipboard.SetAsHandle(CF_ENHMETAFILE, Bytes("svg"));
+    clipboard.Close();
+    EXPECT_TRUE(clipboard.IsOpen());
+    clipboard.SetAsHandle(CF_BITMAP, Bytes("bmp"));  // still inside the outer bracket
+    clipboard.Close();
+    EXPECT_FALSE(clipboard.IsOpen());
+    EXPECT_EQ(clipboard.FormatCount(), 2u);
+    EXPECT_TRUE(clipboard.HasFormat(CF_ENHMETAFILE));
+    EXPECT_TRUE(clipboard.HasFormat(CF_BITMAP));
+}
+
+TEST(ClipboardTest, UnbalancedCloseDoesNotUnderflow) {
+    TClipboard clipboard;
+    clipboard.Close();
+    clipboard.Close();
+    EXPECT_FALSE(clipboard.IsOpen());
+    // One Open is enough to hold the clipboard open again.
+    clipboard.Open();
+    EXPECT_TRUE(clipboard.IsOpen());
+    clipboard.SetAsHandle(CF_TEXT, Bytes("a"));
+    clipboard.SetAsHandle(CF_BITMAP, Bytes("b"));
+    clipboard.Close();
+    EXPECT_FALSE(clipboard.IsOpen());
+    EXPECT_EQ(clipboard.FormatCount(), 2u);
+}
+
+TEST(ClipboardTest, ClearInsideABracketLetsLaterPlacementsAdd) {
+    TClipboard clipboard;
+    clipboard.SetAsHandle(CF_TEXT, Bytes("old"));
+    clipboard.Open();
+    clipboard.Clear();
+    EXPECT_EQ(clipboard.FormatCount(), 0u);
+    clipboard.SetAsHandle(CF_BITMAP, Bytes("bmp"));
+    clipboard.SetAsHandle(CF_ENHMETAFILE, Bytes("svg"));
+    clipboard.Close();
+    EXPECT_EQ(clipboard.FormatCount(), 2u);
+}
+
+TEST(ClipboardTest, MissingFormatHasNoData) {
+    TClipboard clipboard;
+    EXPECT_FALSE(clipboard.HasFormat(CF_BITMAP));
+    EXPECT_EQ(clipboard.GetAsHandle(CF_BITMAP), nullptr);
+    EXPECT_EQ(clipboard.FormatCount(), 0u);
+}
+
+TEST(ClipboardTest, BitmapGoesInAsBmpData) {
+    TBitmap bitmap;
+    bitmap.SetSize(3, 2);
+    bitmap.SetPixel(1, 1, clRed);
+    TClipboard clipboard;
+    clipboard.Assign(bitmap);
+    EXPECT_EQ(clipboard.FormatCount(), 1u);
+    const TClipboardData data = clipboard.GetAsHandle(CF_BITMAP);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(*data, bitmap.SaveToBmpData());
+    // A BMP file starts with the signature "BM".
+    ASSERT_GE(data->size(), 2u);
+    EXPECT_EQ((*data)[0], 'B');
+    EXPECT_EQ((*data)[1], 'M');
+}
+
+TEST(ClipboardTest, MetafileGoesInAsSvgText) {
+    TMetafile metafile;
+    metafile.SetWidth(10);
+    metafile.SetHeight(5);
+    {
+        TMetafileCanvas canvas(metafile, nullptr);
+        canvas.GetBrush().SetColor(clBlack);
+        canvas.FillRect(Rect(0, 0, 2, 5));
+    }
+    TClipboard clipboard;
+    clipboard.Assign(metafile);
+    EXPECT_EQ(clipboard.FormatCount(), 1u);
+    const std::string svg = Text(clipboard.GetAsHandle(CF_ENHMETAFILE));
+    EXPECT_EQ(svg, metafile.ToSvg());
+    EXPECT_NE(svg.find("<rect x=\"0\" y=\"0\" width=\"2\" height=\"5\" fill=\"#000000\"/>"), std::string::npos) << svg;
+}
+
+TEST(ClipboardTest, MetafileAndBitmapInOneBracketStayTogether) {
+    TMetafile metafile;
+    TBitmap bitmap;
+    bitmap.SetSize(2, 2);
+    TClipboard clipboard;
+    clipboard.SetAsHandle(CF_TEXT, Bytes("old"));
+    clipboard.Open();
+    clipboard.Assign(metafile);
+    clipboard.Assign(bitmap);
+    clipboard.Close();
+    EXPECT_EQ(clipboard.FormatCount(), 2u);
+    EXPECT_TRUE(clipboard.HasFormat(CF_ENHMETAFILE));
+    EXPECT_TRUE(clipboard.HasFormat(CF_BITMAP));
+}
+
+// Knows how to put itself on a clipboard, as a barcode renderer does.
+class TLabel : public TPersistent {
+public:
+    std::string ClassName() const override { return "TLabel"; }
+    void AssignTo(TPersistent& dest) override {
+        if (auto* clipboard = dynamic_cast<TClipboard*>(&dest)) {
+            clipboard->SetAsHandle(CF_TEXT, Bytes("label"));
+            return;
+        }
+        TPersistent::AssignTo(dest);
+    }
+};
+
+class TPlain : public TPersistent {
+public:
+    std::string ClassName() const override { return "TPlain"; }
+};
+
+TEST(ClipboardTest, OtherObjectsAssignThemselves) {
+    TLabel label;
+    TClipboard clipboard;
+    clipboard.Assign(label);
+    EXPECT_EQ(Text(clipboard.GetAsHandle(CF_TEXT)), "label");
+}
+
+TEST(ClipboardTest, ObjectsWithoutClipboardSupportGiveTheAssignmentError) {
+    TPlain plain;
+    TClipboard clipboard;
+    clipboard.SetAsHandle(CF_TEXT, Bytes("kept"));
+    try {
+        clipboard.Assign(plain);
+        FAIL() << "assigned a TPlain to the clipboard";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "Cannot assign a TPlain to a TClipboard.");
+    }
+    EXPECT_EQ(Text(clipboard.GetAsHandle(CF_TEXT)), "kept");
+}
+
+TEST(ClipboardTest, ProcessClipboardIsOneObject) {
+    EXPECT_EQ(&Clipboard(), &Clipboard());
+    EXPECT_EQ(Clipboard().ClassName(), "TClipboard");
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,271 @@
+#include "platform/FontEngine.h"
+
+#include <fontconfig/fontconfig.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+namespace platform {
+namespace {
+
+TLogFont Font(const std::string& face, std::int32_t height, std::int32_t weight = FW_NORMAL, bool italic = false) {
+    TLogFont font;
+    font.FaceName = face;
+    font.Height = height;
+    font.Weight = weight;
+    font.Italic = italic;
+    return font;
+}
+
+// The font format fontconfig itself reports for the face it matches: the oracle for the
+// TrueType flag ("TrueType", "CFF", "Type 1", "PCF", ...).
+std::string FontconfigFormat(const std::string& family) {
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(config, pattern, &result);
+    std::string format;
+    FcChar8* value = nullptr;
+    if (match && FcPatternGetString(match, FC_FONTFORMAT, 0, &value) == FcResultMatch)
+        format = reinterpret_cast<const char*>(value);
+    if (match) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    FcConfigDestroy(config);
+    return format;
+}
+
+// ---------------------------------------------------------------------------------------
+// Windows-1252
+
+TEST(Cp1252Test, CodePoints) {
+    // From the Unicode Consortium's mapping table MAPPINGS/VENDORS/MICSFT/WINDOWS/CP1252.TXT;
+    // the five bytes it leaves undefined keep their ISO 8859-1 code points.
+    struct Case {
+        unsigned char byte;
+        char32_t codePoint;
+    };
+    const Case cases[] = {
+        {.byte = 0x00, .codePoint = 0x0000}, {.byte = 0x41, .codePoint = 0x0041}, {.byte = 0x7F, .codePoint = 0x007F},
+        {.byte = 0x80, .codePoint = 0x20AC}, {.byte = 0x81, .codePoint = 0x0081}, {.byte = 0x82, .codePoint = 0x201A},
+        {.byte = 0x83, .codePoint = 0x0192}, {.byte = 0x8A, .codePoint = 0x0160}, {.byte = 0x8C, .codePoint = 0x0152},
+        {.byte = 0x8D, .codePoint = 0x008D}, {.byte = 0x8E, .codePoint = 0x017D}, {.byte = 0x8F, .codePoint = 0x008F},
+        {.byte = 0x90, .codePoint = 0x0090}, {.byte = 0x91, .codePoint = 0x2018}, {.byte = 0x96, .codePoint = 0x2013},
+        {.byte = 0x97, .codePoint = 0x2014}, {.byte = 0x98, .codePoint = 0x02DC}, {.byte = 0x99, .codePoint = 0x2122},
+        {.byte = 0x9C, .codePoint = 0x0153}, {.byte = 0x9D, .codePoint = 0x009D}, {.byte = 0x9E, .codePoint = 0x017E},
+        {.byte = 0x9F, .codePoint = 0x0178}, {.byte = 0xA0, .codePoint = 0x00A0}, {.byte = 0xE9, .codePoint = 0x00E9},
+        {.byte = 0xFF, .codePoint = 0x00FF},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Cp1252ToCodePoint(c.byte), c.codePoint) << "byte " << int{c.byte};
+}
+
+TEST(Cp1252Test, Utf8) {
+    // UTF-8 byte sequences as RFC 3629 encodes the code points of CP1252.TXT.
+    struct Case {
+        std::string cp1252;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {.cp1252 = "", .utf8 = ""},
+        {.cp1252 = "Code 128", .utf8 = "Code 128"},
+        {.cp1252 = "\xE9t\xE9", .utf8 = "\xC3\xA9t\xC3\xA9"},
+        {.cp1252 = "\x80", .utf8 = "\xE2\x82\xAC"},
+        {.cp1252 = "A\x99", .utf8 = "A\xE2\x84\xA2"},
+        {.cp1252 = "\x81\x9D", .utf8 = "\xC2\x81\xC2\x9D"},
+        {.cp1252 = std::string("\0\xFF", 2), .utf8 = std::string("\0\xC3\xBF", 3)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Cp1252ToUtf8(c.cp1252), c.utf8);
+}
+
+// ---------------------------------------------------------------------------------------
+// Fixed metrics
+
+TEST(FixedMetricsFontEngineTest, MetricsFollowTheDocumentedFormula) {
+    // Ascent H - H/4, descent H/4, advance max(1, H/2), worked out by hand.
+    struct Case {
+        std::int32_t height;
+        int ascent;
+        int descent;
+        int advance;
+    };
+    const Case cases[] = {
+        {.height = 0, .ascent = 12, .descent = 4, .advance = 8},     // the default of 16
+        {.height = -20, .ascent = 15, .descent = 5, .advance = 10},  // em height
+        {.height = 20, .ascent = 15, .descent = 5, .advance = 10},   // cell height: the same here
+        {.height = -13, .ascent = 10, .descent = 3, .advance = 6},
+        {.height = -3, .ascent = 3, .descent = 0, .advance = 1},
+        {.height = -1, .ascent = 1, .descent = 0, .advance = 1},  // never narrower than a pixel
+        {.height = INT_MIN, .ascent = 3072, .descent = 1024, .advance = 2048},  // limited to 4096
+    };
+    TFixedMetricsFontEngine engine;
+    for (const Case& c : cases) {
+        const TLogFont font = Font("Arial", c.height);
+        const TFontMetrics metrics = engine.GetMetrics(font);
+        EXPECT_EQ(metrics.Ascent, c.ascent) << c.height;
+        EXPECT_EQ(metrics.Descent, c.descent) << c.height;
+        EXPECT_EQ(engine.GetTextWidth(font, "AB"), 2 * c.advance) << c.height;
+    }
+}
+
+TEST(FixedMetricsFontEngineTest, ControlCharactersHaveNoAdvance) {
+    TFixedMetricsFontEngine engine;
+    const TLogFont font = Font("Arial", -20);
+    EXPECT_EQ(engine.GetTextWidth(font, "A\tB\r\n"), 20);
+    EXPECT_EQ(engine.GetTextWidth(font, std::string("\0\x1F", 2)), 0);
+    EXPECT_EQ(engine.GetTextWidth(font, " \x7F\x80\xFF"), 40);
+}
+
+TEST(FixedMetricsFontEngineTest, BitmapFacesAreNotTrueType) {
+    struct Case {
+        std::string face;
+        bool trueType;
+    };
+    const Case cases[] = {
+        {.face = "System", .trueType = false},       {.face = "MS Sans Serif", .trueType = false},
+        {.face = "ms sans serif", .trueType = false}, {.face = "Fixedsys", .trueType = false},
+        {.face = "TERMINAL", .trueType = false},      {.face = "Small Fonts", .trueType = false},
+        {.face = "Courier", .trueType = false},       {.face = "Courier New", .trueType = true},
+        {.face = "Arial", .trueType = true},          {.face = "", .trueType = true},
+    };
+    TFixedMetricsFontEngine engine;
+    for (const Case& c : cases) EXPECT_EQ(engine.GetMetrics(Font(c.face, -12)).TrueType, c.trueType) << c.face;
+    EXPECT_EQ(engine.ResolveFamily(Font("Courier New", -12)), "Courier New");
+}
+
+TEST(FixedMetricsFontEngineTest, RenderFillsTheCellAboveTheBaseline) {
+    TFixedMetricsFontEngine engine;
+    // Cells of 10 by 20, baseline 15 rows down: "A" at x 0..9, a space at 10..19,
+    // nothing for the tab, "B" at 20..29.
+    const TTextMask mask = engine.Render(Font("Arial", -20), "A \tB");
+    ASSERT_EQ(mask.Width, 30);
+    ASSERT_EQ(mask.Height, 20);
+    ASSERT_EQ(mask.Ascent, 15);
+    ASSERT_EQ(mask.Coverage.size(), 600u);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 30; ++x) {
+            const bool inked = y < 15 && (x < 10 || x >= 20);
+            EXPECT_EQ(mask.Coverage[static_cast<std::size_t>(y * 30 + x)], inked ? 255 : 0) << x << "," << y;
+        }
+}
+
+// ---------------------------------------------------------------------------------------
+// FreeType and fontconfig
+
+TEST(FreeTypeFontEngineTest, MetricCompatibleFamiliesStandInForTheWindowsCoreFonts) {
+    // fontconfig's 30-metric-aliases.conf maps the Windows core fonts to the Liberation
+    // families that Debian's fonts-liberation installs.
+    struct Case {
+        std::string face;
+        std::int32_t weight;
+        bool italic;
+        std::string family;
+    };
+    const Case cases[] = {
+        {.face = "Arial", .weight = FW_NORMAL, .italic = false, .family = "Liberation Sans"},
+        {.face = "Arial", .weight = FW_BOLD, .italic = true, .family = "Liberation Sans"},
+        {.face = "Courier New", .weight = FW_NORMAL, .italic = false, .family = "Liberation Mono"},
+        {.face = "Times New Roman", .weight = FW_NORMAL, .italic = false, .family = "Liberation Serif"},
+    };
+    const auto engine = FreeTypeFontEngine();
+    for (const Case& c : cases)
+        EXPECT_EQ(engine->ResolveFamily(Font(c.face, -12, c.weight, c.italic)), c.family) << c.face;
+}
+
+TEST(FreeTypeFontEngineTest, IsOneSharedEngine) { EXPECT_EQ(FreeTypeFontEngine(), FreeTypeFontEngine()); }
+
+TEST(FreeTypeFontEngineTest, TrueTypeFlagAgreesWithTheFormatFontconfigReports) {
+    const auto engine = FreeTypeFontEngine();
+    bool sawOther = false;
+    for (const std::string family : {"Arial", "Courier New", "DejaVu Sans", "Nimbus Sans", "URW Gothic", "C059"}) {
+        const std::string format = FontconfigFormat(family);
+        sawOther = sawOther || format != "TrueType";
+        EXPECT_EQ(engine->GetMetrics(Font(family, -12)).TrueType, format == "TrueType") << family << ": " << format;
+    }
+    EXPECT_TRUE(engine->GetMetrics(Font("Arial", -12)).TrueType);
+    if (!sawOther) GTEST_SKIP() << "no CFF or Type 1 face installed to show the flag cleared";
+}
+
+TEST(FreeTypeFontEngineTest, HeightsFollowTheGdiRules) {
+    // Liberation Sans: unitsPerEm 2048, usWinAscent 1854, usWinDescent 434 (read from its
+    // head and OS/2 tables with a separate table dump). At an em of 2048 pixels one font
+    // unit is one pixel; a positive height is the cell height, so 2288 gives the same font.
+    const auto engine = FreeTypeFontEngine();
+    for (const std::int32_t height : {-2048, 2288}) {
+        const TFontMetrics metrics = engine->GetMetrics(Font("Arial", height));
+        EXPECT_EQ(metrics.Ascent, 1854) << height;
+        EXPECT_EQ(metrics.Descent, 434) << height;
+    }
+    // Any positive height is the whole cell.
+    for (const std::int32_t height : {7, 13, 20, 33, 100}) {
+        const TFontMetrics metrics = engine->GetMetrics(Font("Courier New", height));
+        EXPECT_EQ(metrics.Ascent + metrics.Descent, height) << height;
+    }
+}
+
+TEST(FreeTypeFontEngineTest, AdvancesComeFromTheFontAndCp1252) {
+    // Advances in Liberation Sans's hmtx table (2048 units an em, read with a separate
+    // table dump): "A" 1366, the euro sign U+20AC 1139, the trade mark sign U+2122 2048;
+    // U+0080, which a byte-for-code-point reading would ask for, is .notdef at 748.
+    const auto engine = FreeTypeFontEngine();
+    const TLogFont font = Font("Arial", -2048);
+    EXPECT_EQ(engine->GetTextWidth(font, "A"), 1366);
+    EXPECT_EQ(engine->GetTextWidth(font, "\x80"), 1139);
+    EXPECT_EQ(engine->GetTextWidth(font, "\x99"), 2048);
+    EXPECT_EQ(engine->GetTextWidth(font, "A\x80\x99"), 1366 + 1139 + 2048);
+}
+
+TEST(FreeTypeFontEngineTest, ControlCharactersAreNotDrawn) {
+    const auto engine = FreeTypeFontEngine();
+    const TLogFont font = Font("Arial", -20);
+    EXPECT_EQ(engine->GetTextWidth(font, "A\tB\r\n"), engine->GetTextWidth(font, "AB"));
+    const TTextMask mask = engine->Render(font, "\x01\x1F");
+    EXPECT_EQ(mask.Width, 0);
+    EXPECT_TRUE(mask.Coverage.empty());
+}
+
+TEST(FreeTypeFontEngineTest, RenderGivesAnAntiAliasedMaskOfTheAdvance) {
+    const auto engine = FreeTypeFontEngine();
+    const TLogFont font = Font("Arial", -40);
+    const TFontMetrics metrics = engine->GetMetrics(font);
+    const TTextMask mask = engine->Render(font, "O.");
+    EXPECT_EQ(mask.Width, engine->GetTextWidth(font, "O."));
+    EXPECT_EQ(mask.Height, metrics.Ascent + metrics.Descent);
+    EXPECT_EQ(mask.Ascent, metrics.Ascent);
+    ASSERT_EQ(mask.Coverage.size(), static_cast<std::size_t>(mask.Width) * mask.Height);
+    // The curve of "O" has partly covered pixels; a monochrome rendering would have none.
+    EXPECT_TRUE(std::any_of(mask.Coverage.begin(), mask.Coverage.end(), [](auto v) { return v > 0 && v < 255; }));
+    // The full stop sits on the baseline: ink in its column just above the baseline and
+    // none in the top half of the cell.
+    const int stopX = engine->GetTextWidth(font, "O") + engine->GetTextWidth(font, ".") / 2;
+    int inkAbove = 0;
+    int inkTop = 0;
+    for (int y = 0; y < mask.Height; ++y) {
+        const std::uint8_t value = mask.Coverage[static_cast<std::size_t>(y) * mask.Width + stopX];
+        if (y < mask.Height / 2) inkTop += value;
+        if (y >= mask.Ascent - 3 && y < mask.Ascent) inkAbove += value;
+    }
+    EXPECT_GT(inkAbove, 0);
+    EXPECT_EQ(inkTop, 0);
+    // A space has an advance but no ink.
+    const TTextMask space = engine->Render(font, " ");
+    EXPECT_GT(space.Width, 0);
+    EXPECT_TRUE(std::all_of(space.Coverage.begin(), space.Coverage.end(), [](auto v) { return v == 0; }));
+}
+
+TEST(FreeTypeFontEngineTest, UnknownFamiliesAndAbsurdHeightsStillMeasure) {
+    const auto engine = FreeTypeFontEngine();
+    const TLogFont unknown = Font("No Such Family 4711", -20);
+    EXPECT_FALSE(engine->ResolveFamily(unknown).empty());
+    EXPECT_GT(engine->GetTextWidth(unknown, "ABC"), 0);
+    const TFontMetrics huge = engine->GetMetrics(Font("Arial", INT_MIN));
+    EXPECT_GT(huge.Ascent, 0);
+    EXPECT_LE(huge.Ascent + huge.Descent, 2 * MaxFontPixelHeight);
+    const TFontMetrics tiny = engine->GetMetrics(Font("Arial", 1));
+    EXPECT_EQ(tiny.Ascent + tiny.Descent, 1);
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,6 +1,7 @@
 #include "base/ZanBarcodeBase.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "base/ZanSavedCanvas.h"
@@ -87,6 +88,25 @@ void TZanBarcodeSymbology::SetParent(TZanBarcodeRenderer* renderer) {
 
 void TZanBarcodeSymbology::UpdateParent() {
     if (FParent != nullptr) FParent->ChangeEvent(this);
+}
+
+// ---------------------------------------------------------------------------
+// Module width
+
+void CheckXDimension(double xDimension) {
+    // An inch a module also keeps every pixel computation far from integer overflow.
+    constexpr double MaxXDimension = 1000.0;
+    if (!std::isfinite(xDimension) || xDimension <= 0 || xDimension > MaxXDimension)
+        throw EZanBarcodeError("Invalid XDimension: %s (thousandths of an inch, above 0 and at most 1000)",
+                               {platform::FloatToText(xDimension)});
+}
+
+int XDimensionToPixels(const TZanBarcodeRenderer* renderer, double xDimension) {
+    const TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
+    if (canvas == nullptr) return 1;
+    const double pixelsPerInch = canvas->GetDeviceCaps(platform::LOGPIXELSX);
+    // Default rounding mode: halves go to the even neighbour.
+    return static_cast<int>(std::nearbyint(pixelsPerInch / (1000.0 / xDimension)));
 }
 
 // ---------------------------------------------------------------------------
@@ -342,6 +362,8 @@ void TZanBarcodeRenderer::SetSymbology(TZanBarcodeSymbology* value) {
     FSymbology.reset(value);
     if (value != nullptr) {
         value->SetParent(this);
+        // A symbology made without a renderer measured its bars for no canvas.
+        value->ResetMetrics();
         try {
             ValidateCaption();
         } catch (const EInvalidText&) {

@@ -147,6 +147,16 @@ private:
 };
 
 // ---------------------------------------------------------------------------
+// Module width: XDimension thousandths of an inch turned into device pixels
+
+// Refuses an XDimension that has no bar width (zero, negative, not finite) or that no
+// one can print (above an inch), with an EZanBarcodeError naming the value.
+void CheckXDimension(double xDimension);
+// XDimension in whole pixels of the renderer's canvas, LOGPIXELSX / (1000 / XDimension)
+// rounded half to even; 1 without renderer or canvas. The result can be 0.
+int XDimensionToPixels(const TZanBarcodeRenderer* renderer, double xDimension);
+
+// ---------------------------------------------------------------------------
 // Registry of symbology classes, in registration order
 
 void RegisterSymbology(TZanBarcodeSymbologyClass symbologyClass);

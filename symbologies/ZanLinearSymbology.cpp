@@ -1,16 +1,6 @@
 #include "symbologies/ZanLinearSymbology.h"
 
-#include <cmath>
-
 namespace zan {
-
-namespace {
-
-// A module wider than an inch is no barcode anyone can print or scan, and keeps every
-// pixel computation far from integer overflow.
-constexpr double MaxXDimension = 1000.0;
-
-}  // namespace
 
 TZanLinearSymbology::TZanLinearSymbology() { SetXDimension(10); }
 
@@ -21,19 +11,10 @@ const platform::TPropList& TZanLinearSymbology::PublishedProperties() const {
     return properties;
 }
 
-int TZanLinearSymbology::GetBarWidth() const {
-    const TZanBarcodeRenderer* renderer = GetParent();
-    const platform::TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
-    if (canvas == nullptr) return 1;
-    const double pixelsPerInch = canvas->GetDeviceCaps(platform::LOGPIXELSX);
-    // Default rounding mode: halves go to the even neighbour.
-    return static_cast<int>(std::nearbyint(pixelsPerInch / (1000.0 / FXDimension)));
-}
+int TZanLinearSymbology::GetBarWidth() const { return XDimensionToPixels(GetParent(), FXDimension); }
 
 void TZanLinearSymbology::SetXDimension(double value) {
-    if (!std::isfinite(value) || value <= 0 || value > MaxXDimension)
-        throw EZanBarcodeError("Invalid XDimension: %s (thousandths of an inch, above 0 and at most 1000)",
-                               {platform::FloatToText(value)});
+    CheckXDimension(value);
     if (value == FXDimension) return;
     FXDimension = value;
     FBarWidth = GetBarWidth();

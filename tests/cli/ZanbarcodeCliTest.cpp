@@ -1,0 +1,566 @@
+// The zanbarcode command: parsing, layout, exit statuses, messages, files and pixels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "cli/ZanbarcodeOptions.h"
+#include "cli/ZanbarcodeOutput.h"
+#include "platform/Bitmap.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using namespace zanbarcode;
+namespace fs = std::filesystem;
+
+// The names of the files in Dir, sorted.
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// ---------------------------------------------------------------------------------------
+// Parsing
+
+TEST(ZanbarcodeOptionsTest, ReadsEveryOption) {
+    const TOptions o = ParseCommandLine({"-s", "code 39", "-o", "out/x.SVG", "-r", "300", "--height", "40",
+                                         "--orientation", "270", "--margins", "1,2,3,4", "--align", "right",
+                                         "--bar-color", "#102030", "--space-color", "A0B0C0", "--back-color=FFFFFE",
+                                         "--font", "Arial", "--font-size", "12", "--set", "A=B=C", "--set",
+                                         "UseCheckDigit=true", "-e", "A\\x41"});
+    EXPECT_EQ(o.Action, TAction::Draw);
+    EXPECT_EQ(o.Symbology, "code 39");
+    EXPECT_EQ(o.OutputFile, "out/x.SVG");
+    EXPECT_EQ(o.OutputFormat, TOutputFormat::Svg);
+    EXPECT_EQ(o.Dpi, 300);
+    EXPECT_EQ(o.Height, 40);
+    EXPECT_EQ(o.Orientation, zan::bo270Degrees);
+    EXPECT_EQ(o.Margins, (TMargins{1, 2, 3, 4}));
+    EXPECT_EQ(o.Alignment, platform::taRightJustify);
+    EXPECT_EQ(o.BarColor, zan::TColor{0x302010});  // TColor is 0x00BBGGRR
+    EXPECT_EQ(o.SpaceColor, zan::TColor{0xC0B0A0});
+    EXPECT_EQ(o.BackColor, zan::TColor{0xFEFFFF});
+    EXPECT_EQ(o.FontName, "Arial");
+    EXPECT_EQ(o.FontSize, 12);
+    using TProperty = std::pair<std::string, std::string>;
+    EXPECT_EQ(o.Properties, (std::vector<TProperty>{{"A", "B=C"}, {"UseCheckDigit", "true"}}));
+    EXPECT_EQ(o.Caption, "AA") << "escapes apply wherever -e stands";
+}
+
+TEST(ZanbarcodeOptionsTest, DefaultsAndSpellings) {
+    const TOptions o = ParseCommandLine({"-ox.png"});
+    EXPECT_EQ(o.Symbology, "Code 128");
+    EXPECT_EQ(o.OutputFormat, TOutputFormat::Png);
+    EXPECT_EQ(o.Dpi, 96);
+    EXPECT_FALSE(o.Height);
+    EXPECT_FALSE(o.Margins);
+    EXPECT_EQ(o.Alignment, platform::taCenter);
+    EXPECT_EQ(o.Orientation, zan::boNormal);
+    EXPECT_FALSE(o.Caption) << "the symbology's default caption";
+    EXPECT_EQ(ParseCommandLine({"--dpi=600", "-o", "x.bmp"}).Dpi, 600);
+    EXPECT_EQ(ParseCommandLine({"-r600", "-o", "x.bmp"}).OutputFormat, TOutputFormat::Bmp);
+    EXPECT_EQ(ParseCommandLine({"-o", "x.png", "--", "-A-"}).Caption, "-A-");
+    EXPECT_EQ(ParseCommandLine({"-o", "x.png", "-"}).Caption, "-");
+    EXPECT_EQ(ParseCommandLine({"-o", "x.png", "\\x41"}).Caption, "\\x41") << "no escapes without -e";
+}
+
+TEST(ZanbarcodeOptionsTest, ActionsNeedNoOutputAndTheHighestWins) {
+    EXPECT_EQ(ParseCommandLine({"--list"}).Action, TAction::List);
+    EXPECT_EQ(ParseCommandLine({"--properties", "-s", "Code 39"}).Action, TAction::Properties);
+    EXPECT_EQ(ParseCommandLine({"--properties", "--list"}).Action, TAction::List);
+    EXPECT_EQ(ParseCommandLine({"--list", "--version"}).Action, TAction::Version);
+    EXPECT_EQ(ParseCommandLine({"--version", "-h", "--list"}).Action, TAction::Help);
+}
+
+TEST(ZanbarcodeOptionsTest, RefusesWhatItCannotCarryOut) {
+    struct TCase {
+        std::vector<std::string> arguments{};
+        std::string message{};
+    };
+    const TCase cases[] = {
+        {.arguments = {}, .message = "no output file: give one with -o FILE (.png, .bmp or .svg)"},
+        {.arguments = {"--bogus"}, .message = "unknown option '--bogus'"},
+        {.arguments = {"-x"}, .message = "unknown option '-x'"},
+        {.arguments = {"-o", "x.png", "-r"}, .message = "-r needs a value"},
+        {.arguments = {"--list=yes"}, .message = "--list takes no value"},
+        {.arguments = {"-o", "x.png", "A", "B"},
+         .message = "unexpected argument 'B': give the caption as one argument (quote it)"},
+        {.arguments = {"-o", "x.jpg"},
+         .message = "cannot tell the format of 'x.jpg': the name must end in .png, .bmp or .svg"},
+        {.arguments = {"-o", "png"},
+         .message = "cannot tell the format of 'png': the name must end in .png, .bmp or .svg"},
+        {.arguments = {"-r", "0"}, .message = "--dpi: '0' is not a whole number from 1 to 10000"},
+        {.arguments = {"-r", "96.5"}, .message = "--dpi: '96.5' is not a whole number from 1 to 10000"},
+        {.arguments = {"--height", "-5"}, .message = "--height: '-5' is not a whole number from 1 to 65535"},
+        {.arguments = {"--font-size", "x"}, .message = "--font-size: 'x' is not a whole number from 1 to 1000"},
+        {.arguments = {"--orientation", "45"}, .message = "--orientation: '45' is not one of 0, 90, 180 or 270"},
+        {.arguments = {"--margins", "1,2,3"}, .message = "--margins: '1,2,3' is not four numbers L,T,R,B"},
+        {.arguments = {"--margins", "1,2,3,4,5"}, .message = "--margins: '1,2,3,4,5' is not four numbers L,T,R,B"},
+        {.arguments = {"--margins", "1,-2,3,4"}, .message = "--margins: '-2' is not a whole number from 0 to 65535"},
+        {.arguments = {"--align", "middle"}, .message = "--align: 'middle' is not one of left, center or right"},
+        {.arguments = {"--bar-color", "12345"}, .message = "--bar-color: '12345' is not a colour RRGGBB"},
+        {.arguments = {"--back-color", "GG0000"}, .message = "--back-color: 'GG0000' is not a colour RRGGBB"},
+        {.arguments = {"--space-color", "+12345"}, .message = "--space-color: '+12345' is not a colour RRGGBB"},
+        {.arguments = {"--set", "=1"}, .message = "--set: '=1' is not NAME=VALUE"},
+        {.arguments = {"--set", "XDimension"}, .message = "--set: 'XDimension' is not NAME=VALUE"},
+        {.arguments = {"-e", "-o", "x.png", "A\\q"},
+         .message = "invalid escape '\\q' in the caption: use \\xHH, \\\\ or \\n"},
+    };
+    for (const TCase& c : cases) {
+        try {
+            ParseCommandLine(c.arguments);
+            ADD_FAILURE() << "accepted " << c.message;
+        } catch (const EUsageError& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+    }
+}
+
+TEST(ZanbarcodeOptionsTest, DecodesEscapes) {
+    struct TCase {
+        std::string text{};
+        std::string bytes{};  // empty with an error
+        std::string error{};
+    };
+    const TCase cases[] = {
+        {.text = "A\\x41\\x7e", .bytes = "AA~"},
+        {.text = "\\x00\\xFF", .bytes = std::string("\0\xFF", 2)},
+        {.text = "a\\\\b\\nc", .bytes = "a\\b\nc"},
+        {.text = "\\x4", .error = "invalid escape '\\x4' in the caption: use \\xHH, \\\\ or \\n"},
+        {.text = "\\xZZ", .error = "invalid escape '\\xZZ' in the caption: use \\xHH, \\\\ or \\n"},
+        {.text = "\\t", .error = "invalid escape '\\t' in the caption: use \\xHH, \\\\ or \\n"},
+        {.text = "end\\", .error = "invalid escape '\\' in the caption: use \\xHH, \\\\ or \\n"},
+    };
+    for (const TCase& c : cases) {
+        try {
+            EXPECT_EQ(DecodeEscapes(c.text), c.bytes) << c.text;
+            EXPECT_EQ(c.error, "") << c.text;
+        } catch (const EUsageError& e) {
+            EXPECT_EQ(e.Message(), c.error) << c.text;
+        }
+    }
+    EXPECT_EQ(Printable(std::string("A\x01\x7F\xC8\\", 5)), "A\\x01\\x7F\\xC8\\");
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout
+
+TEST(ZanbarcodeLayoutTest, QuietZonesAlongTheCodeAndBarsOfTheAskedLength) {
+    struct TCase {
+        TLayoutRequest request{};
+        TLayout layout{};
+    };
+    // Bitmaps are as high (wide when turned) as the renderer's bounds, margins
+    // included; metafiles add the margins to the bounds.
+    const TCase cases[] = {
+        // 96 ppi: modules of 1 pixel, bars half an inch (48) long, a code 47 long.
+        {.request = {.Format = TOutputFormat::Png, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47},
+         .layout = {.Margins = {10, 5, 10, 5},
+                    .BoundsWidth = 67, .BoundsHeight = 58, .ImageWidth = 67, .ImageHeight = 58}},
+        {.request = {.Format = TOutputFormat::Svg, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47},
+         .layout = {.Margins = {10, 5, 10, 5},
+                    .BoundsWidth = 67, .BoundsHeight = 48, .ImageWidth = 67, .ImageHeight = 58}},
+        // 300 ppi, turned: modules of 3 pixels, quiet zones of 30 on top and bottom.
+        {.request = {.Format = TOutputFormat::Bmp, .Orientation = zan::bo90Degrees, .Dpi = 300, .ModuleWidth = 3,
+                     .CodeWidth = 141},
+         .layout = {.Margins = {5, 30, 5, 30},
+                    .BoundsWidth = 160, .BoundsHeight = 201, .ImageWidth = 160, .ImageHeight = 201}},
+        {.request = {.Format = TOutputFormat::Svg, .Orientation = zan::bo270Degrees, .Dpi = 300, .ModuleWidth = 3,
+                     .CodeWidth = 141},
+         .layout = {.Margins = {5, 30, 5, 30},
+                    .BoundsWidth = 150, .BoundsHeight = 201, .ImageWidth = 160, .ImageHeight = 201}},
+        {.request = {.Format = TOutputFormat::Png, .Orientation = zan::bo180Degrees, .Dpi = 600, .BarLength = 40,
+                     .Margins = TMargins{1, 2, 3, 4}, .ModuleWidth = 6, .CodeWidth = 100},
+         .layout = {.Margins = {1, 2, 3, 4},
+                    .BoundsWidth = 104, .BoundsHeight = 46, .ImageWidth = 104, .ImageHeight = 46}},
+        // Human-readable text adds its room to the bars' length.
+        {.request = {.Format = TOutputFormat::Png, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47, .TextRoom = 14},
+         .layout = {.Margins = {10, 5, 10, 5},
+                    .BoundsWidth = 67, .BoundsHeight = 72, .ImageWidth = 67, .ImageHeight = 72}},
+        {.request = {.Format = TOutputFormat::Svg, .Orientation = zan::bo90Degrees, .Dpi = 96, .BarLength = 30,
+                     .ModuleWidth = 1, .CodeWidth = 47, .TextRoom = 14},
+         .layout = {.Margins = {5, 10, 5, 10},
+                    .BoundsWidth = 44, .BoundsHeight = 67, .ImageWidth = 54, .ImageHeight = 67}},
+        // A code of its own height and without modules: 5 pixels all round.
+        {.request = {.Format = TOutputFormat::Png, .Dpi = 96, .CodeWidth = 200, .CodeHeight = 11},
+         .layout = {.Margins = {5, 5, 5, 5},
+                    .BoundsWidth = 210, .BoundsHeight = 58, .ImageWidth = 210, .ImageHeight = 21}},
+        {.request = {.Format = TOutputFormat::Png, .Dpi = 1, .ModuleWidth = 1, .CodeWidth = 47},
+         .layout = {.Margins = {10, 5, 10, 5},
+                    .BoundsWidth = 67, .BoundsHeight = 11, .ImageWidth = 67, .ImageHeight = 11}},
+    };
+    for (const TCase& c : cases) {
+        const TLayout l = PlanLayout(c.request);
+        EXPECT_EQ(l.Margins, c.layout.Margins) << c.request.CodeWidth;
+        EXPECT_EQ(l.BoundsWidth, c.layout.BoundsWidth) << c.request.CodeWidth;
+        EXPECT_EQ(l.BoundsHeight, c.layout.BoundsHeight) << c.request.CodeWidth;
+        EXPECT_EQ(l.ImageWidth, c.layout.ImageWidth) << c.request.CodeWidth;
+        EXPECT_EQ(l.ImageHeight, c.layout.ImageHeight) << c.request.CodeWidth;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The command
+
+TEST(ZanbarcodeCliTest, RejectedCaptionWritesNothing) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Rejected");
+    const std::string png = dir + "/code39.png";
+    const zantest::TCommandResult result = zantest::RunZanbarcode({"-s", "Code 39", "-r", "300", "-o", png, "ABC-123"});
+    EXPECT_EQ(result.ExitStatus, 1);
+    EXPECT_EQ(result.Errors, "zanbarcode: Invalid character: -\n");
+    EXPECT_EQ(result.Output, "");
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{});
+
+    // A control character is named in a form the terminal shows.
+    const zantest::TCommandResult control = zantest::RunZanbarcode({"-s", "Code 39", "-e", "-o", png, "A\\x01"});
+    EXPECT_EQ(control.ExitStatus, 1);
+    EXPECT_EQ(control.Errors, "zanbarcode: Invalid character: \\x01\n");
+
+    // An existing file stays as it was.
+    ASSERT_EQ(zantest::RunZanbarcode({"-s", "Code 39", "-o", png, "OLD"}).ExitStatus, 0);
+    const std::string before = zantest::ReadFile(png);
+    EXPECT_EQ(zantest::RunZanbarcode({"-s", "Code 39", "-o", png, "NEW-1"}).ExitStatus, 1);
+    EXPECT_EQ(zantest::ReadFile(png), before);
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"code39.png"});
+}
+
+TEST(ZanbarcodeCliTest, UsageErrorsExitWithTwoAndOneLine) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Usage");
+    const std::string png = dir + "/x.png";
+    struct TCase {
+        std::vector<std::string> arguments{};
+        std::string message{};  // the start of the one line on standard error
+    };
+    const TCase cases[] = {
+        {.arguments = {"--bogus", "-o", png}, .message = "zanbarcode: unknown option '--bogus'\n"},
+        {.arguments = {"-s", "Code 39", "A"}, .message = "zanbarcode: no output file"},
+        {.arguments = {"-s", "Code 93", "-o", png},
+         .message = "zanbarcode: Code 93 is not a valid symbology name. (see --list)\n"},
+        {.arguments = {"-s", "Code 39", "-r", "abc", "-o", png}, .message = "zanbarcode: --dpi: 'abc' is not"},
+        {.arguments = {"-s", "Code 39", "--bar-color", "red", "-o", png},
+         .message = "zanbarcode: --bar-color: 'red' is not a colour RRGGBB\n"},
+        {.arguments = {"-s", "Code 39", "--set", "Nope=1", "-o", png},
+         .message = "zanbarcode: --set: Code 39 has no property Nope (see --properties)\n"},
+        {.arguments = {"-s", "Code 39", "--set", "UseCheckDigit=maybe", "-o", png},
+         .message = "zanbarcode: --set UseCheckDigit=maybe: 'maybe' is not a valid boolean value\n"},
+        // XDimension refuses values that give no bar width, naming the value.
+        {.arguments = {"-s", "Code 39", "--set", "XDimension=0", "-o", png},
+         .message = "zanbarcode: --set XDimension=0: Invalid XDimension: 0 "},
+        {.arguments = {"-s", "Code 39", "--set", "xdimension=-5", "-o", png},
+         .message = "zanbarcode: --set XDimension=-5: Invalid XDimension: -5 "},
+        {.arguments = {"-s", "Code 39", "--set", "XDimension=inf", "-o", png},
+         .message = "zanbarcode: --set XDimension=inf: Invalid XDimension: inf "},
+        {.arguments = {"-s", "Code 39", "--set", "XDimension=nan", "-o", png},
+         .message = "zanbarcode: --set XDimension=nan: Invalid XDimension: nan "},
+        // 96 * 5 / 1000 = 0.48 rounds to 0: the bars would not be there.
+        {.arguments = {"-s", "Code 39", "--set", "XDimension=5", "-o", png},
+         .message = "zanbarcode: XDimension 5 gives bars of 0 pixels at 96 pixels per inch: "
+                    "raise --dpi or XDimension\n"},
+        {.arguments = {"-s", "Code 39", "--set", "XDimension=1000", "-r", "10000", "-o", png},
+         .message = "zanbarcode: the picture would be "},
+    };
+    for (const TCase& c : cases) {
+        const zantest::TCommandResult result = zantest::RunZanbarcode(c.arguments);
+        EXPECT_EQ(result.ExitStatus, 2) << c.message;
+        EXPECT_EQ(result.Errors.rfind(c.message, 0), 0u) << result.Errors;
+        EXPECT_EQ(std::count(result.Errors.begin(), result.Errors.end(), '\n'), 1) << result.Errors;
+        EXPECT_EQ(Entries(dir), std::vector<std::string>{}) << c.message;
+    }
+}
+
+TEST(ZanbarcodeCliTest, FailedWriteLeavesNoFileBehind) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Write");
+    const zantest::TCommandResult missing =
+        zantest::RunZanbarcode({"-s", "Code 39", "-o", dir + "/missing/x.png", "A"});
+    EXPECT_EQ(missing.ExitStatus, 1);
+    EXPECT_EQ(missing.Errors.rfind("zanbarcode: Cannot write the file '" + dir + "/missing/x.png'", 0), 0u)
+        << missing.Errors;
+
+    // The target is a directory: the drawing is made, but cannot take its place.
+    fs::create_directory(dir + "/busy.svg");
+    const zantest::TCommandResult busy = zantest::RunZanbarcode({"-s", "Code 39", "-o", dir + "/busy.svg", "A"});
+    EXPECT_EQ(busy.ExitStatus, 1);
+    EXPECT_EQ(busy.Errors.rfind("zanbarcode: Cannot write the file '" + dir + "/busy.svg'", 0), 0u) << busy.Errors;
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"busy.svg"}) << "no temporary file left";
+    EXPECT_TRUE(fs::is_empty(dir + "/busy.svg"));
+}
+
+TEST(ZanbarcodeCliTest, ListsPrintsPropertiesHelpAndVersion) {
+    const zantest::TCommandResult list = zantest::RunZanbarcode({"--list"});
+    EXPECT_EQ(list.ExitStatus, 0);
+    // The registry order of the library.
+    EXPECT_EQ(list.Output,
+              "Codabar\nCode 128\nCode 2 of 5\nInterleaved 2 of 5\nCode 39\nEAN 8\nEAN 13\nUPC A\nUPC E\nPOSTNET\n");
+    EXPECT_EQ(list.Errors, "");
+
+    const zantest::TCommandResult properties =
+        zantest::RunZanbarcode({"--properties", "-s", "code 39", "--set", "UseCheckDigit=true"});
+    EXPECT_EQ(properties.ExitStatus, 0);
+    EXPECT_EQ(properties.Output,
+              "XDimension=10\nDisplayCaption=True\nDisplayStartStopChars=True\nFullAscii=False\nUseCheckDigit=True\n");
+
+    const zantest::TCommandResult help = zantest::RunZanbarcode({"--help"});
+    EXPECT_EQ(help.ExitStatus, 0);
+    EXPECT_EQ(help.Output.rfind("Usage: zanbarcode [OPTIONS] [CAPTION]\n", 0), 0u);
+    for (const char* option : {"--symbology", "--output", "--dpi", "--height", "--orientation", "--margins", "--align",
+                               "--bar-color", "--space-color", "--back-color", "--font", "--font-size", "--set",
+                               "--escapes", "--list", "--properties", "--version"})
+        EXPECT_NE(help.Output.find(option), std::string::npos) << option;
+
+    const zantest::TCommandResult version = zantest::RunZanbarcode({"--version"});
+    EXPECT_EQ(version.ExitStatus, 0);
+    EXPECT_EQ(version.Output.rfind("zanbarcode ", 0), 0u) << version.Output;
+}
+
+TEST(ZanbarcodeCliTest, DrawsTheCaptionAsGivenCorrectedOrByDefault) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Captions");
+    const std::vector<std::string> zbar = {"-Sdisable", "-Scode39.enable"};
+    struct TCase {
+        std::vector<std::string> arguments{};
+        std::string notes{};    // standard error
+        std::string decoded{};  // zbarimg's reading
+    };
+    const std::string forty = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789WXYZ";
+    const TCase cases[] = {
+        {.arguments = {"--set", "FullAscii=true", "abc-123"}, .decoded = "CODE-39:+A+B+C-123"},
+        {.arguments = {"--set", "FullAscii=true", "-e", "A\\x01\\\\"}, .decoded = "CODE-39:A$A%L"},
+        {.arguments = {}, .decoded = "CODE-39:ABCDE12345"},
+        {.arguments = {forty},
+         .notes = "zanbarcode: Code 39 changed the caption to \"" + forty.substr(0, 32) + "\"\n",
+         .decoded = "CODE-39:" + forty.substr(0, 32)},
+    };
+    for (const TCase& c : cases) {
+        const std::string png = dir + "/x.png";
+        std::vector<std::string> arguments = {"-s", "code 39", "-r", "300", "-o", png};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const zantest::TCommandResult result = zantest::RunZanbarcode(arguments);
+        EXPECT_EQ(result.ExitStatus, 0) << result.Errors;
+        EXPECT_EQ(result.Errors, c.notes);
+        EXPECT_EQ(zantest::ScanWithZbar(png, zbar), std::vector<std::string>{c.decoded});
+    }
+}
+
+// Where the bars of a drawing lie, along the code and across it, in output pixels.
+struct TBarExtent {
+    int AlongFirst = 0;
+    int AlongLast = 0;  // last pixel of the last bar
+    int AcrossFirst = 0;
+    int AcrossLast = 0;
+    friend bool operator==(const TBarExtent&, const TBarExtent&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const TBarExtent& e) {
+    return out << "along " << e.AlongFirst << ".." << e.AlongLast << ", across " << e.AcrossFirst << ".."
+               << e.AcrossLast;
+}
+
+// Along the code: the first and last black pixel. Across: the black run through the
+// first bar, which leaves out the caption's text.
+TBarExtent BarsOfPng(const std::string& path, bool vertical) {
+    platform::TBitmap bitmap;
+    bitmap.LoadFromPngFile(path);
+    const int alongSize = vertical ? bitmap.GetHeight() : bitmap.GetWidth();
+    const int acrossSize = vertical ? bitmap.GetWidth() : bitmap.GetHeight();
+    auto black = [&](int along, int across) {
+        return bitmap.GetPixel(vertical ? across : along, vertical ? along : across) == platform::clBlack;
+    };
+    TBarExtent e{.AlongFirst = -1, .AlongLast = -1, .AcrossFirst = -1, .AcrossLast = -1};
+    for (int along = 0; along < alongSize; ++along) {
+        for (int across = 0; across < acrossSize; ++across) {
+            if (!black(along, across)) continue;
+            if (e.AlongFirst < 0) e.AlongFirst = along;
+            e.AlongLast = along;
+        }
+    }
+    if (e.AlongFirst < 0) return e;
+    int across = 0;
+    while (!black(e.AlongFirst, across)) ++across;
+    e.AcrossFirst = across;
+    while (across < acrossSize && black(e.AlongFirst, across)) ++across;
+    e.AcrossLast = across - 1;
+    return e;
+}
+
+TBarExtent BarsOfSvg(const std::string& path, bool vertical) {
+    TBarExtent e{.AlongFirst = 1 << 30, .AlongLast = -1, .AcrossFirst = 1 << 30, .AcrossLast = -1};
+    for (const zantest::TSvgRect& r : zantest::ReadSvgRects(zantest::ReadFile(path))) {
+        if (r.Fill != "#000000") continue;
+        const int along = vertical ? r.Y : r.X;
+        const int alongSize = vertical ? r.Height : r.Width;
+        const int across = vertical ? r.X : r.Y;
+        const int acrossSize = vertical ? r.Width : r.Height;
+        e = {std::min(e.AlongFirst, along), std::max(e.AlongLast, along + alongSize - 1),
+             std::min(e.AcrossFirst, across), std::max(e.AcrossLast, across + acrossSize - 1)};
+    }
+    return e;
+}
+
+struct TImageSize {
+    int Width = 0;
+    int Height = 0;
+};
+
+// The size that an SVG document declares.
+TImageSize SvgSize(const std::string& svg) {
+    static const std::regex pattern(R"re(<svg [^>]*width="(\d+)" height="(\d+)")re");
+    std::smatch m;
+    if (!std::regex_search(svg, m, pattern)) return {};
+    return {std::stoi(m[1]), std::stoi(m[2])};
+}
+
+TEST(ZanbarcodeCliTest, BarsHaveTheAskedLengthAndQuietZonesInEveryOrientation) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Geometry");
+    // "A" at 300 ppi: modules of 3 pixels, a code of 3 * 47 = 141 pixels, quiet zones of
+    // 30 pixels before and after it, 5 pixels on the other sides.
+    struct TCase {
+        std::vector<std::string> extra{};
+        int length = 0;     // of the bars
+        int imageAlong = 0;
+        int imageAcross = 0;
+        TBarExtent bars{};
+    };
+    const TCase cases[] = {
+        {.length = 150, .imageAlong = 201, .imageAcross = 160, .bars = {30, 170, 5, 154}},  // half an inch
+        {.extra = {"--height", "100"}, .length = 100, .imageAlong = 201, .imageAcross = 110, .bars = {30, 170, 5, 104}},
+        {.extra = {"--height", "20", "--margins", "1,2,3,4"}, .length = 20},  // per orientation below
+    };
+    for (const TCase& c : cases) {
+        for (const char* angle : {"0", "90", "180", "270"}) {
+            const bool vertical = std::string(angle) == "90" || std::string(angle) == "270";
+            for (const char* extension : {".png", ".svg"}) {
+                const std::string file = dir + "/a" + angle + extension;
+                std::vector<std::string> arguments = {"-s",   "Code 39", "--set",      "DisplayCaption=false", "-r",
+                                                      "300",  "-o",      file,         "--orientation",        angle};
+                arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+                arguments.push_back("A");
+                const zantest::TCommandResult result = zantest::RunZanbarcode(arguments);
+                ASSERT_EQ(result.ExitStatus, 0) << result.Errors;
+                TBarExtent expected = c.bars;
+                int imageAlong = c.imageAlong;
+                int imageAcross = c.imageAcross;
+                if (c.imageAlong == 0) {
+                    // Margins 1,2,3,4 stay on the image's own sides whatever the turn.
+                    imageAlong = 141 + (vertical ? 2 + 4 : 1 + 3);
+                    imageAcross = 20 + (vertical ? 1 + 3 : 2 + 4);
+                    expected = vertical ? TBarExtent{2, 142, 1, 20} : TBarExtent{1, 141, 2, 21};
+                }
+                const TBarExtent bars = extension == std::string(".png") ? BarsOfPng(file, vertical)
+                                                                          : BarsOfSvg(file, vertical);
+                EXPECT_EQ(bars, expected) << file << " " << c.length;
+                EXPECT_EQ(bars.AcrossLast - bars.AcrossFirst + 1, c.length) << file;
+                if (extension == std::string(".png")) {
+                    platform::TBitmap bitmap;
+                    bitmap.LoadFromPngFile(file);
+                    EXPECT_EQ(vertical ? bitmap.GetHeight() : bitmap.GetWidth(), imageAlong) << file;
+                    EXPECT_EQ(vertical ? bitmap.GetWidth() : bitmap.GetHeight(), imageAcross) << file;
+                    EXPECT_EQ(bitmap.GetPixelsPerInch(), 300) << file;
+                } else {
+                    const TImageSize size = SvgSize(zantest::ReadFile(file));
+                    EXPECT_EQ(vertical ? size.Height : size.Width, imageAlong) << file;
+                    EXPECT_EQ(vertical ? size.Width : size.Height, imageAcross) << file;
+                }
+            }
+        }
+    }
+}
+
+TEST(ZanbarcodeCliTest, CaptionAddsItsLineBeyondTheBars) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Caption");
+    for (const char* angle : {"0", "90", "180", "270"}) {
+        const bool vertical = std::string(angle) == "90" || std::string(angle) == "270";
+        // The bars hang from the top (0), the left (90), the bottom (180) or the right (270).
+        const bool hangFromStart = std::string(angle) == "0" || std::string(angle) == "90";
+        int pngAcross = 0;
+        for (const char* extension : {".png", ".svg"}) {
+            const std::string file = dir + "/a" + angle + extension;
+            const zantest::TCommandResult result = zantest::RunZanbarcode(
+                {"-s", "Code 39", "-r", "300", "--height", "100", "--orientation", angle, "-o", file, "A"});
+            ASSERT_EQ(result.ExitStatus, 0) << result.Errors;
+            const bool png = extension == std::string(".png");
+            const TBarExtent bars = png ? BarsOfPng(file, vertical) : BarsOfSvg(file, vertical);
+            EXPECT_EQ(bars.AcrossLast - bars.AcrossFirst + 1, 100) << file << ": " << bars;
+            EXPECT_EQ(bars.AlongFirst, 30) << file;
+            EXPECT_EQ(bars.AlongLast, 170) << file;
+            int across = 0;
+            if (png) {
+                platform::TBitmap bitmap;
+                bitmap.LoadFromPngFile(file);
+                across = vertical ? bitmap.GetWidth() : bitmap.GetHeight();
+                pngAcross = across;
+            } else {
+                const std::string svg = zantest::ReadFile(file);
+                const TImageSize size = SvgSize(svg);
+                across = vertical ? size.Width : size.Height;
+                EXPECT_EQ(across, pngAcross) << "bitmap and metafile of one size";
+                EXPECT_NE(svg.find(">*A*</text>"), std::string::npos);
+            }
+            EXPECT_GT(across, 5 + 100 + 5) << file << ": the caption's line comes on top";
+            if (hangFromStart)
+                EXPECT_EQ(bars.AcrossFirst, 5) << file;
+            else
+                EXPECT_EQ(bars.AcrossLast, across - 5 - 1) << file;
+        }
+    }
+}
+
+TEST(ZanbarcodeCliTest, SvgBarsAndSpacesSitAtExactPixelPositions) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Svg");
+    const std::string svg = dir + "/a.svg";
+    const zantest::TCommandResult result =
+        zantest::RunZanbarcode({"-s", "Code 39", "--set", "DisplayCaption=false", "--bar-color", "112233",
+                                "--space-color", "445566", "--back-color", "778899", "-r", "200", "-o", svg, "A"});
+    ASSERT_EQ(result.ExitStatus, 0) << result.Errors;
+    const std::vector<zantest::TSvgRect> rects = zantest::ReadSvgRects(zantest::ReadFile(svg));
+    // 200 ppi: modules of 2 pixels, quiet zones of 20; bars half an inch (100) long.
+    // Start, gap, A, gap, stop in element widths from ISO/IEC 16388 (*: 131131311,
+    // A: 311113113), doubled.
+    const std::string modules = "131131311" "1" "311113113" "1" "131131311";
+    ASSERT_EQ(rects.size(), 1 + modules.size());
+    EXPECT_EQ(rects[0].Fill, "#778899");
+    EXPECT_EQ(rects[0].Width, 20 + 2 * 47 + 20);
+    EXPECT_EQ(rects[0].Height, 5 + 100 + 5);
+    int x = 20;
+    for (std::size_t i = 0; i < modules.size(); ++i) {
+        const zantest::TSvgRect& r = rects[i + 1];
+        const int width = 2 * (modules[i] - '0');
+        EXPECT_EQ(r.X, x) << i;
+        EXPECT_EQ(r.Width, width) << i;
+        EXPECT_EQ(r.Y, 5) << i;
+        EXPECT_EQ(r.Height, 100) << i;
+        EXPECT_EQ(r.Fill, i % 2 == 0 ? "#112233" : "#445566") << i;
+        x += width;
+    }
+}
+
+TEST(ZanbarcodeCliTest, AlignmentPlacesTheCaptionText) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Align");
+    struct TCase {
+        std::vector<std::string> align{};
+        std::string anchor{};
+    };
+    const TCase cases[] = {
+        {.align = {}, .anchor = "middle"},
+        {.align = {"--align", "left"}, .anchor = "start"},
+        {.align = {"--align", "right"}, .anchor = "end"},
+    };
+    for (const TCase& c : cases) {
+        const std::string svg = dir + "/a.svg";
+        std::vector<std::string> arguments = {"-s", "Code 39", "-o", svg, "--font", "DejaVu Sans", "--font-size", "9"};
+        arguments.insert(arguments.end(), c.align.begin(), c.align.end());
+        arguments.push_back("AB");
+        ASSERT_EQ(zantest::RunZanbarcode(arguments).ExitStatus, 0);
+        const std::string text = zantest::ReadFile(svg);
+        EXPECT_NE(text.find("text-anchor=\"" + c.anchor + "\""), std::string::npos) << c.anchor;
+        EXPECT_NE(text.find("font-family=\"&apos;DejaVu Sans&apos;"), std::string::npos);
+        EXPECT_NE(text.find("font-size=\"12\""), std::string::npos) << "9 points at 96 ppi";
+        EXPECT_NE(text.find(">*AB*</text>"), std::string::npos);
+    }
+}
+
+}  // namespace

@@ -30,16 +30,14 @@ std::vector<TZanBarcodeSymbologyClass>& Registry() {
 // Compares ignoring the case of the letters A to Z only.
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
     const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return fold(x) == fold(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 }  // namespace
 
 void RegisterSymbology(TZanBarcodeSymbologyClass symbologyClass) {
-    if (symbologyClass != nullptr && GetSymbologyIndexByClass(symbologyClass) < 0)
-        Registry().push_back(symbologyClass);
+    if (symbologyClass != nullptr && GetSymbologyIndexByClass(symbologyClass) < 0) Registry().push_back(symbologyClass);
 }
 
 int SymbologyCount() { return static_cast<int>(Registry().size()); }
@@ -472,7 +470,9 @@ TRect TZanBarcodeRenderer::ResolveRect(const TRect& r) const {
     TRect result;
     switch (FOrientation) {
         case boNormal: result = {pr.Left + r.Left, pr.Top + r.Top, pr.Left + r.Right, pr.Top + r.Bottom}; break;
-        case bo90Degrees: result = {pr.Left + r.Top, pr.Bottom - r.Right, pr.Left + r.Bottom, pr.Bottom - r.Left}; break;
+        case bo90Degrees:
+            result = {pr.Left + r.Top, pr.Bottom - r.Right, pr.Left + r.Bottom, pr.Bottom - r.Left};
+            break;
         case bo180Degrees:
             result = {pr.Right - r.Right, pr.Bottom - r.Bottom, pr.Right - r.Left, pr.Bottom - r.Top};
             break;

@@ -97,14 +97,12 @@ using TZanBarcodeSymbologyClass = const TZanBarcodeSymbologyClassInfo*;
 // The descriptor of symbology class T, which supplies `static std::string SymbologyName()`.
 template <class T>
 TZanBarcodeSymbologyClass SymbologyClass() {
-    static const TZanBarcodeSymbologyClassInfo info{
-        &T::SymbologyName,
-        []() -> std::unique_ptr<TZanBarcodeSymbology> {
-            if constexpr (std::is_abstract_v<T>)
-                return nullptr;
-            else
-                return std::make_unique<T>();
-        }};
+    static const TZanBarcodeSymbologyClassInfo info{&T::SymbologyName, []() -> std::unique_ptr<TZanBarcodeSymbology> {
+                                                        if constexpr (std::is_abstract_v<T>)
+                                                            return nullptr;
+                                                        else
+                                                            return std::make_unique<T>();
+                                                    }};
     return &info;
 }
 

@@ -65,8 +65,8 @@ void ApplyAppearance(zan::TZanBarcodeRenderer& renderer, const TOptions& options
 // Gives the renderer the caption to draw. A caption that the symbology rejects is an
 // error here (the renderer alone would quietly draw the default caption instead); one
 // that the symbology corrects is drawn as corrected, and the correction is noted.
-void ApplyCaption(zan::TZanBarcodeRenderer& renderer, zan::TZanBarcodeSymbology& symbology,
-                  const std::string& caption, std::ostream& notes) {
+void ApplyCaption(zan::TZanBarcodeRenderer& renderer, zan::TZanBarcodeSymbology& symbology, const std::string& caption,
+                  std::ostream& notes) {
     std::string validated = caption;
     symbology.ValidateText(validated);
     renderer.SetCaption(validated);

@@ -126,9 +126,10 @@ int MeasureTextRoom(zan::TZanBarcodeRenderer& renderer, TLayoutRequest request) 
 
 void CheckImageSize(int width, int height) {
     if (width > MaxImageSide || height > MaxImageSide || std::int64_t{width} * height > MaxImagePixels)
-        throw EUsageError("the picture would be %d x %d pixels, more than the %d on a side or 100 million in all "
-                          "that zanbarcode draws",
-                          {std::int64_t{width}, std::int64_t{height}, std::int64_t{MaxImageSide}});
+        throw EUsageError(
+            "the picture would be %d x %d pixels, more than the %d on a side or 100 million in all "
+            "that zanbarcode draws",
+            {std::int64_t{width}, std::int64_t{height}, std::int64_t{MaxImageSide}});
 }
 
 // A + B, kept at the int range so that an absurd code width reads as too large.

@@ -133,8 +133,8 @@ bool ReadPng(std::FILE* file, TPngImage& image, std::string& error) {
     png_uint_32 resolutionX = 0;
     png_uint_32 resolutionY = 0;
     int unit = PNG_RESOLUTION_UNKNOWN;
-    if (png_get_pHYs(png, info, &resolutionX, &resolutionY, &unit) && unit == PNG_RESOLUTION_METER &&
-        resolutionY > 0 && PixelsPerInchOf(resolutionY) > 0 && PixelsPerInchOf(resolutionY) <= MaxPixelsPerInch)
+    if (png_get_pHYs(png, info, &resolutionX, &resolutionY, &unit) && unit == PNG_RESOLUTION_METER && resolutionY > 0 &&
+        PixelsPerInchOf(resolutionY) > 0 && PixelsPerInchOf(resolutionY) <= MaxPixelsPerInch)
         image.PixelsPerInch = PixelsPerInchOf(resolutionY);
     png_set_expand(png);
     png_set_strip_16(png);
@@ -234,7 +234,8 @@ void TBitmapCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::s
 
     // Rendering is skipped when the turned box misses the clip rectangle altogether.
     const TTurnedPixel a = Turn(box.OffsetX, box.OffsetY, turns);
-    const TTurnedPixel b = Turn(std::int64_t{box.OffsetX} + box.Width - 1, std::int64_t{box.OffsetY} + box.Height - 1, turns);
+    const TTurnedPixel b =
+        Turn(std::int64_t{box.OffsetX} + box.Width - 1, std::int64_t{box.OffsetY} + box.Height - 1, turns);
     if (box.Width <= 0 || box.Height <= 0 || reference.X + std::max(a.X, b.X) < clip.Left ||
         reference.X + std::min(a.X, b.X) >= clip.Right || reference.Y + std::max(a.Y, b.Y) < clip.Top ||
         reference.Y + std::min(a.Y, b.Y) >= clip.Bottom)
@@ -378,8 +379,8 @@ std::vector<std::uint8_t> TBitmap::SaveToBmpData() const {
     out.push_back('B');
     out.push_back('M');
     PutLittleEndian(out, BmpFileHeaderSize + BmpInfoHeaderSize + imageSize, 4);  // bfSize
-    PutLittleEndian(out, 0, 4);                                                   // bfReserved1, 2
-    PutLittleEndian(out, BmpFileHeaderSize + BmpInfoHeaderSize, 4);               // bfOffBits
+    PutLittleEndian(out, 0, 4);                                                  // bfReserved1, 2
+    PutLittleEndian(out, BmpFileHeaderSize + BmpInfoHeaderSize, 4);              // bfOffBits
     // BITMAPINFOHEADER; a negative height stores the rows top-down.
     PutLittleEndian(out, BmpInfoHeaderSize, 4);
     PutLittleEndian(out, static_cast<std::uint32_t>(FWidth), 4);

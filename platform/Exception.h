@@ -20,8 +20,7 @@ std::string Format(const std::string& format, std::initializer_list<TFormatArg> 
 class Exception : public std::exception {
 public:
     explicit Exception(std::string message) : FMessage(std::move(message)) {}
-    Exception(const std::string& format, std::initializer_list<TFormatArg> args)
-        : FMessage(Format(format, args)) {}
+    Exception(const std::string& format, std::initializer_list<TFormatArg> args) : FMessage(Format(format, args)) {}
 
     const std::string& Message() const noexcept { return FMessage; }
     const char* what() const noexcept override { return FMessage.c_str(); }

@@ -101,8 +101,7 @@ TFontMetrics SizeBitmapFace(FT_Face face, const TLogFont& font) {
     const int h = PixelHeight(font.Height);
     int best = 0;
     for (int i = 1; i < face->num_fixed_sizes; ++i)
-        if (std::abs(face->available_sizes[i].height - h) < std::abs(face->available_sizes[best].height - h))
-            best = i;
+        if (std::abs(face->available_sizes[i].height - h) < std::abs(face->available_sizes[best].height - h)) best = i;
     if (face->num_fixed_sizes == 0 || FT_Select_Size(face, best) != 0) return FixedMetrics(font);
     const FT_Size_Metrics& size = face->size->metrics;
     return {.Ascent = static_cast<int>((size.ascender + 32) >> 6),
@@ -226,9 +225,9 @@ struct TFreeTypeFontEngine::TState {
     TSizedFace Size(const TLogFont& font) {
         const TFace& face = Find(font);
         if (!face.Face) return {.Face = nullptr, .Metrics = FixedMetrics(font)};
-        return {.Face = face.Face,
-                .Metrics = FT_IS_SCALABLE(face.Face) ? SizeScalableFace(face.Face, font)
-                                                     : SizeBitmapFace(face.Face, font)};
+        return {
+            .Face = face.Face,
+            .Metrics = FT_IS_SCALABLE(face.Face) ? SizeScalableFace(face.Face, font) : SizeBitmapFace(face.Face, font)};
     }
 };
 
@@ -269,8 +268,9 @@ TFontMetrics TFixedMetricsFontEngine::GetMetrics(const TLogFont& font) {
     static constexpr std::string_view BitmapFaces[] = {"System",   "MS Sans Serif", "Fixedsys",
                                                        "Terminal", "Small Fonts",   "Courier"};
     TFontMetrics metrics = FixedMetrics(font);
-    metrics.TrueType = std::none_of(std::begin(BitmapFaces), std::end(BitmapFaces),
-                                    [&font](std::string_view name) { return SameTextIgnoringCase(name, font.FaceName); });
+    metrics.TrueType = std::none_of(std::begin(BitmapFaces), std::end(BitmapFaces), [&font](std::string_view name) {
+        return SameTextIgnoringCase(name, font.FaceName);
+    });
     return metrics;
 }
 

@@ -87,8 +87,7 @@ const TPropList& TFont::PublishedProperties() const {
             "Height", [](const TFont& f) { return f.GetHeight(); },
             [](TFont& f, std::int64_t v) { f.SetHeight(static_cast<std::int32_t>(v)); }));
         list.push_back(StringProperty<TFont>(
-            "Name", [](const TFont& f) { return f.GetName(); },
-            [](TFont& f, const std::string& v) { f.SetName(v); }));
+            "Name", [](const TFont& f) { return f.GetName(); }, [](TFont& f, const std::string& v) { f.SetName(v); }));
         // Size is another view of Height: form files store Height only.
         TPropInfo size = IntegerProperty<TFont>(
             "Size", [](const TFont& f) { return f.GetSize(); },
@@ -153,8 +152,7 @@ void TFont::SetHandle(HFONT value) {
         FName = value->FaceName;
         FHeight = value->Height;
         FStyle = static_cast<TFontStyles>((value->Weight >= FW_BOLD ? fsBold : 0) | (value->Italic ? fsItalic : 0) |
-                                          (value->Underline ? fsUnderline : 0) |
-                                          (value->StrikeOut ? fsStrikeOut : 0));
+                                          (value->Underline ? fsUnderline : 0) | (value->StrikeOut ? fsStrikeOut : 0));
     }
     FHandle = std::move(value);
     Changed();

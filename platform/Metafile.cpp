@@ -134,8 +134,8 @@ public:
 
         const TLogFont& font = record.Font;
         const TFontMetrics metrics = Engine().GetMetrics(font);
-        const TTextPlacement box = PlaceTextBox(record.TextAlign, Engine().GetTextWidth(font, record.Text),
-                                                metrics.Ascent, metrics.Descent);
+        const TTextPlacement box =
+            PlaceTextBox(record.TextAlign, Engine().GetTextWidth(font, record.Text), metrics.Ascent, metrics.Descent);
         const TPoint reference = record.Reference;
         // The anchor places the text along the baseline; across it the baseline lies
         // where the shared text placement puts it, so raster and vector output agree.

@@ -21,9 +21,9 @@ struct TPropInfo {
     std::vector<std::string> EnumNames{};  // value names in ordinal order (tkEnumeration)
     std::function<std::string(const TPersistent&)> GetText{};
     std::function<void(TPersistent&, const std::string&)> SetText{};  // empty when read-only
-    std::function<TPersistent*(TPersistent&)> GetObject{};           // tkClass only
-    std::function<bool(const TPersistent&)> IsStored{};              // empty: always stored
-    std::string Default{};   // the stored default, as text, when HasDefault
+    std::function<TPersistent*(TPersistent&)> GetObject{};            // tkClass only
+    std::function<bool(const TPersistent&)> IsStored{};               // empty: always stored
+    std::string Default{};                                            // the stored default, as text, when HasDefault
     bool HasDefault = false;  // a value equal to Default is not written to a form file
 
     bool IsReadOnly() const { return !SetText; }

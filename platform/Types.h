@@ -43,9 +43,7 @@ struct TRect {
 };
 
 inline constexpr TPoint Point(std::int32_t x, std::int32_t y) { return {x, y}; }
-inline constexpr TRect Rect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) {
-    return {l, t, r, b};
-}
+inline constexpr TRect Rect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) { return {l, t, r, b}; }
 
 enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 

@@ -80,9 +80,7 @@ bool IsDataCharacter(char c) { return c == '$' || c == '+' || (c >= '-' && c <= 
 
 bool IsStartStopCharacter(char c) { return c >= 'A' && c <= 'D'; }
 
-bool IsStartStopIndex(int index) {
-    return index == TZanCodabar::StartCharIndex || index == TZanCodabar::StopCharIndex;
-}
+bool IsStartStopIndex(int index) { return index == TZanCodabar::StartCharIndex || index == TZanCodabar::StopCharIndex; }
 
 char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -91,11 +89,11 @@ char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c 
 const platform::TPropList& TZanCodabar::PublishedProperties() const {
     static const platform::TPropList properties = [this] {
         platform::TPropList list = TZanLinearSymbology::PublishedProperties();
-        list.push_back(platform::WithDefault(
-            platform::BooleanProperty<TZanCodabar>(
-                "DisplayCaption", [](const TZanCodabar& s) { return s.GetDisplayCaption(); },
-                [](TZanCodabar& s, bool v) { s.SetDisplayCaption(v); }),
-            "True"));
+        list.push_back(
+            platform::WithDefault(platform::BooleanProperty<TZanCodabar>(
+                                      "DisplayCaption", [](const TZanCodabar& s) { return s.GetDisplayCaption(); },
+                                      [](TZanCodabar& s, bool v) { s.SetDisplayCaption(v); }),
+                                  "True"));
         const auto character = [](const char* name, int index, const char* defaultText) {
             return platform::WithDefault(
                 platform::StringProperty<TZanCodabar>(

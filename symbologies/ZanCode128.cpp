@@ -14,10 +14,10 @@ namespace symbol {
 constexpr int FNC3 = 96;
 constexpr int FNC2 = 97;
 constexpr int Shift = 98;
-constexpr int CodeC = 99;    // change to Code C, in Code A and Code B
-constexpr int CodeB = 100;   // change to Code B, in Code A and Code C
+constexpr int CodeC = 99;   // change to Code C, in Code A and Code B
+constexpr int CodeB = 100;  // change to Code B, in Code A and Code C
 constexpr int FNC4InB = 100;
-constexpr int CodeA = 101;   // change to Code A, in Code B and Code C
+constexpr int CodeA = 101;  // change to Code A, in Code B and Code C
 constexpr int FNC4InA = 101;
 constexpr int FNC1 = 102;
 constexpr int StartA = 103;
@@ -147,8 +147,8 @@ EInvalidText InvalidCharacter(TZanCode128CharSet set, char c) {
 // ---------------------------------------------------------------------------
 // Segment
 
-TZanCode128Segment::TZanCode128Segment(TZanCode128CharSet charSet, TZanCode128ShiftType shiftType,
-                                       int startCodeValue, int position)
+TZanCode128Segment::TZanCode128Segment(TZanCode128CharSet charSet, TZanCode128ShiftType shiftType, int startCodeValue,
+                                       int position)
     : FCharSet(charSet), FShiftType(shiftType), FStartCodeValue(startCodeValue), FPosition(position) {}
 
 int TZanCode128Segment::GetFirstDataPosition() const {
@@ -157,9 +157,7 @@ int TZanCode128Segment::GetFirstDataPosition() const {
     return FShiftType == stShift || FShiftType == stCode ? FPosition + 1 : FPosition;
 }
 
-int TZanCode128Segment::GetNextPosition() const {
-    return GetFirstDataPosition() + static_cast<int>(FSymbols.size());
-}
+int TZanCode128Segment::GetNextPosition() const { return GetFirstDataPosition() + static_cast<int>(FSymbols.size()); }
 
 std::int64_t TZanCode128Segment::GetCheckSum() const {
     std::int64_t sum = std::int64_t{FStartCodeValue} * FPosition;
@@ -228,8 +226,8 @@ void TZanCode128SegmentList::SetCaption(const std::string& value) {
     // Parsed aside and adopted only as a whole, so a rejected caption changes nothing.
     std::vector<std::unique_ptr<TZanCode128Segment>> items;
     const auto add = [&items](TZanCode128CharSet set, TZanCode128ShiftType type, int startCodeValue, int position) {
-        items.push_back(std::unique_ptr<TZanCode128Segment>(
-            new TZanCode128Segment(set, type, startCodeValue, position)));
+        items.push_back(
+            std::unique_ptr<TZanCode128Segment>(new TZanCode128Segment(set, type, startCodeValue, position)));
     };
     const auto shiftWithoutData = [](const TZanCode128Segment& shifted) {
         return EInvalidText("Invalid Character Set shift to %s: a data character must follow the shift.",
@@ -298,11 +296,11 @@ const platform::TPropList& TZanCode128::PublishedProperties() const {
                 [](const TZanCode128& s) { return static_cast<int>(s.GetCharacterSet()); },
                 [](TZanCode128& s, int v) { s.SetCharacterSet(static_cast<TZanCode128CharSet>(v)); }),
             "CodeB"));
-        list.push_back(platform::WithDefault(
-            platform::BooleanProperty<TZanCode128>(
-                "DisplayCaption", [](const TZanCode128& s) { return s.GetDisplayCaption(); },
-                [](TZanCode128& s, bool v) { s.SetDisplayCaption(v); }),
-            "True"));
+        list.push_back(
+            platform::WithDefault(platform::BooleanProperty<TZanCode128>(
+                                      "DisplayCaption", [](const TZanCode128& s) { return s.GetDisplayCaption(); },
+                                      [](TZanCode128& s, bool v) { s.SetDisplayCaption(v); }),
+                                  "True"));
         return list;
     }();
     return properties;

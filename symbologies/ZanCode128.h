@@ -60,8 +60,7 @@ public:
 private:
     // Segments are made and filled by the list's parse only.
     friend class TZanCode128SegmentList;
-    TZanCode128Segment(TZanCode128CharSet charSet, TZanCode128ShiftType shiftType, int startCodeValue,
-                       int position);
+    TZanCode128Segment(TZanCode128CharSet charSet, TZanCode128ShiftType shiftType, int startCodeValue, int position);
     // Adds one data character; raises EInvalidText when the set cannot encode it. In
     // Code C digits wait for their partner; FNC1 must follow an even run of digits.
     void Append(char c);

@@ -43,8 +43,7 @@ constexpr std::string_view Code2of5Start = "WWN";
 constexpr std::string_view Code2of5Stop = "WNW";
 // Every digit has the same width: two wide and three narrow elements.
 constexpr int Code2of5DigitModules = PatternModules(DigitPatterns[0]) + 5 * NarrowModules;
-constexpr int Code2of5FrameModules =
-    PatternModules(Code2of5Start) + PatternModules(Code2of5Stop) + 6 * NarrowModules;
+constexpr int Code2of5FrameModules = PatternModules(Code2of5Start) + PatternModules(Code2of5Stop) + 6 * NarrowModules;
 static_assert(Code2of5DigitModules == 14 && Code2of5FrameModules == 20);
 
 // Interleaved 2 of 5 start (narrow bar, space, bar, space) and stop (wide bar, narrow
@@ -69,11 +68,11 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 const platform::TPropList& TZanBasic2of5::PublishedProperties() const {
     static const platform::TPropList properties = [this] {
         platform::TPropList list = TZanLinearSymbology::PublishedProperties();
-        list.push_back(platform::WithDefault(
-            platform::BooleanProperty<TZanBasic2of5>(
-                "DisplayCaption", [](const TZanBasic2of5& s) { return s.GetDisplayCaption(); },
-                [](TZanBasic2of5& s, bool v) { s.SetDisplayCaption(v); }),
-            "True"));
+        list.push_back(
+            platform::WithDefault(platform::BooleanProperty<TZanBasic2of5>(
+                                      "DisplayCaption", [](const TZanBasic2of5& s) { return s.GetDisplayCaption(); },
+                                      [](TZanBasic2of5& s, bool v) { s.SetDisplayCaption(v); }),
+                                  "True"));
         return list;
     }();
     return properties;
@@ -138,11 +137,10 @@ const platform::TPropList& TZanInterleaved2of5::PublishedProperties() const {
     static const platform::TPropList properties = [this] {
         platform::TPropList list = TZanBasic2of5::PublishedProperties();
         const auto option = [](const char* name, int index, const char* defaultText) {
-            return platform::WithDefault(
-                platform::BooleanProperty<TZanInterleaved2of5>(
-                    name, [index](const TZanInterleaved2of5& s) { return s.GetOption(index); },
-                    [index](TZanInterleaved2of5& s, bool v) { s.SetOption(index, v); }),
-                defaultText);
+            return platform::WithDefault(platform::BooleanProperty<TZanInterleaved2of5>(
+                                             name, [index](const TZanInterleaved2of5& s) { return s.GetOption(index); },
+                                             [index](TZanInterleaved2of5& s, bool v) { s.SetOption(index, v); }),
+                                         defaultText);
         };
         list.push_back(option("BearerBars", BearerBarsOption, "True"));
         list.push_back(option("UseChecksum", UseChecksumOption, "False"));

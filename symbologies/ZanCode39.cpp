@@ -21,7 +21,7 @@ constexpr std::string_view Alphabet = "*1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $
 // ISO/IEC 16388:2007 (Code 39 bar code symbology specification): nine elements, bar
 // first, then alternating space and bar; N narrow, W wide. Three of them are wide.
 constexpr std::array<std::string_view, 44> Patterns = {
-    "NWNNWNWNN",  // *
+    "NWNNWNWNN",                                                      // *
     "WNNWNNNNW", "NNWWNNNNW", "WNWWNNNNN", "NNNWWNNNW", "WNNWWNNNN",  // 1 to 5
     "NNWWWNNNN", "NNNWNNWNW", "WNNWNNWNN", "NNWWNNWNN", "NNNWWNWNN",  // 6 to 9, 0
     "WNNNNWNNW", "NNWNNWNNW", "WNWNNWNNN", "NNNNWWNNW", "WNNNWWNNN",  // A to E
@@ -29,8 +29,8 @@ constexpr std::array<std::string_view, 44> Patterns = {
     "WNNNNNNWW", "NNWNNNNWW", "WNWNNNNWN", "NNNNWNNWW", "WNNNWNNWN",  // K to O
     "NNWNWNNWN", "NNNNNNWWW", "WNNNNNWWN", "NNWNNNWWN", "NNNNWNWWN",  // P to T
     "WWNNNNNNW", "NWWNNNNNW", "WWWNNNNNN", "NWNNWNNNW", "WWNNWNNNN",  // U to Y
-    "NWWNWNNNN", "NWNNNNWNW", "WWNNNNWNN", "NWWNNNWNN",  // Z - . space
-    "NWNWNWNNN", "NWNWNNNWN", "NWNNNWNWN", "NNNWNWNWN",  // $ / + %
+    "NWWNWNNNN", "NWNNNNWNW", "WWNNNNWNN", "NWWNNNWNN",               // Z - . space
+    "NWNWNWNNN", "NWNWNNNWN", "NWNNNWNWN", "NNNWNWNWN",               // $ / + %
 };
 static_assert(Patterns.size() == Alphabet.size(), "one pattern per character");
 
@@ -38,8 +38,7 @@ constexpr bool IsWellFormedPattern(std::string_view pattern) {
     return pattern.size() == 9 && std::count(pattern.begin(), pattern.end(), 'W') == 3 &&
            std::count(pattern.begin(), pattern.end(), 'N') == 6;
 }
-static_assert(std::all_of(Patterns.begin(), Patterns.end(), IsWellFormedPattern),
-              "nine elements, three of them wide");
+static_assert(std::all_of(Patterns.begin(), Patterns.end(), IsWellFormedPattern), "nine elements, three of them wide");
 
 // Character code -> position in Alphabet, -1 for a character without a pattern.
 constexpr std::array<std::int8_t, 256> CharacterIndex = [] {
@@ -93,8 +92,8 @@ constexpr bool IsPlainCharacter(char c) {
     return c == ' ' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || IsLowerCase(c);
 }
 
-constexpr std::array<const char*, TZanCode39::OptionCount> OptionNames = {
-    "DisplayCaption", "DisplayStartStopChars", "FullAscii", "UseCheckDigit"};
+constexpr std::array<const char*, TZanCode39::OptionCount> OptionNames = {"DisplayCaption", "DisplayStartStopChars",
+                                                                          "FullAscii", "UseCheckDigit"};
 
 }  // namespace
 

@@ -13,13 +13,13 @@ namespace {
 // Element widths in modules of each digit in number set A, read from the left, beginning
 // with a space. Number set B is the same row reversed, number set C the same row
 // beginning with a bar.
-constexpr std::array<std::string_view, 10> DigitWidths{
-    "3211", "2221", "2122", "1411", "1132", "1231", "1114", "1312", "1213", "3112"};
+constexpr std::array<std::string_view, 10> DigitWidths{"3211", "2221", "2122", "1411", "1132",
+                                                       "1231", "1114", "1312", "1213", "3112"};
 
 // Parities (A: number set A, B: number set B) of the six left-hand digits of an EAN-13,
 // by the leading digit that they encode; UPC A uses the row of 0.
-constexpr std::array<std::string_view, 10> LeadingDigitParity{
-    "AAAAAA", "AABABB", "AABBAB", "AABBBA", "ABAABB", "ABBAAB", "ABBBAA", "ABABAB", "ABABBA", "ABBABA"};
+constexpr std::array<std::string_view, 10> LeadingDigitParity{"AAAAAA", "AABABB", "AABBAB", "AABBBA", "ABAABB",
+                                                              "ABBAAB", "ABBBAA", "ABABAB", "ABABBA", "ABBABA"};
 
 // EAN-8 draws its whole left half in number set A.
 constexpr std::string_view Ean8Parity = "AAAA";
@@ -27,14 +27,14 @@ constexpr std::string_view Ean8Parity = "AAAA";
 // Parities of the six UPC-E digits of number system 0, by the check digit that they encode.
 // Letters 2 to 6 of each row are also the parities of the 5-digit add-on, by its own
 // check value.
-constexpr std::array<std::string_view, 10> UpcEParity{
-    "BBBAAA", "BBABAA", "BBAABA", "BBAAAB", "BABBAA", "BAABBA", "BAAABB", "BABABA", "BABAAB", "BAABAB"};
+constexpr std::array<std::string_view, 10> UpcEParity{"BBBAAA", "BBABAA", "BBAABA", "BBAAAB", "BABBAA",
+                                                      "BAABBA", "BAAABB", "BABABA", "BABAAB", "BAABAB"};
 
 // Parities of the 2-digit add-on, by its value modulo 4.
 constexpr std::array<std::string_view, 4> TwoDigitAddOnParity{"AA", "AB", "BA", "BB"};
 
 // Guard patterns, widths in modules.
-constexpr std::string_view NormalGuard = "111";   // bar first: start and end of every version
+constexpr std::string_view NormalGuard = "111";    // bar first: start and end of every version
 constexpr std::string_view CentreGuard = "11111";  // space first
 constexpr std::string_view UpcEEndSpaces = "111";  // space first; with the normal guard, UPC E's end
 constexpr std::string_view AddOnStart = "112";     // bar first
@@ -276,9 +276,9 @@ std::string TZanEan::GetSupplementalParityPattern() const {
     if (FSupplemental.size() == 2)
         return std::string(TwoDigitAddOnParity[(DigitIndex(FSupplemental[0]) * 10 + DigitIndex(FSupplemental[1])) % 4]);
     if (FSupplemental.size() == 5) {
-        const std::size_t sum = 3 * (DigitIndex(FSupplemental[0]) + DigitIndex(FSupplemental[2]) +
-                                     DigitIndex(FSupplemental[4])) +
-                                9 * (DigitIndex(FSupplemental[1]) + DigitIndex(FSupplemental[3]));
+        const std::size_t sum =
+            3 * (DigitIndex(FSupplemental[0]) + DigitIndex(FSupplemental[2]) + DigitIndex(FSupplemental[4])) +
+            9 * (DigitIndex(FSupplemental[1]) + DigitIndex(FSupplemental[3]));
         return std::string(UpcEParity[sum % 10].substr(1));
     }
     return {};

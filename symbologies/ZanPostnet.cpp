@@ -122,9 +122,7 @@ int TZanPostnet::GetCheckDigit() const {
     return (10 - sum) % 10;
 }
 
-std::string TZanPostnet::GetCodeText() const {
-    return GetRendererCaption() + static_cast<char>('0' + GetCheckDigit());
-}
+std::string TZanPostnet::GetCodeText() const { return GetRendererCaption() + static_cast<char>('0' + GetCheckDigit()); }
 
 void TZanPostnet::SetXDimension(double value) {
     CheckXDimension(value);

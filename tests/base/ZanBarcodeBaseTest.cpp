@@ -413,9 +413,9 @@ struct TGeometryCase {
     TZanBarcodeOrientation Orientation;
     TRect Bounds;
     TRect CodeRect;
-    TRect PaintRect;       // GetPaintRect(1)
-    TRect FirstBar;        // ResolveRect(0, 0, 2, 40)
-    TPoint Origin;         // ResolvePoint(0, 0)
+    TRect PaintRect;  // GetPaintRect(1)
+    TRect FirstBar;   // ResolveRect(0, 0, 2, 40)
+    TPoint Origin;    // ResolvePoint(0, 0)
 };
 
 TEST_F(RendererTest, GeometryInEveryOrientation) {

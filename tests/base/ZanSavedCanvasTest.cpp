@@ -23,10 +23,10 @@ struct TCanvasState {
     TColor PenColor;
 
     static TCanvasState Of(TCanvas& c) {
-        return {c.GetPenPos(),         c.GetTextFlags(),         c.GetTextAlign(),
+        return {c.GetPenPos(),           c.GetTextFlags(),        c.GetTextAlign(),
                 c.GetBrush().GetColor(), c.GetBrush().GetStyle(), c.GetCopyMode(),
-                c.GetFont().GetName(), c.GetFont().GetHeight(),  GetObject(c.GetFont().GetHandle()),
-                c.GetPen().GetStyle(), c.GetPen().GetColor()};
+                c.GetFont().GetName(),   c.GetFont().GetHeight(), GetObject(c.GetFont().GetHandle()),
+                c.GetPen().GetStyle(),   c.GetPen().GetColor()};
     }
     friend bool operator==(const TCanvasState&, const TCanvasState&) = default;
 };

@@ -29,11 +29,35 @@ std::vector<std::string> Entries(const std::string& dir) {
 // Parsing
 
 TEST(ZanbarcodeOptionsTest, ReadsEveryOption) {
-    const TOptions o = ParseCommandLine({"-s", "code 39", "-o", "out/x.SVG", "-r", "300", "--height", "40",
-                                         "--orientation", "270", "--margins", "1,2,3,4", "--align", "right",
-                                         "--bar-color", "#102030", "--space-color", "A0B0C0", "--back-color=FFFFFE",
-                                         "--font", "Arial", "--font-size", "12", "--set", "A=B=C", "--set",
-                                         "UseCheckDigit=true", "-e", "A\\x41"});
+    const TOptions o = ParseCommandLine({"-s",
+                                         "code 39",
+                                         "-o",
+                                         "out/x.SVG",
+                                         "-r",
+                                         "300",
+                                         "--height",
+                                         "40",
+                                         "--orientation",
+                                         "270",
+                                         "--margins",
+                                         "1,2,3,4",
+                                         "--align",
+                                         "right",
+                                         "--bar-color",
+                                         "#102030",
+                                         "--space-color",
+                                         "A0B0C0",
+                                         "--back-color=FFFFFE",
+                                         "--font",
+                                         "Arial",
+                                         "--font-size",
+                                         "12",
+                                         "--set",
+                                         "A=B=C",
+                                         "--set",
+                                         "UseCheckDigit=true",
+                                         "-e",
+                                         "A\\x41"});
     EXPECT_EQ(o.Action, TAction::Draw);
     EXPECT_EQ(o.Symbology, "code 39");
     EXPECT_EQ(o.OutputFile, "out/x.SVG");
@@ -161,39 +185,61 @@ TEST(ZanbarcodeLayoutTest, QuietZonesAlongTheCodeAndBarsOfTheAskedLength) {
     const TCase cases[] = {
         // 96 ppi: modules of 1 pixel, bars half an inch (48) long, a code 47 long.
         {.request = {.Format = TOutputFormat::Png, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47},
-         .layout = {.Margins = {10, 5, 10, 5},
-                    .BoundsWidth = 67, .BoundsHeight = 58, .ImageWidth = 67, .ImageHeight = 58}},
+         .layout =
+             {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 58, .ImageWidth = 67, .ImageHeight = 58}},
         {.request = {.Format = TOutputFormat::Svg, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47},
-         .layout = {.Margins = {10, 5, 10, 5},
-                    .BoundsWidth = 67, .BoundsHeight = 48, .ImageWidth = 67, .ImageHeight = 58}},
+         .layout =
+             {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 48, .ImageWidth = 67, .ImageHeight = 58}},
         // 300 ppi, turned: modules of 3 pixels, quiet zones of 30 on top and bottom.
-        {.request = {.Format = TOutputFormat::Bmp, .Orientation = zan::bo90Degrees, .Dpi = 300, .ModuleWidth = 3,
+        {.request = {.Format = TOutputFormat::Bmp,
+                     .Orientation = zan::bo90Degrees,
+                     .Dpi = 300,
+                     .ModuleWidth = 3,
                      .CodeWidth = 141},
          .layout = {.Margins = {5, 30, 5, 30},
-                    .BoundsWidth = 160, .BoundsHeight = 201, .ImageWidth = 160, .ImageHeight = 201}},
-        {.request = {.Format = TOutputFormat::Svg, .Orientation = zan::bo270Degrees, .Dpi = 300, .ModuleWidth = 3,
+                    .BoundsWidth = 160,
+                    .BoundsHeight = 201,
+                    .ImageWidth = 160,
+                    .ImageHeight = 201}},
+        {.request = {.Format = TOutputFormat::Svg,
+                     .Orientation = zan::bo270Degrees,
+                     .Dpi = 300,
+                     .ModuleWidth = 3,
                      .CodeWidth = 141},
          .layout = {.Margins = {5, 30, 5, 30},
-                    .BoundsWidth = 150, .BoundsHeight = 201, .ImageWidth = 160, .ImageHeight = 201}},
-        {.request = {.Format = TOutputFormat::Png, .Orientation = zan::bo180Degrees, .Dpi = 600, .BarLength = 40,
-                     .Margins = TMargins{1, 2, 3, 4}, .ModuleWidth = 6, .CodeWidth = 100},
-         .layout = {.Margins = {1, 2, 3, 4},
-                    .BoundsWidth = 104, .BoundsHeight = 46, .ImageWidth = 104, .ImageHeight = 46}},
+                    .BoundsWidth = 150,
+                    .BoundsHeight = 201,
+                    .ImageWidth = 160,
+                    .ImageHeight = 201}},
+        {.request = {.Format = TOutputFormat::Png,
+                     .Orientation = zan::bo180Degrees,
+                     .Dpi = 600,
+                     .BarLength = 40,
+                     .Margins = TMargins{1, 2, 3, 4},
+                     .ModuleWidth = 6,
+                     .CodeWidth = 100},
+         .layout =
+             {.Margins = {1, 2, 3, 4}, .BoundsWidth = 104, .BoundsHeight = 46, .ImageWidth = 104, .ImageHeight = 46}},
         // Human-readable text adds its room to the bars' length.
         {.request = {.Format = TOutputFormat::Png, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47, .TextRoom = 14},
-         .layout = {.Margins = {10, 5, 10, 5},
-                    .BoundsWidth = 67, .BoundsHeight = 72, .ImageWidth = 67, .ImageHeight = 72}},
-        {.request = {.Format = TOutputFormat::Svg, .Orientation = zan::bo90Degrees, .Dpi = 96, .BarLength = 30,
-                     .ModuleWidth = 1, .CodeWidth = 47, .TextRoom = 14},
-         .layout = {.Margins = {5, 10, 5, 10},
-                    .BoundsWidth = 44, .BoundsHeight = 67, .ImageWidth = 54, .ImageHeight = 67}},
+         .layout =
+             {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 72, .ImageWidth = 67, .ImageHeight = 72}},
+        {.request = {.Format = TOutputFormat::Svg,
+                     .Orientation = zan::bo90Degrees,
+                     .Dpi = 96,
+                     .BarLength = 30,
+                     .ModuleWidth = 1,
+                     .CodeWidth = 47,
+                     .TextRoom = 14},
+         .layout =
+             {.Margins = {5, 10, 5, 10}, .BoundsWidth = 44, .BoundsHeight = 67, .ImageWidth = 54, .ImageHeight = 67}},
         // A code of its own height and without modules: 5 pixels all round.
         {.request = {.Format = TOutputFormat::Png, .Dpi = 96, .CodeWidth = 200, .CodeHeight = 11},
-         .layout = {.Margins = {5, 5, 5, 5},
-                    .BoundsWidth = 210, .BoundsHeight = 58, .ImageWidth = 210, .ImageHeight = 21}},
+         .layout =
+             {.Margins = {5, 5, 5, 5}, .BoundsWidth = 210, .BoundsHeight = 58, .ImageWidth = 210, .ImageHeight = 21}},
         {.request = {.Format = TOutputFormat::Png, .Dpi = 1, .ModuleWidth = 1, .CodeWidth = 47},
-         .layout = {.Margins = {10, 5, 10, 5},
-                    .BoundsWidth = 67, .BoundsHeight = 11, .ImageWidth = 67, .ImageHeight = 11}},
+         .layout =
+             {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 11, .ImageWidth = 67, .ImageHeight = 11}},
     };
     for (const TCase& c : cases) {
         const TLayout l = PlanLayout(c.request);
@@ -420,7 +466,7 @@ TEST(ZanbarcodeCliTest, BarsHaveTheAskedLengthAndQuietZonesInEveryOrientation) {
     // 30 pixels before and after it, 5 pixels on the other sides.
     struct TCase {
         std::vector<std::string> extra{};
-        int length = 0;     // of the bars
+        int length = 0;  // of the bars
         int imageAlong = 0;
         int imageAcross = 0;
         TBarExtent bars{};
@@ -435,8 +481,8 @@ TEST(ZanbarcodeCliTest, BarsHaveTheAskedLengthAndQuietZonesInEveryOrientation) {
             const bool vertical = std::string(angle) == "90" || std::string(angle) == "270";
             for (const char* extension : {".png", ".svg"}) {
                 const std::string file = dir + "/a" + angle + extension;
-                std::vector<std::string> arguments = {"-s",   "Code 39", "--set",      "DisplayCaption=false", "-r",
-                                                      "300",  "-o",      file,         "--orientation",        angle};
+                std::vector<std::string> arguments = {"-s",  "Code 39", "--set", "DisplayCaption=false", "-r",
+                                                      "300", "-o",      file,    "--orientation",        angle};
                 arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
                 arguments.push_back("A");
                 const zantest::TCommandResult result = zantest::RunZanbarcode(arguments);
@@ -450,8 +496,8 @@ TEST(ZanbarcodeCliTest, BarsHaveTheAskedLengthAndQuietZonesInEveryOrientation) {
                     imageAcross = 20 + (vertical ? 1 + 3 : 2 + 4);
                     expected = vertical ? TBarExtent{2, 142, 1, 20} : TBarExtent{1, 141, 2, 21};
                 }
-                const TBarExtent bars = extension == std::string(".png") ? BarsOfPng(file, vertical)
-                                                                          : BarsOfSvg(file, vertical);
+                const TBarExtent bars =
+                    extension == std::string(".png") ? BarsOfPng(file, vertical) : BarsOfSvg(file, vertical);
                 EXPECT_EQ(bars, expected) << file << " " << c.length;
                 EXPECT_EQ(bars.AcrossLast - bars.AcrossFirst + 1, c.length) << file;
                 if (extension == std::string(".png")) {
@@ -520,7 +566,12 @@ TEST(ZanbarcodeCliTest, SvgBarsAndSpacesSitAtExactPixelPositions) {
     // 200 ppi: modules of 2 pixels, quiet zones of 20; bars half an inch (100) long.
     // Start, gap, A, gap, stop in element widths from ISO/IEC 16388 (*: 131131311,
     // A: 311113113), doubled.
-    const std::string modules = "131131311" "1" "311113113" "1" "131131311";
+    const std::string modules =
+        "131131311"
+        "1"
+        "311113113"
+        "1"
+        "131131311";
     ASSERT_EQ(rects.size(), 1 + modules.size());
     EXPECT_EQ(rects[0].Fill, "#778899");
     EXPECT_EQ(rects[0].Width, 20 + 2 * 47 + 20);

@@ -22,9 +22,9 @@ namespace {
 class TTempFile {
 public:
     explicit TTempFile(const std::string& name)
-        : FPath((std::filesystem::temp_directory_path() /
-                 ("zan-bitmap-test-" + std::to_string(::getpid()) + "-" + name))
-                    .string()) {
+        : FPath(
+              (std::filesystem::temp_directory_path() / ("zan-bitmap-test-" + std::to_string(::getpid()) + "-" + name))
+                  .string()) {
         std::filesystem::remove(FPath);
     }
     ~TTempFile() { std::filesystem::remove(FPath); }
@@ -72,13 +72,30 @@ TBitmap& WhiteBitmap(TBitmap& bitmap, int width, int height) {
 // PNG specification (signature, IHDR, optional PLTE/pHYs, IDAT, IEND), and checked
 // with libpng's pngfix.
 // 8-bit greyscale, 3 x 1: 0, 128, 255.
-const std::string Grey8 = std::string("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x01\x08\x00\x00\x00\x00\x3E\x8B\x4B\x68\x00\x00\x00\x0C\x49\x44\x41\x54\x78\x9C\x63\x60\x68\xF8\x0F\x00\x02\x03\x01\x80\x24\x61\xF5\x97\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82", 69);
+const std::string Grey8 = std::string(
+    "\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x01\x08\x00\x00\x00"
+    "\x00\x3E\x8B\x4B\x68\x00\x00\x00\x0C\x49\x44\x41\x54\x78\x9C\x63\x60\x68\xF8\x0F\x00\x02\x03\x01\x80\x24\x61\xF5"
+    "\x97\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82",
+    69);
 // 16-bit RGB, 2 x 1: (0x1234, 0xFFFF, 0x0000), (0x8000, 0x0100, 0xFEFF).
-const std::string Rgb16 = std::string("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x01\x10\x02\x00\x00\x00\x2B\xD0\x34\x9E\x00\x00\x00\x15\x49\x44\x41\x54\x78\x9C\x63\x10\x32\xF9\xFF\x9F\x81\xA1\x81\x81\x91\xE1\xDF\x7F\x00\x1C\x0D\x04\xC3\xFA\x0C\xE5\xDF\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82", 78);
+const std::string Rgb16 = std::string(
+    "\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x01\x10\x02\x00\x00"
+    "\x00\x2B\xD0\x34\x9E\x00\x00\x00\x15\x49\x44\x41\x54\x78\x9C\x63\x10\x32\xF9\xFF\x9F\x81\xA1\x81\x81\x91\xE1\xDF"
+    "\x7F\x00\x1C\x0D\x04\xC3\xFA\x0C\xE5\xDF\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82",
+    78);
 // 8-bit RGBA, 3 x 1: opaque red, transparent blue, black at alpha 128.
-const std::string Rgba8 = std::string("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x01\x08\x06\x00\x00\x00\x1B\xE0\x14\xB4\x00\x00\x00\x10\x49\x44\x41\x54\x78\x9C\x63\xF8\xCF\xC0\x00\x41\x0C\x0C\x0D\x00\x1B\x72\x03\x7E\x73\x69\x93\xC0\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82", 73);
+const std::string Rgba8 = std::string(
+    "\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x01\x08\x06\x00\x00"
+    "\x00\x1B\xE0\x14\xB4\x00\x00\x00\x10\x49\x44\x41\x54\x78\x9C\x63\xF8\xCF\xC0\x00\x41\x0C\x0C\x0D\x00\x1B\x72\x03"
+    "\x7E\x73\x69\x93\xC0\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82",
+    73);
 // 1-bit palette (green, (10, 20, 30)), 2 x 2, indices 0 1 / 1 0, pHYs 11811 pixels a metre.
-const std::string Palette1 = std::string("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x02\x01\x03\x00\x00\x00\x48\x78\x9F\x67\x00\x00\x00\x06\x50\x4C\x54\x45\x00\xFF\x00\x0A\x14\x1E\xB6\x35\x11\xA3\x00\x00\x00\x09\x70\x48\x59\x73\x00\x00\x2E\x23\x00\x00\x2E\x23\x01\x78\xA5\x3F\x76\x00\x00\x00\x0C\x49\x44\x41\x54\x78\x9C\x63\x70\x60\x68\x00\x00\x01\x44\x00\xC1\x3A\x7A\x1C\x56\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82", 108);
+const std::string Palette1 = std::string(
+    "\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x02\x01\x03\x00\x00"
+    "\x00\x48\x78\x9F\x67\x00\x00\x00\x06\x50\x4C\x54\x45\x00\xFF\x00\x0A\x14\x1E\xB6\x35\x11\xA3\x00\x00\x00\x09\x70"
+    "\x48\x59\x73\x00\x00\x2E\x23\x00\x00\x2E\x23\x01\x78\xA5\x3F\x76\x00\x00\x00\x0C\x49\x44\x41\x54\x78\x9C\x63\x70"
+    "\x60\x68\x00\x00\x01\x44\x00\xC1\x3A\x7A\x1C\x56\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82",
+    108);
 
 // ---------------------------------------------------------------------------------------
 // Size and pixels
@@ -98,7 +115,7 @@ TEST(BitmapTest, NewPixelsAreWhiteAndResizingKeepsTheRest) {
     bitmap.SetHeight(1);
     EXPECT_EQ(bitmap.GetPixel(0, 0), clRed);
     EXPECT_EQ(bitmap.GetPixel(2, 1), clBlack);  // outside now
-    bitmap.SetPixel(-1, 0, clRed);  // outside: ignored
+    bitmap.SetPixel(-1, 0, clRed);              // outside: ignored
     bitmap.SetPixel(INT_MAX, INT_MIN, clRed);
     EXPECT_EQ(bitmap.GetPixel(0, -1), clBlack);
     ExpectPainted(bitmap, Rect(0, 0, 1, 1), clRed, clWhite);
@@ -311,8 +328,10 @@ TEST(BitmapCanvasTest, InstalledFontsAreAntiAliasedInTheFontColour) {
             // Red blended over white keeps red at 255 and green equal to blue.
             ASSERT_EQ(GetRValue(pixel), 255);
             ASSERT_EQ(GetGValue(pixel), GetBValue(pixel));
-            if (pixel == clRed) ++full;
-            else if (pixel != clWhite) ++partial;
+            if (pixel == clRed)
+                ++full;
+            else if (pixel != clWhite)
+                ++partial;
         }
     EXPECT_GT(full, 0);
     EXPECT_GT(partial, 0);
@@ -325,8 +344,9 @@ TBitmap& Pattern(TBitmap& bitmap) {
     bitmap.SetSize(7, 5);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 7; ++x)
-            bitmap.SetPixel(x, y, RGB(static_cast<std::uint8_t>(x * 40), static_cast<std::uint8_t>(y * 60),
-                                      static_cast<std::uint8_t>(255 - x * y)));
+            bitmap.SetPixel(x, y,
+                            RGB(static_cast<std::uint8_t>(x * 40), static_cast<std::uint8_t>(y * 60),
+                                static_cast<std::uint8_t>(255 - x * y)));
     return bitmap;
 }
 
@@ -370,15 +390,27 @@ TEST(BitmapFileTest, LoadsEveryKindOfPng) {
         std::vector<TColor> pixels;
     };
     const Case cases[] = {
-        {.png = &Grey8, .width = 3, .height = 1, .pixelsPerInch = 96,
+        {.png = &Grey8,
+         .width = 3,
+         .height = 1,
+         .pixelsPerInch = 96,
          .pixels = {RGB(0, 0, 0), RGB(128, 128, 128), RGB(255, 255, 255)}},
         // 16-bit samples keep their high byte.
-        {.png = &Rgb16, .width = 2, .height = 1, .pixelsPerInch = 96,
+        {.png = &Rgb16,
+         .width = 2,
+         .height = 1,
+         .pixelsPerInch = 96,
          .pixels = {RGB(0x12, 0xFF, 0x00), RGB(0x80, 0x01, 0xFE)}},
         // Alpha composed over white: 255 * (255 - 128) / 255 = 127.
-        {.png = &Rgba8, .width = 3, .height = 1, .pixelsPerInch = 96,
+        {.png = &Rgba8,
+         .width = 3,
+         .height = 1,
+         .pixelsPerInch = 96,
          .pixels = {RGB(255, 0, 0), RGB(255, 255, 255), RGB(127, 127, 127)}},
-        {.png = &Palette1, .width = 2, .height = 2, .pixelsPerInch = 300,
+        {.png = &Palette1,
+         .width = 2,
+         .height = 2,
+         .pixelsPerInch = 300,
          .pixels = {RGB(0, 255, 0), RGB(10, 20, 30), RGB(10, 20, 30), RGB(0, 255, 0)}},
     };
     for (const Case& c : cases) {
@@ -419,20 +451,20 @@ TEST(BitmapFileTest, BmpHeaderAndTopDownRows) {
     ASSERT_EQ(data.size(), 54u + 3 * 2 * 4);
     EXPECT_EQ(data[0], 'B');
     EXPECT_EQ(data[1], 'M');
-    EXPECT_EQ(LittleEndian(data, 2, 4), 78u);   // bfSize
-    EXPECT_EQ(LittleEndian(data, 6, 4), 0u);    // bfReserved1, bfReserved2
-    EXPECT_EQ(LittleEndian(data, 10, 4), 54u);  // bfOffBits
-    EXPECT_EQ(LittleEndian(data, 14, 4), 40u);  // biSize
-    EXPECT_EQ(LittleEndian(data, 18, 4), 3u);   // biWidth
+    EXPECT_EQ(LittleEndian(data, 2, 4), 78u);                             // bfSize
+    EXPECT_EQ(LittleEndian(data, 6, 4), 0u);                              // bfReserved1, bfReserved2
+    EXPECT_EQ(LittleEndian(data, 10, 4), 54u);                            // bfOffBits
+    EXPECT_EQ(LittleEndian(data, 14, 4), 40u);                            // biSize
+    EXPECT_EQ(LittleEndian(data, 18, 4), 3u);                             // biWidth
     EXPECT_EQ(static_cast<std::int32_t>(LittleEndian(data, 22, 4)), -2);  // biHeight: top-down
-    EXPECT_EQ(LittleEndian(data, 26, 2), 1u);     // biPlanes
-    EXPECT_EQ(LittleEndian(data, 28, 2), 32u);    // biBitCount
-    EXPECT_EQ(LittleEndian(data, 30, 4), 0u);     // biCompression: BI_RGB
-    EXPECT_EQ(LittleEndian(data, 34, 4), 24u);    // biSizeImage
-    EXPECT_EQ(LittleEndian(data, 38, 4), 3780u);  // biXPelsPerMeter
-    EXPECT_EQ(LittleEndian(data, 42, 4), 3780u);  // biYPelsPerMeter
-    EXPECT_EQ(LittleEndian(data, 46, 4), 0u);     // biClrUsed
-    EXPECT_EQ(LittleEndian(data, 50, 4), 0u);     // biClrImportant
+    EXPECT_EQ(LittleEndian(data, 26, 2), 1u);                             // biPlanes
+    EXPECT_EQ(LittleEndian(data, 28, 2), 32u);                            // biBitCount
+    EXPECT_EQ(LittleEndian(data, 30, 4), 0u);                             // biCompression: BI_RGB
+    EXPECT_EQ(LittleEndian(data, 34, 4), 24u);                            // biSizeImage
+    EXPECT_EQ(LittleEndian(data, 38, 4), 3780u);                          // biXPelsPerMeter
+    EXPECT_EQ(LittleEndian(data, 42, 4), 3780u);                          // biYPelsPerMeter
+    EXPECT_EQ(LittleEndian(data, 46, 4), 0u);                             // biClrUsed
+    EXPECT_EQ(LittleEndian(data, 50, 4), 0u);                             // biClrImportant
     // Blue, green, red, unused: the top row first.
     const std::vector<std::uint8_t> first(data.begin() + 54, data.begin() + 58);
     const std::vector<std::uint8_t> last(data.end() - 4, data.end());

@@ -97,7 +97,7 @@ TEST(FixedMetricsFontEngineTest, MetricsFollowTheDocumentedFormula) {
         {.height = 20, .ascent = 15, .descent = 5, .advance = 10},   // cell height: the same here
         {.height = -13, .ascent = 10, .descent = 3, .advance = 6},
         {.height = -3, .ascent = 3, .descent = 0, .advance = 1},
-        {.height = -1, .ascent = 1, .descent = 0, .advance = 1},  // never narrower than a pixel
+        {.height = -1, .ascent = 1, .descent = 0, .advance = 1},                // never narrower than a pixel
         {.height = INT_MIN, .ascent = 3072, .descent = 1024, .advance = 2048},  // limited to 4096
     };
     TFixedMetricsFontEngine engine;
@@ -124,7 +124,7 @@ TEST(FixedMetricsFontEngineTest, BitmapFacesAreNotTrueType) {
         bool trueType;
     };
     const Case cases[] = {
-        {.face = "System", .trueType = false},       {.face = "MS Sans Serif", .trueType = false},
+        {.face = "System", .trueType = false},        {.face = "MS Sans Serif", .trueType = false},
         {.face = "ms sans serif", .trueType = false}, {.face = "Fixedsys", .trueType = false},
         {.face = "TERMINAL", .trueType = false},      {.face = "Small Fonts", .trueType = false},
         {.face = "Courier", .trueType = false},       {.face = "Courier New", .trueType = true},

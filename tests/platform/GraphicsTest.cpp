@@ -83,12 +83,11 @@ TEST(FontTest, SizeAndHeightConvertLikeMulDiv) {
         EXPECT_EQ(font.GetSize(), c.size) << c.ppi << " " << c.height;
     }
     const Case fromSize[] = {
-        {.ppi = 96, .height = -11, .size = 8},   // 10.67
-        {.ppi = 96, .height = -13, .size = 10},  // 13.33
-        {.ppi = 120, .height = -15, .size = 9},
-        {.ppi = 300, .height = -33, .size = 8},  // 33.33
-        {.ppi = 36, .height = -1, .size = 1},    // 0.5 rounds away from zero
-        {.ppi = 36, .height = 1, .size = -1},    // -0.5
+        {.ppi = 96, .height = -11, .size = 8},                                             // 10.67
+        {.ppi = 96, .height = -13, .size = 10},                                            // 13.33
+        {.ppi = 120, .height = -15, .size = 9},   {.ppi = 300, .height = -33, .size = 8},  // 33.33
+        {.ppi = 36, .height = -1, .size = 1},                                              // 0.5 rounds away from zero
+        {.ppi = 36, .height = 1, .size = -1},                                              // -0.5
         {.ppi = 600, .height = -100, .size = 12},
     };
     for (const Case& c : fromSize) {
@@ -122,7 +121,7 @@ TEST(FontTest, AssignCopiesEveryAttribute) {
 }
 
 TEST(FontTest, AssignBetweenResolutionsKeepsThePointSize) {
-    TFont screen;  // 96 pixels per inch
+    TFont screen;           // 96 pixels per inch
     screen.SetHeight(-16);  // 12 points
     TFont printer;
     printer.SetPixelsPerInch(600);
@@ -405,8 +404,8 @@ TEST(PlaceTextBoxTest, ReferencePointByAlignment) {
         {.align = TA_LEFT | TA_TOP, .offsetX = 0, .offsetY = 0},
         {.align = TA_RIGHT | TA_TOP, .offsetX = -31, .offsetY = 0},
         {.align = TA_CENTER | TA_TOP, .offsetX = -15, .offsetY = 0},
-        {.align = TA_LEFT | TA_BOTTOM, .offsetX = 0, .offsetY = -20},    // 8
-        {.align = TA_RIGHT | TA_BOTTOM, .offsetX = -31, .offsetY = -20},  // 10
+        {.align = TA_LEFT | TA_BOTTOM, .offsetX = 0, .offsetY = -20},      // 8
+        {.align = TA_RIGHT | TA_BOTTOM, .offsetX = -31, .offsetY = -20},   // 10
         {.align = TA_CENTER | TA_BOTTOM, .offsetX = -15, .offsetY = -20},  // 14
         {.align = TA_LEFT | TA_BASELINE, .offsetX = 0, .offsetY = -15},
         {.align = TA_RIGHT | TA_BASELINE, .offsetX = -31, .offsetY = -15},

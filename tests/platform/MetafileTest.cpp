@@ -163,11 +163,11 @@ TEST(MetafileTest, PlayReproducesFillsAtTheSamePixels) {
         TColor color;
     };
     const TPixel pixels[] = {
-        {.x = 2, .y = 1, .color = clRed},          {.x = 4, .y = 2, .color = clRed},
-        {.x = 3, .y = 3, .color = clRed},          {.x = 4, .y = 3, .color = RGB(0, 0x80, 0)},
+        {.x = 2, .y = 1, .color = clRed},           {.x = 4, .y = 2, .color = clRed},
+        {.x = 3, .y = 3, .color = clRed},           {.x = 4, .y = 3, .color = RGB(0, 0x80, 0)},
         {.x = 6, .y = 5, .color = RGB(0, 0x80, 0)}, {.x = 1, .y = 1, .color = clWhite},
-        {.x = 5, .y = 1, .color = clWhite},        {.x = 2, .y = 0, .color = clWhite},
-        {.x = 7, .y = 5, .color = clWhite},        {.x = 6, .y = 6, .color = clWhite},
+        {.x = 5, .y = 1, .color = clWhite},         {.x = 2, .y = 0, .color = clWhite},
+        {.x = 7, .y = 5, .color = clWhite},         {.x = 6, .y = 6, .color = clWhite},
     };
     for (const TPixel& p : pixels) EXPECT_EQ(bitmap.GetPixel(p.x, p.y), p.color) << p.x << "," << p.y;
 }
@@ -213,7 +213,8 @@ TEST(MetafileTest, SvgHasOneExactRectPerFill) {
         << svg;
     EXPECT_TRUE(svg.ends_with("</svg>\n")) << svg;
 
-    const std::regex rectPattern(R"re(<rect x="(-?\d+)" y="(-?\d+)" width="(\d+)" height="(\d+)" fill="(#[0-9A-F]{6})"/>)re");
+    const std::regex rectPattern(
+        R"re(<rect x="(-?\d+)" y="(-?\d+)" width="(\d+)" height="(\d+)" fill="(#[0-9A-F]{6})"/>)re");
     std::vector<std::string> rects;
     for (std::sregex_iterator it(svg.begin(), svg.end(), rectPattern), end; it != end; ++it)
         rects.push_back((*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str() + " " + (*it)[4].str() + " " +
@@ -286,7 +287,9 @@ TEST(MetafileTest, SvgTextIsEscapedUtf8) {
         // Windows-1252: 0x80 is the euro sign U+20AC, 0xE9 is U+00E9 (cp1252.txt).
         {.text = "\x80\xE9", .expected = "\xE2\x82\xAC\xC3\xA9"},
         // XML 1.0 allows no control characters but tab, line feed and carriage return.
-        {.text = "a\x01\x1F" "b", .expected = "ab"},
+        {.text = "a\x01\x1F"
+                 "b",
+         .expected = "ab"},
         {.text = "a\tb\n", .expected = "a&#9;b&#10;"},
     };
     for (const TCase& c : cases) {
@@ -308,7 +311,8 @@ TEST(MetafileTest, SvgTextCarriesStyleAndFaceNames) {
     TMetafile metafile;
     {
         TMetafileCanvas canvas(metafile, &reference.Canvas());
-        InstallFont(canvas, {.Height = -12, .Weight = FW_BOLD, .Italic = true, .Underline = true, .FaceName = "O'Neil"});
+        InstallFont(canvas,
+                    {.Height = -12, .Weight = FW_BOLD, .Italic = true, .Underline = true, .FaceName = "O'Neil"});
         canvas.GetFont().SetColor(RGB(0xAA, 0xBB, 0xCC));
         canvas.GetBrush().SetStyle(bsClear);
         canvas.TextRect(Rect(0, 0, 100, 100), 10, 10, "x");

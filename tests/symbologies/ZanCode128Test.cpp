@@ -23,10 +23,8 @@ std::string CaseName(const testing::TestParamInfo<TCase>& caseInfo) {
 }
 
 template <class TCase>
-    requires requires(const TCase& c) { c.Name; }
-void PrintTo(const TCase& c, std::ostream* os) {
-    *os << c.Name;
-}
+requires requires(const TCase& c) { c.Name; }
+void PrintTo(const TCase& c, std::ostream* os) { *os << c.Name; }
 
 // ---------------------------------------------------------------------------
 // Segmentation and check character. Symbol values are those of ISO/IEC 15417,
@@ -122,8 +120,9 @@ const std::vector<TParseCase> ParseCases = {
      .StartSet = CodeC,
      .Caption = "\x85"
                 "0109501101530003",
-     .Segments = {{CodeC, stStart, "\x85"
-                                   "0109501101530003",
+     .Segments = {{CodeC, stStart,
+                   "\x85"
+                   "0109501101530003",
                    1, 105}},
      .CheckSum = 105 + 102 * 1 + 1 * 2 + 9 * 3 + 50 * 4 + 11 * 5 + 1 * 6 + 53 * 7 + 0 * 8 + 3 * 9,
      .CheckCharacter = 71,
@@ -133,8 +132,9 @@ const std::vector<TParseCase> ParseCases = {
      .StartSet = CodeC,
      .Caption = "12\x85"
                 "34",
-     .Segments = {{CodeC, stStart, "12\x85"
-                                   "34",
+     .Segments = {{CodeC, stStart,
+                   "12\x85"
+                   "34",
                    1, 105}},
      .CheckSum = 105 + 12 * 1 + 102 * 2 + 34 * 3,
      .CheckCharacter = 11,
@@ -144,8 +144,9 @@ const std::vector<TParseCase> ParseCases = {
      .StartSet = CodeC,
      .Caption = "\x85"
                 "123",
-     .Segments = {{CodeC, stStart, "\x85"
-                                   "0123",
+     .Segments = {{CodeC, stStart,
+                   "\x85"
+                   "0123",
                    1, 105}},
      .CheckSum = 105 + 102 * 1 + 1 * 2 + 23 * 3,
      .CheckCharacter = 72,
@@ -158,10 +159,19 @@ const std::vector<TParseCase> ParseCases = {
      .CheckSum = 103 + 33 * 1 + 77 * 2,
      .CheckCharacter = 84,
      .HumanReadable = "A\r"},
-    {.Name = "CaretInCodeA", .StartSet = CodeA, .Caption = "^", .Segments = {{CodeA, stStart, "^", 1, 103}},
-     .CheckSum = 103 + 62 * 1, .CheckCharacter = 62, .HumanReadable = "^"},
-    {.Name = "CaretInCodeB", .Caption = "^", .Segments = {{CodeB, stStart, "^", 1, 104}},
-     .CheckSum = 104 + 62 * 1, .CheckCharacter = 63, .HumanReadable = "^"},
+    {.Name = "CaretInCodeA",
+     .StartSet = CodeA,
+     .Caption = "^",
+     .Segments = {{CodeA, stStart, "^", 1, 103}},
+     .CheckSum = 103 + 62 * 1,
+     .CheckCharacter = 62,
+     .HumanReadable = "^"},
+    {.Name = "CaretInCodeB",
+     .Caption = "^",
+     .Segments = {{CodeB, stStart, "^", 1, 104}},
+     .CheckSum = 104 + 62 * 1,
+     .CheckCharacter = 63,
+     .HumanReadable = "^"},
     {.Name = "FunctionCharactersInCodeB",  // FNC2 97, FNC3 96, FNC4 100 in Code B
      .Caption = "\x86\x87\x88",
      .Segments = {{CodeB, stStart, "\x86\x87\x88", 1, 104}},
@@ -207,14 +217,14 @@ TEST_P(Code128Parse, SegmentsPositionsAndCheckCharacter) {
     EXPECT_EQ(code.GetCaption(), c.HumanReadable);
 }
 
-INSTANTIATE_TEST_SUITE_P(Code128, Code128Parse, testing::ValuesIn(ParseCases),
-                         CaseName<TParseCase>);
+INSTANTIATE_TEST_SUITE_P(Code128, Code128Parse, testing::ValuesIn(ParseCases), CaseName<TParseCase>);
 
 TEST(Code128Segments, CodeCPairsAndFnc1AreOneSymbolEach) {
     TZanCode128 code;
     code.SetCharacterSet(CodeC);
-    std::string text = "12\x85"
-                       "3456";
+    std::string text =
+        "12\x85"
+        "3456";
     code.ValidateText(text);
     ASSERT_EQ(code.GetSegments().GetCount(), 1);
     EXPECT_EQ(code.GetSegments().GetItem(0).GetSymbols(), (std::vector<int>{12, 102, 34, 56}));
@@ -222,13 +232,15 @@ TEST(Code128Segments, CodeCPairsAndFnc1AreOneSymbolEach) {
 
 TEST(Code128Segments, DiagnosticCaptionShowsIntroducingPatterns) {
     TZanCode128 code;
-    std::string text = "a\x80\x01"
-                       "b\x88";
+    std::string text =
+        "a\x80\x01"
+        "b\x88";
     code.ValidateText(text);
     // Start B (211214), then Shift (411311); the unshifted segment has no symbol of its
     // own; characters from 128 up (FNC4 here) are left out.
-    EXPECT_EQ(code.GetSegments().GetCaption(), "211214a411311\x01"
-                                               "b");
+    EXPECT_EQ(code.GetSegments().GetCaption(),
+              "211214a411311\x01"
+              "b");
 }
 
 TEST(Code128Segments, ItemOutsideTheListIsAnError) {
@@ -250,42 +262,63 @@ struct TRejectionCase {
 };
 
 const std::vector<TRejectionCase> RejectionCases = {
-    {.Name = "LetterInCodeC", .StartSet = CodeC, .Caption = "A1",
+    {.Name = "LetterInCodeC",
+     .StartSet = CodeC,
+     .Caption = "A1",
      .Message = "Invalid Character for Code C Character Set: A"},
-    {.Name = "LetterAfterDigitInCodeC", .StartSet = CodeC, .Caption = "1A",
+    {.Name = "LetterAfterDigitInCodeC",
+     .StartSet = CodeC,
+     .Caption = "1A",
      .Message = "Invalid Character for Code C Character Set: A"},
-    {.Name = "Fnc2InCodeC", .StartSet = CodeC, .Caption = "12\x86",
+    {.Name = "Fnc2InCodeC",
+     .StartSet = CodeC,
+     .Caption = "12\x86",
      .Message = "Invalid Character for Code C Character Set: \x86"},
-    {.Name = "ShiftFromCodeC", .StartSet = CodeC, .Caption = "12\x80"
-                                                             "A",
+    {.Name = "ShiftFromCodeC",
+     .StartSet = CodeC,
+     .Caption = "12\x80"
+                "A",
      .Message = "Invalid Character Set shift from Code C to Code A."},
-    {.Name = "ShiftToTheCurrentSet", .Caption = "a\x81"
-                                                "b",
+    {.Name = "ShiftToTheCurrentSet",
+     .Caption = "a\x81"
+                "b",
      .Message = "Invalid Character Set shift from Code B to Code B."},
-    {.Name = "ChangeToTheCurrentSet", .Caption = "a\x83"
-                                                 "b",
+    {.Name = "ChangeToTheCurrentSet",
+     .Caption = "a\x83"
+                "b",
      .Message = "Invalid Character Set switch from Code B to Code B."},
-    {.Name = "LowerCaseInCodeA", .StartSet = CodeA, .Caption = "Aa",
+    {.Name = "LowerCaseInCodeA",
+     .StartSet = CodeA,
+     .Caption = "Aa",
      .Message = "Invalid Character for Code A Character Set: a"},
-    {.Name = "ControlCharacterInCodeB", .Caption = "A\x01",
+    {.Name = "ControlCharacterInCodeB",
+     .Caption = "A\x01",
      .Message = "Invalid Character for Code B Character Set: \x01"},
     {.Name = "Code137InCodeB", .Caption = "\x89", .Message = "Invalid Character for Code B Character Set: \x89"},
-    {.Name = "Code255InCodeA", .StartSet = CodeA, .Caption = "\xFF",
+    {.Name = "Code255InCodeA",
+     .StartSet = CodeA,
+     .Caption = "\xFF",
      .Message = "Invalid Character for Code A Character Set: \xFF"},
     // The first fault in caption order is the one reported.
-    {.Name = "CharacterBeforeSetChange", .Caption = "\x01\x83",
+    {.Name = "CharacterBeforeSetChange",
+     .Caption = "\x01\x83",
      .Message = "Invalid Character for Code B Character Set: \x01"},
     // A shift applies to the next data character; nothing else may come between.
-    {.Name = "ShiftFollowedBySetChange", .Caption = "1\x80\x84"
-                                                    "23",
+    {.Name = "ShiftFollowedBySetChange",
+     .Caption = "1\x80\x84"
+                "23",
      .Message = "Invalid Character Set shift to Code A: a data character must follow the shift."},
-    {.Name = "ShiftFollowedByShift", .Caption = "1\x80\x81"
-                                                "a",
+    {.Name = "ShiftFollowedByShift",
+     .Caption = "1\x80\x81"
+                "a",
      .Message = "Invalid Character Set shift to Code A: a data character must follow the shift."},
-    {.Name = "ShiftAtTheEnd", .Caption = "ab\x80",
+    {.Name = "ShiftAtTheEnd",
+     .Caption = "ab\x80",
      .Message = "Invalid Character Set shift to Code A: a data character must follow the shift."},
-    {.Name = "OddDigitsBeforeFnc1", .StartSet = CodeC, .Caption = "123\x85"
-                                                                  "45",
+    {.Name = "OddDigitsBeforeFnc1",
+     .StartSet = CodeC,
+     .Caption = "123\x85"
+                "45",
      .Message = "Invalid Character for Code C Character Set: FNC1 after an odd number of digits"},
 };
 
@@ -312,8 +345,7 @@ TEST_P(Code128Rejection, RaisesTheMessageAndKeepsTheSegments) {
     EXPECT_EQ(code.GetSegments().GetCount(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Code128, Code128Rejection, testing::ValuesIn(RejectionCases),
-                         CaseName<TRejectionCase>);
+INSTANTIATE_TEST_SUITE_P(Code128, Code128Rejection, testing::ValuesIn(RejectionCases), CaseName<TRejectionCase>);
 
 // Captions built from bytes that matter to the parse: whatever comes out is either a
 // rejection or segments whose every symbol has a pattern, and painting them stays
@@ -460,8 +492,7 @@ TEST_P(Code128Width, ElevenModulesASymbolAndThirteenForStop) {
     EXPECT_EQ(code.GetCodeWidth(), c.Modules);
 }
 
-INSTANTIATE_TEST_SUITE_P(Code128, Code128Width, testing::ValuesIn(WidthCases),
-                         CaseName<TWidthCase>);
+INSTANTIATE_TEST_SUITE_P(Code128, Code128Width, testing::ValuesIn(WidthCases), CaseName<TWidthCase>);
 
 TEST(Code128Width, FollowsTheModuleWidthOfTheCanvas) {
     platform::TBitmap bitmap;
@@ -493,15 +524,15 @@ TEST(Code128Width, FollowsTheRendererCaptionBeforeItIsValidated) {
 // Symbols drawn, read back from SVG output as module widths and compared with the
 // patterns of ISO/IEC 15417, Table 1, written out here by hand.
 
-const std::string StartA = "211412";  // 103
-const std::string StartB = "211214";  // 104
-const std::string StartC = "211232";  // 105
-const std::string Shift = "411311";   // 98
+const std::string StartA = "211412";   // 103
+const std::string StartB = "211214";   // 104
+const std::string StartC = "211232";   // 105
+const std::string Shift = "411311";    // 98
 const std::string ToCodeA = "311141";  // 101
 const std::string ToCodeC = "113141";  // 99
-const std::string FNC1 = "411131";    // 102
-const std::string FNC2 = "411113";    // 97
-const std::string FNC3 = "114311";    // 96
+const std::string FNC1 = "411131";     // 102
+const std::string FNC2 = "411113";     // 97
+const std::string FNC3 = "114311";     // 96
 const std::string Stop = "2331112";
 
 // Module widths of the bars and spaces in an SVG written by zanbarcode, whose first
@@ -529,9 +560,9 @@ struct TSymbolCase {
 const std::vector<TSymbolCase> SymbolCases = {
     {.Name = "DefaultInCodeB",
      .Caption = "0123456789",
-     .Modules = StartB + "123122" /* 0 */ + "123221" /* 1 */ + "223211" /* 2 */ + "221132" /* 3 */ +
-                "221231" /* 4 */ + "213212" /* 5 */ + "223112" /* 6 */ + "312131" /* 7 */ + "311222" /* 8 */ +
-                "321122" /* 9 */ + "241112" /* check 78 */ + Stop},
+     .Modules = StartB + "123122" /* 0 */ + "123221" /* 1 */ + "223211" /* 2 */ + "221132" /* 3 */ + "221231" /* 4 */ +
+                "213212" /* 5 */ + "223112" /* 6 */ + "312131" /* 7 */ + "311222" /* 8 */ + "321122" /* 9 */ +
+                "241112" /* check 78 */ + Stop},
     {.Name = "DefaultInCodeC",
      .CharacterSet = "CodeC",
      .Caption = "0123456789",
@@ -558,7 +589,9 @@ const std::vector<TSymbolCase> SymbolCases = {
      .Modules = StartC + FNC1 + "222122" /* 01 */ + "221213" /* 09 */ + "231131" /* 50 */ + "231212" /* 11 */ +
                 "222122" /* 01 */ + "213131" /* 53 */ + "212222" /* 00 */ + "121223" /* 03 */ +
                 "122114" /* check 71 */ + Stop},
-    {.Name = "CodeA", .CharacterSet = "CodeA", .Caption = "^",
+    {.Name = "CodeA",
+     .CharacterSet = "CodeA",
+     .Caption = "^",
      .Modules = StartA + "431111" /* ^ = 62 */ + "431111" /* check 62 */ + Stop},
 };
 
@@ -573,8 +606,7 @@ TEST_P(Code128Symbols, ModulesMatchTheStandardPatterns) {
     EXPECT_EQ(ModulesFromSvg(zantest::ReadFile(svg), 1), c.Modules);  // 96 dpi: one pixel a module
 }
 
-INSTANTIATE_TEST_SUITE_P(Code128, Code128Symbols, testing::ValuesIn(SymbolCases),
-                         CaseName<TSymbolCase>);
+INSTANTIATE_TEST_SUITE_P(Code128, Code128Symbols, testing::ValuesIn(SymbolCases), CaseName<TSymbolCase>);
 
 TEST(Code128Symbols, EmptyCaptionIsCheckAndStop) {
     TZanBarcodeRenderer renderer;
@@ -628,11 +660,18 @@ struct TScanCase {
 
 const std::vector<TScanCase> ScanCases = {
     {.Name = "DefaultAt96", .Caption = "", .Dpi = 96, .Expected = "CODE-128:0123456789"},
-    {.Name = "DefaultAt300Turned90", .Caption = "", .Dpi = 300, .Orientation = 90,
-     .Expected = "CODE-128:0123456789"},
-    {.Name = "CodeAAt600Turned180", .CharacterSet = "CodeA", .Caption = "HELLO\\x09WORLD", .Dpi = 600,
-     .Orientation = 180, .Expected = "CODE-128:HELLO\tWORLD"},
-    {.Name = "CodeCAt300Turned270", .CharacterSet = "CodeC", .Caption = "12345", .Dpi = 300, .Orientation = 270,
+    {.Name = "DefaultAt300Turned90", .Caption = "", .Dpi = 300, .Orientation = 90, .Expected = "CODE-128:0123456789"},
+    {.Name = "CodeAAt600Turned180",
+     .CharacterSet = "CodeA",
+     .Caption = "HELLO\\x09WORLD",
+     .Dpi = 600,
+     .Orientation = 180,
+     .Expected = "CODE-128:HELLO\tWORLD"},
+    {.Name = "CodeCAt300Turned270",
+     .CharacterSet = "CodeC",
+     .Caption = "12345",
+     .Dpi = 300,
+     .Orientation = 270,
      .Expected = "CODE-128:012345"},
     {.Name = "ShiftsAndChanges",
      .Caption = "ab\\x80\\x09cd\\x84123456\\x82XY\\x81z",
@@ -645,10 +684,18 @@ const std::vector<TScanCase> ScanCases = {
      .Expected = "CODE-128: !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`"
                  "abcdefghijklmnopqrstuvwxyz{|}~\x7F"},
     // zbarimg drops a leading FNC1 (it marks the symbol as GS1) and prints a later one as GS.
-    {.Name = "Gs1", .CharacterSet = "CodeC", .Caption = "\\x850109501101530003", .Dpi = 300,
+    {.Name = "Gs1",
+     .CharacterSet = "CodeC",
+     .Caption = "\\x850109501101530003",
+     .Dpi = 300,
      .Expected = "CODE-128:0109501101530003"},
-    {.Name = "Gs1WithTwoElements", .CharacterSet = "CodeC", .Caption = "\\x85101234\\x8521\\x83ABC", .Dpi = 600,
-     .Orientation = 90, .Expected = "CODE-128:101234\x1D" "21ABC"},
+    {.Name = "Gs1WithTwoElements",
+     .CharacterSet = "CodeC",
+     .Caption = "\\x85101234\\x8521\\x83ABC",
+     .Dpi = 600,
+     .Orientation = 90,
+     .Expected = "CODE-128:101234\x1D"
+                 "21ABC"},
 };
 
 class Code128Scan : public testing::TestWithParam<TScanCase> {};
@@ -656,23 +703,29 @@ class Code128Scan : public testing::TestWithParam<TScanCase> {};
 TEST_P(Code128Scan, ZbarDecodesTheCaption) {
     const TScanCase& c = GetParam();
     const std::string png = zantest::TestOutputDir(std::string("Code128Scan") + c.Name) + "/code.png";
-    std::vector<std::string> arguments = {"-e", "--set", "CharacterSet=" + c.CharacterSet, "-r", std::to_string(c.Dpi),
-                                          "--orientation", std::to_string(c.Orientation), "-o", png};
+    std::vector<std::string> arguments = {"-e",
+                                          "--set",
+                                          "CharacterSet=" + c.CharacterSet,
+                                          "-r",
+                                          std::to_string(c.Dpi),
+                                          "--orientation",
+                                          std::to_string(c.Orientation),
+                                          "-o",
+                                          png};
     if (!c.Caption.empty()) arguments.push_back(c.Caption);
     const zantest::TCommandResult result = zantest::RunZanbarcode(arguments);
     ASSERT_EQ(result.ExitStatus, 0) << result.Errors;
     EXPECT_EQ(zantest::ScanWithZbar(png), (std::vector<std::string>{c.Expected}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Code128, Code128Scan, testing::ValuesIn(ScanCases),
-                         CaseName<TScanCase>);
+INSTANTIATE_TEST_SUITE_P(Code128, Code128Scan, testing::ValuesIn(ScanCases), CaseName<TScanCase>);
 
 TEST(Code128Scan, LeadingFnc1MarksTheSymbolAsGs1) {
     const std::string png = zantest::TestOutputDir("Code128ScanGs1Modifier") + "/code.png";
-    ASSERT_EQ(zantest::RunZanbarcode({"-e", "--set", "CharacterSet=CodeC", "-r", "300", "-o", png,
-                                      "\\x850109501101530003"})
-                  .ExitStatus,
-              0);
+    ASSERT_EQ(
+        zantest::RunZanbarcode({"-e", "--set", "CharacterSet=CodeC", "-r", "300", "-o", png, "\\x850109501101530003"})
+            .ExitStatus,
+        0);
     const zantest::TCommandResult gs1 = zantest::RunCommand({"zbarimg", "-q", "--xml", png});
     EXPECT_NE(gs1.Output.find("modifiers='GS1'"), std::string::npos) << gs1.Output;
 
@@ -684,8 +737,7 @@ TEST(Code128Scan, LeadingFnc1MarksTheSymbolAsGs1) {
 
 TEST(Code128Command, RejectedCaptionNamesTheFault) {
     const std::string png = zantest::TestOutputDir("Code128CommandRejected") + "/code.png";
-    const zantest::TCommandResult result =
-        zantest::RunZanbarcode({"--set", "CharacterSet=CodeC", "-o", png, "12A4"});
+    const zantest::TCommandResult result = zantest::RunZanbarcode({"--set", "CharacterSet=CodeC", "-o", png, "12A4"});
     EXPECT_EQ(result.ExitStatus, 1);
     EXPECT_NE(result.Errors.find("Invalid Character for Code C Character Set: A"), std::string::npos) << result.Errors;
 }

@@ -352,8 +352,8 @@ TEST(ZanInterleaved2of5Test, BearerBarsAreFlushWithTheCode) {
     const platform::TAlignment alignments[] = {platform::taLeftJustify, platform::taRightJustify, platform::taCenter};
     for (const zan::TZanBarcodeOrientation orientation : orientations) {
         for (const platform::TAlignment alignment : alignments) {
-            const auto context = ::testing::Message() << "orientation " << int(orientation) << ", alignment "
-                                                      << int(alignment);
+            const auto context = ::testing::Message()
+                                 << "orientation " << int(orientation) << ", alignment " << int(alignment);
             TDrawing<TZanInterleaved2of5> drawing(300);
             drawing.Renderer.SetCaption("123");  // shown as 0123: 45 modules of 3 pixels
             drawing.Renderer.SetOrientation(orientation);
@@ -438,8 +438,8 @@ TEST(ZanInterleaved2of5Test, ZbarReadsTheDrawing) {
     for (const TCase& c : cases) {
         for (const TView& view : c.views) {
             const std::string png = dir + "/itf" + std::to_string(++n) + ".png";
-            std::vector<std::string> arguments{"-s", "Interleaved 2 of 5", "-r", view.dpi,
-                                               "--orientation", view.orientation, "-o", png};
+            std::vector<std::string> arguments{
+                "-s", "Interleaved 2 of 5", "-r", view.dpi, "--orientation", view.orientation, "-o", png};
             arguments.insert(arguments.end(), c.options.begin(), c.options.end());
             arguments.push_back(c.caption);
             const zantest::TCommandResult drawn = zantest::RunZanbarcode(arguments);

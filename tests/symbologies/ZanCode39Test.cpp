@@ -235,7 +235,10 @@ TEST(ZanCode39Test, BarcodeStringsSpellFullAscii) {
         {.caption = ";<=>?@[\\]^_`", .fullAscii = true, .barcode = "%F%G%H%I%J%V%K%L%M%N%O%W"},
         {.caption = "{|}~\x7F", .fullAscii = true, .barcode = "%P%Q%R%S%T"},
         {.caption = std::string("\0\x01\x02\x1A\x1B\x1F", 6), .fullAscii = true, .barcode = "%U$A$B$Z%A%E"},
-        {.caption = "A\xC8\xFF" "B", .fullAscii = true, .barcode = "AB"},  // no spelling: nothing drawn
+        {.caption = "A\xC8\xFF"
+                    "B",
+         .fullAscii = true,
+         .barcode = "AB"},                           // no spelling: nothing drawn
         {.caption = "a\xC8!", .barcode = "A\xC8!"},  // full ASCII switched off after validation
     };
     for (const TCase& c : cases) {
@@ -259,15 +262,19 @@ TEST(ZanCode39Test, CheckDigitStringsAndCaptions) {
     // `/` 41, `+` 42, `%` 43, -1 without a pattern), modulo 43, in decimal.
     const TCase cases[] = {
         {.caption = "A", .checkDigit = "11", .text = "*A11*"},
-        {.caption = "ZZ", .checkDigit = "29", .text = "*ZZ29*"},                          // 72 mod 43
-        {.caption = "ABCDE12345", .checkDigit = "37", .text = "*ABCDE1234537*"},          // 65 + 15 = 80
-        {.caption = "abc", .checkDigit = "36", .text = "*abc36*"},                        // A B C: 36
-        {.caption = "abc", .fullAscii = true, .checkDigit = "33", .text = "*abc33*"},    // 3 * 42 + 36 = 162
+        {.caption = "ZZ", .checkDigit = "29", .text = "*ZZ29*"},                       // 72 mod 43
+        {.caption = "ABCDE12345", .checkDigit = "37", .text = "*ABCDE1234537*"},       // 65 + 15 = 80
+        {.caption = "abc", .checkDigit = "36", .text = "*abc36*"},                     // A B C: 36
+        {.caption = "abc", .fullAscii = true, .checkDigit = "33", .text = "*abc33*"},  // 3 * 42 + 36 = 162
         {.caption = "1", .startStop = false, .checkDigit = "1", .text = "11"},
         {.caption = "", .checkDigit = "0", .text = "*0*"},
         {.caption = "A-B %", .fullAscii = true, .checkDigit = "13", .text = "*A-B %13*"},  // 11+37+12+39+43 = 142
-        {.caption = "\xC8", .checkDigit = "-1", .text = "*\xC8-1*"},  // no pattern: -1
-        {.caption = "\xC8", .fullAscii = true, .checkDigit = "0", .text = "*\xC8" "0*"},  // spelled as nothing
+        {.caption = "\xC8", .checkDigit = "-1", .text = "*\xC8-1*"},                       // no pattern: -1
+        {.caption = "\xC8",
+         .fullAscii = true,
+         .checkDigit = "0",
+         .text = "*\xC8"
+                 "0*"},  // spelled as nothing
     };
     for (const TCase& c : cases) {
         TDrawing d;
@@ -302,11 +309,11 @@ TEST(ZanCode39Test, CodeWidthCountsSixteenModulesACharacter) {
     };
     // b * (16 * (n + 1) + 15), b = pixels per inch * XDimension / 1000 rounded half to even.
     const TCase cases[] = {
-        {.pixelsPerInch = 96, .xDimension = 10, .caption = "ABCDE12345", .width = 191},       // 0.96 -> 1
-        {.pixelsPerInch = 600, .xDimension = 10, .caption = "ABCDE12345", .width = 6 * 191},  // 6
-        {.pixelsPerInch = 100, .xDimension = 25, .caption = "ABCDE12345", .width = 2 * 191},  // 2.5 -> 2
-        {.pixelsPerInch = 100, .xDimension = 15, .caption = "ABCDE12345", .width = 2 * 191},  // 1.5 -> 2
-        {.pixelsPerInch = 100, .xDimension = 5, .caption = "ABCDE12345", .width = 0},         // 0.5 -> 0
+        {.pixelsPerInch = 96, .xDimension = 10, .caption = "ABCDE12345", .width = 191},                  // 0.96 -> 1
+        {.pixelsPerInch = 600, .xDimension = 10, .caption = "ABCDE12345", .width = 6 * 191},             // 6
+        {.pixelsPerInch = 100, .xDimension = 25, .caption = "ABCDE12345", .width = 2 * 191},             // 2.5 -> 2
+        {.pixelsPerInch = 100, .xDimension = 15, .caption = "ABCDE12345", .width = 2 * 191},             // 1.5 -> 2
+        {.pixelsPerInch = 100, .xDimension = 5, .caption = "ABCDE12345", .width = 0},                    // 0.5 -> 0
         {.pixelsPerInch = 96, .xDimension = 20, .caption = "abc", .fullAscii = true, .width = 2 * 127},  // n = 6
         {.pixelsPerInch = 96, .xDimension = 10, .caption = "A", .checkDigit = true, .width = 79},        // n = 3
         {.pixelsPerInch = 300, .xDimension = 10, .caption = "", .width = 3 * 31},                        // n = 0
@@ -372,7 +379,10 @@ TEST(ZanCode39Test, CharacterWithoutPatternIsASixteenModuleSpace) {
     Append(modules, StartStop);
     const TElements elements = d.Elements(1);
     EXPECT_EQ(elements.Modules, modules);
-    EXPECT_EQ(elements.Colours, "BSBSBSBSB" "SS" "BSBSBSBSB");
+    EXPECT_EQ(elements.Colours,
+              "BSBSBSBSB"
+              "SS"
+              "BSBSBSBSB");
     EXPECT_EQ(d.Code39->GetCodeWidth(), 16 * 2 + 15);
 }
 
@@ -451,8 +461,8 @@ TEST(ZanCode39Test, ZbarReadsTheDrawings) {
                 const std::string angle = std::to_string(90 * turn);
                 const std::string png =
                     dir + "/" + std::to_string(i) + "-" + std::to_string(resolutions[j]) + "-" + angle + ".png";
-                std::vector<std::string> arguments = {"-s", "Code 39", "-r", std::to_string(resolutions[j]),
-                                                      "--orientation", angle, "-o", png};
+                std::vector<std::string> arguments = {
+                    "-s", "Code 39", "-r", std::to_string(resolutions[j]), "--orientation", angle, "-o", png};
                 arguments.insert(arguments.end(), c.settings.begin(), c.settings.end());
                 arguments.push_back(c.caption);
                 const zantest::TCommandResult drawn = zantest::RunZanbarcode(arguments);

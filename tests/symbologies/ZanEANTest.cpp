@@ -82,8 +82,10 @@ TEST(ZanEanTest, UpcAAndUpcEConvertBothWays) {
     // UPC-A 042100005264 / UPC-E 04252614.
     const struct {
         std::string upcA, upcE;
-    } cases[] = {{.upcA = "01200000345", .upcE = "0123450"}, {.upcA = "01230000045", .upcE = "0123453"},
-                 {.upcA = "01234000005", .upcE = "0123454"}, {.upcA = "01234500007", .upcE = "0123457"},
+    } cases[] = {{.upcA = "01200000345", .upcE = "0123450"},
+                 {.upcA = "01230000045", .upcE = "0123453"},
+                 {.upcA = "01234000005", .upcE = "0123454"},
+                 {.upcA = "01234500007", .upcE = "0123457"},
                  {.upcA = "04210000526", .upcE = "0425261"}};
     for (const auto& c : cases) {
         EXPECT_EQ(UpcAToE(c.upcA), c.upcE);
@@ -195,10 +197,14 @@ TEST(ZanEanTest, SupplementalValuesAndParities) {
     // then the add-on table of the standard, both worked by hand.
     const struct {
         std::string digits, parity;
-    } cases[] = {{.digits = "12", .parity = "AA"},       {.digits = "53", .parity = "AB"},
-                 {.digits = "02", .parity = "BA"},       {.digits = "99", .parity = "BB"},
-                 {.digits = "00000", .parity = "BBAAA"}, {.digits = "12345", .parity = "BABAA"},
-                 {.digits = "24527", .parity = "AAABB"}, {.digits = "90000", .parity = "ABABA"},
+    } cases[] = {{.digits = "12", .parity = "AA"},
+                 {.digits = "53", .parity = "AB"},
+                 {.digits = "02", .parity = "BA"},
+                 {.digits = "99", .parity = "BB"},
+                 {.digits = "00000", .parity = "BBAAA"},
+                 {.digits = "12345", .parity = "BABAA"},
+                 {.digits = "24527", .parity = "AAABB"},
+                 {.digits = "90000", .parity = "ABABA"},
                  {.digits = "", .parity = ""}};
     for (const auto& c : cases) {
         s.SetSupplemental(c.digits);
@@ -294,46 +300,77 @@ TEST(ZanEanTest, HumanReadableDigitsInsideAndOutside) {
         std::vector<TText> texts;
         int symbolStart, symbolEnd, reportedWidth;
     } cases[] = {
-        {.make = Ean13, .caption = "012345678901", .flagLocation = "dlInside", .checkLocation = "dlInside",
+        {.make = Ean13,
+         .caption = "012345678901",
+         .flagLocation = "dlInside",
+         .checkLocation = "dlInside",
          .texts = {{.text = "0", .left = 2, .right = 250, .anchor = 2, .align = left},
                    {.text = "123456", .left = 12, .right = 54, .anchor = 54, .align = right},
                    {.text = "789012", .left = 59, .right = 101, .anchor = 59, .align = left}},
-         .symbolStart = 9, .symbolEnd = 104, .reportedWidth = 115},
-        {.make = Ean13, .caption = "012345678901", .flagLocation = "dlOutside", .checkLocation = "dlOutside",
+         .symbolStart = 9,
+         .symbolEnd = 104,
+         .reportedWidth = 115},
+        {.make = Ean13,
+         .caption = "012345678901",
+         .flagLocation = "dlOutside",
+         .checkLocation = "dlOutside",
          .texts = {{.text = "01", .left = 2, .right = 250, .anchor = 2, .align = left},
                    {.text = "23456", .left = 17, .right = 59, .anchor = 59, .align = right},
                    {.text = "78901", .left = 64, .right = 106, .anchor = 64, .align = left},
                    {.text = "2", .left = 111, .right = 250, .anchor = 111, .align = left}},
-         .symbolStart = 14, .symbolEnd = 109, .reportedWidth = 125},
-        {.make = Ean13, .caption = "012345678901", .flagLocation = "dlInside", .checkLocation = "dlOutside",
+         .symbolStart = 14,
+         .symbolEnd = 109,
+         .reportedWidth = 125},
+        {.make = Ean13,
+         .caption = "012345678901",
+         .flagLocation = "dlInside",
+         .checkLocation = "dlOutside",
          .texts = {{.text = "0", .left = 2, .right = 250, .anchor = 2, .align = left},
                    {.text = "123456", .left = 12, .right = 54, .anchor = 54, .align = right},
                    {.text = "78901", .left = 59, .right = 101, .anchor = 59, .align = left},
                    {.text = "2", .left = 106, .right = 250, .anchor = 106, .align = left}},
-         .symbolStart = 9, .symbolEnd = 104, .reportedWidth = 120},
-        {.make = Ean8, .caption = "0123456", .flagLocation = "dlInside", .checkLocation = "dlInside",
+         .symbolStart = 9,
+         .symbolEnd = 104,
+         .reportedWidth = 120},
+        {.make = Ean8,
+         .caption = "0123456",
+         .flagLocation = "dlInside",
+         .checkLocation = "dlInside",
          .texts = {{.text = "0", .left = 2, .right = 250, .anchor = 2, .align = left},
                    {.text = "123", .left = 12, .right = 40, .anchor = 40, .align = right},
                    {.text = "4565", .left = 45, .right = 73, .anchor = 45, .align = left}},
-         .symbolStart = 9, .symbolEnd = 76, .reportedWidth = 82},
-        {.make = Ean8, .caption = "0123456", .flagLocation = "dlOutside", .checkLocation = "dlOutside",
+         .symbolStart = 9,
+         .symbolEnd = 76,
+         .reportedWidth = 82},
+        {.make = Ean8,
+         .caption = "0123456",
+         .flagLocation = "dlOutside",
+         .checkLocation = "dlOutside",
          .texts = {{.text = "01", .left = 2, .right = 250, .anchor = 2, .align = left},
                    {.text = "23", .left = 17, .right = 45, .anchor = 45, .align = right},
                    {.text = "456", .left = 50, .right = 78, .anchor = 50, .align = left},
                    {.text = "5", .left = 83, .right = 250, .anchor = 83, .align = left}},
-         .symbolStart = 14, .symbolEnd = 81, .reportedWidth = 92},
-        {.make = UpcA, .caption = "01234567890",
+         .symbolStart = 14,
+         .symbolEnd = 81,
+         .reportedWidth = 92},
+        {.make = UpcA,
+         .caption = "01234567890",
          .texts = {{.text = "0", .left = 2, .right = 250, .anchor = 2, .align = left},
                    {.text = "12345", .left = 12, .right = 54, .anchor = 54, .align = right},
                    {.text = "67890", .left = 59, .right = 101, .anchor = 59, .align = left},
                    {.text = "5", .left = 106, .right = 250, .anchor = 106, .align = left}},
-         .symbolStart = 9, .symbolEnd = 104, .reportedWidth = 113},
+         .symbolStart = 9,
+         .symbolEnd = 104,
+         .reportedWidth = 113},
         // UPC E: six digits centred under the bars, then the six-module end pattern.
-        {.make = UpcE, .caption = "0123456",
+        {.make = UpcE,
+         .caption = "0123456",
          .texts = {{.text = "0", .left = 2, .right = 250, .anchor = 2, .align = left},
                    {.text = "123456", .left = 12, .right = 54, .anchor = 33, .align = centre},
                    {.text = "5", .left = 62, .right = 250, .anchor = 62, .align = left}},
-         .symbolStart = 9, .symbolEnd = 60, .reportedWidth = 73},
+         .symbolStart = 9,
+         .symbolEnd = 60,
+         .reportedWidth = 73},
     };
     for (const auto& c : cases) {
         TDrawing d(c.make, c.caption);
@@ -352,7 +389,9 @@ TEST(ZanEanTest, HumanReadableDigitsInsideAndOutside) {
                 EXPECT_EQ(text->Clip.Top, 59 + 5);
                 EXPECT_EQ(text->Clip.Bottom, 70 + 5);
                 EXPECT_EQ(text->Reference.Y, 70 + 5);
-                texts.push_back({.text = text->Text, .left = text->Clip.Left - 5, .right = text->Clip.Right - 5,
+                texts.push_back({.text = text->Text,
+                                 .left = text->Clip.Left - 5,
+                                 .right = text->Clip.Right - 5,
                                  .anchor = text->Reference.X - 5,
                                  .align = text->TextAlign & platform::TA_HORIZONTAL_MASK});
             } else if (const auto* fill = std::get_if<platform::TFillRectRecord>(&record);
@@ -385,7 +424,7 @@ TEST(ZanEanTest, GuardsReachLowerAndAddOnStandsLower) {
     const auto isBar = [&](int x, int y) { return d.Bitmap.GetPixel(x, y) == platform::clBlack; };
     // Canvas = code frame + 5. Start guard at 9, first bar of the digit 1 (set A 0011001) at 14,
     // the add-on 12 modules after the end guard (104) at 116; 11-pixel text.
-    EXPECT_TRUE(isBar(14, 69));   // the guard reaches the code rectangle's bottom (65)
+    EXPECT_TRUE(isBar(14, 69));  // the guard reaches the code rectangle's bottom (65)
     EXPECT_FALSE(isBar(14, 70));
     EXPECT_TRUE(isBar(19, 63));   // the digit bar ends at the text band (59)...
     EXPECT_FALSE(isBar(19, 64));  // ...half a text height (6) above the guard's end
@@ -423,21 +462,33 @@ TEST(ZanEanTest, EncodationMatchesTheStandard) {
         TFactory make;
         std::string caption, supplemental, modules;
     } cases[] = {
-        {.make = Ean13, .caption = "590123412345", .supplemental = "",
+        {.make = Ean13,
+         .caption = "590123412345",
+         .supplemental = "",
          .modules = NormalGuard + L[9] + G[0] + G[1] + L[2] + L[3] + G[4] + CentreGuard + R[1] + R[2] + R[3] + R[4] +
                     R[5] + R[7] + NormalGuard},
-        {.make = Ean13, .caption = "012345678901", .supplemental = "12",
+        {.make = Ean13,
+         .caption = "012345678901",
+         .supplemental = "12",
          .modules = NormalGuard + L[1] + L[2] + L[3] + L[4] + L[5] + L[6] + CentreGuard + R[7] + R[8] + R[9] + R[0] +
                     R[1] + R[2] + NormalGuard + "+" + AddOnStart + L[1] + AddOnSeparator + L[2]},
-        {.make = Ean8, .caption = "9638507", .supplemental = "",
+        {.make = Ean8,
+         .caption = "9638507",
+         .supplemental = "",
          .modules = NormalGuard + L[9] + L[6] + L[3] + L[8] + CentreGuard + R[5] + R[0] + R[7] + R[4] + NormalGuard},
-        {.make = UpcA, .caption = "03600029145", .supplemental = "24527",
+        {.make = UpcA,
+         .caption = "03600029145",
+         .supplemental = "24527",
          .modules = NormalGuard + L[0] + L[3] + L[6] + L[0] + L[0] + L[0] + CentreGuard + R[2] + R[9] + R[1] + R[4] +
                     R[5] + R[2] + NormalGuard + "+" + AddOnStart + L[2] + AddOnSeparator + L[4] + AddOnSeparator +
                     L[5] + AddOnSeparator + G[2] + AddOnSeparator + G[7]},
-        {.make = UpcE, .caption = "0425261", .supplemental = "",
+        {.make = UpcE,
+         .caption = "0425261",
+         .supplemental = "",
          .modules = NormalGuard + G[4] + L[2] + G[5] + G[2] + L[6] + L[1] + UpcEEnd},
-        {.make = UpcE, .caption = "1425261", .supplemental = "",
+        {.make = UpcE,
+         .caption = "1425261",
+         .supplemental = "",
          .modules = NormalGuard + L[4] + L[2] + G[5] + L[2] + G[6] + G[1] + UpcEEnd},
     };
     for (const auto& c : cases) {
@@ -461,19 +512,33 @@ TEST(ZanEanTest, CaptionsThatDoNotFitTheVersionNeverCrash) {
         int modules;  // the reported width: no texts
         std::string message;
     } cases[] = {
-        {.make = Ean13, .caption = "",
-         .change = [](TZanEan& s) { static_cast<TZanEan13&>(s).SetFlagDigitLocation(dlOutside); }, .modules = 110,
+        {.make = Ean13,
+         .caption = "",
+         .change = [](TZanEan& s) { static_cast<TZanEan13&>(s).SetFlagDigitLocation(dlOutside); },
+         .modules = 110,
          .message = "Invalid Caption Length"},
         {.make = Ean13, .caption = "12345678901X", .modules = 110, .message = "Invalid character: X"},
         {.make = Ean13, .caption = "0123456789\xE9\xE9", .modules = 110, .message = "Invalid character: \xE9"},
         {.make = UpcE, .caption = "2123456", .modules = 63, .message = "Invalid character: 2"},
-        {.make = UpcA, .caption = "01234567890", .change = [](TZanEan& s) { s.SetVersion(evUpcE); }, .modules = 63,
+        {.make = UpcA,
+         .caption = "01234567890",
+         .change = [](TZanEan& s) { s.SetVersion(evUpcE); },
+         .modules = 63,
          .message = "Invalid Caption Length"},
-        {.make = UpcA, .caption = "01234567890", .change = [](TZanEan& s) { s.SetVersion(evEan8); }, .modules = 77,
+        {.make = UpcA,
+         .caption = "01234567890",
+         .change = [](TZanEan& s) { s.SetVersion(evEan8); },
+         .modules = 77,
          .message = "Invalid Caption Length"},
-        {.make = Ean8, .caption = "0123456", .change = [](TZanEan& s) { s.SetVersion(evUpcA); }, .modules = 103,
+        {.make = Ean8,
+         .caption = "0123456",
+         .change = [](TZanEan& s) { s.SetVersion(evUpcA); },
+         .modules = 103,
          .message = "Invalid Caption Length"},
-        {.make = UpcE, .caption = "0123456", .change = [](TZanEan& s) { s.SetVersion(evEan13); }, .modules = 110,
+        {.make = UpcE,
+         .caption = "0123456",
+         .change = [](TZanEan& s) { s.SetVersion(evEan13); },
+         .modules = 110,
          .message = "Invalid Caption Length"},
     };
     for (const auto& c : cases) {
@@ -503,14 +568,20 @@ TEST(ZanEanTest, ScannerReadsEveryVersionAndAddOn) {
         std::vector<std::string> decoded;  // sorted
     } cases[] = {
         {.symbology = "EAN 13", .caption = "590123412345", .supplemental = "", .decoded = {"EAN-13:5901234123457"}},
-        {.symbology = "EAN 13", .caption = "590123412345", .supplemental = "12345",
+        {.symbology = "EAN 13",
+         .caption = "590123412345",
+         .supplemental = "12345",
          .decoded = {"EAN-13:5901234123457", "EAN-5:12345"}},
         {.symbology = "EAN 8", .caption = "9638507", .supplemental = "", .decoded = {"EAN-8:96385074"}},
-        {.symbology = "UPC A", .caption = "03600029145", .supplemental = "24527",
+        {.symbology = "UPC A",
+         .caption = "03600029145",
+         .supplemental = "24527",
          .decoded = {"EAN-5:24527", "UPC-A:036000291452"}},
         {.symbology = "UPC E", .caption = "0425261", .supplemental = "", .decoded = {"UPC-E:04252614"}},
         // A compressible UPC A text drawn as UPC E: 0123457, check digit of 01234500007.
-        {.symbology = "UPC E", .caption = "01234500007", .supplemental = "12",
+        {.symbology = "UPC E",
+         .caption = "01234500007",
+         .supplemental = "12",
          .decoded = {"EAN-2:12", "UPC-E:01234572"}},
     };
     const std::string dir = zantest::TestOutputDir("ZanEanScanner");

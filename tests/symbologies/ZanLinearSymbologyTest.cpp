@@ -73,9 +73,9 @@ TEST_F(LinearSymbologyTest, BarWidthRoundsHalvesToEven) {
     };
     // pixels per inch * XDimension / 1000, rounded half to even.
     const TCase cases[] = {
-        {96, 10, 1},  {96, 15, 1},  {96, 20, 2},  {96, 5, 0},  // 0.96, 1.44, 1.92, 0.48
-        {100, 5, 0},  {100, 25, 2}, {100, 15, 2}, {100, 10, 1},  // 0.5, 2.5, 1.5, 1.0
-        {600, 10, 6}, {600, 7.5, 4}, {300, 10, 3}, {300, 5, 2},  // 6, 4.5, 3, 1.5
+        {96, 10, 1},  {96, 15, 1},   {96, 20, 2},  {96, 5, 0},    // 0.96, 1.44, 1.92, 0.48
+        {100, 5, 0},  {100, 25, 2},  {100, 15, 2}, {100, 10, 1},  // 0.5, 2.5, 1.5, 1.0
+        {600, 10, 6}, {600, 7.5, 4}, {300, 10, 3}, {300, 5, 2},   // 6, 4.5, 3, 1.5
     };
     for (const TCase& c : cases) {
         UseCanvasAt(c.PixelsPerInch);
@@ -107,8 +107,8 @@ TEST_F(LinearSymbologyTest, XDimensionWithoutABarWidthIsRefused) {
     pairs->SetXDimension(20);
     int notifications = 0;
     renderer.SetOnVisualChange([&](platform::TPersistent*) { ++notifications; });
-    for (double bad : {0.0, -10.0, std::numeric_limits<double>::infinity(),
-                       -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(), 1e300}) {
+    for (double bad : {0.0, -10.0, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                       std::numeric_limits<double>::quiet_NaN(), 1e300}) {
         try {
             pairs->SetXDimension(bad);
             ADD_FAILURE() << "accepted " << bad;
@@ -135,10 +135,9 @@ TEST_F(LinearSymbologyTest, CursorFollowsTheAlignment) {
         int Cursor;
     };
     const TCase cases[] = {
-        {platform::taLeftJustify, {3, 0, 101, 10}, 51, 3},
-        {platform::taRightJustify, {0, 0, 101, 10}, 51, 50},
-        {platform::taCenter, {0, 0, 101, 10}, 51, 25},    // 50 - 25
-        {platform::taCenter, {10, 0, 20, 10}, 31, 0},     // 10 + 5 - 15
+        {platform::taLeftJustify, {3, 0, 101, 10}, 51, 3},   {platform::taRightJustify, {0, 0, 101, 10}, 51, 50},
+        {platform::taCenter, {0, 0, 101, 10}, 51, 25},        // 50 - 25
+        {platform::taCenter, {10, 0, 20, 10}, 31, 0},         // 10 + 5 - 15
         {platform::taRightJustify, {0, 0, 40, 10}, 51, -11},  // wider than the rectangle
     };
     for (const TCase& c : cases) {
@@ -170,7 +169,10 @@ TEST_F(LinearSymbologyTest, BarsAndSpacesArePaintedInTheirColoursAtTheCursor) {
     renderer.SetAlignment(platform::taRightJustify);
     renderer.Paint();
     // Paint area 5..35; a 12-pixel code placed at its right edge.
-    EXPECT_EQ(Row(bitmap, 10, 0, 40), "......................." "BBSSBBSSBBSS" ".....");
+    EXPECT_EQ(Row(bitmap, 10, 0, 40),
+              "......................."
+              "BBSSBBSSBBSS"
+              ".....");
     EXPECT_EQ(Row(bitmap, 4, 0, 40), std::string(40, '.'));  // top margin
     EXPECT_EQ(Row(bitmap, 5, 23, 35), "BBSSBBSSBBSS");
     EXPECT_EQ(Row(bitmap, 14, 23, 35), "BBSSBBSSBBSS");

@@ -339,7 +339,12 @@ TEST(ZanPostnetTest, ZanbarcodeDrawsIt) {
     const std::vector<zantest::TSvgRect> rects = zantest::ReadSvgRects(text);
     ASSERT_FALSE(rects.empty());
     const int bottom = rects.front().Y + rects.front().Height - 5;
-    EXPECT_EQ(BarsFromSvg(text, 9, 69, bottom), "1" "00011" "10100" "11000" "1");
+    EXPECT_EQ(BarsFromSvg(text, 9, 69, bottom),
+              "1"
+              "00011"
+              "10100"
+              "11000"
+              "1");
 }
 
 }  // namespace

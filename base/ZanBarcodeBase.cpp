@@ -316,11 +316,11 @@ void TZanBarcodeRenderer::SetBound(int index, int value) {
             break;
         case 2:
             if (value == FBounds.Width()) return;
-            FBounds.Right = FBounds.Left + value;
+            FBounds.Right = platform::Saturate32(std::int64_t{FBounds.Left} + value);
             break;
         case 3:
             if (value == FBounds.Height()) return;
-            FBounds.Bottom = FBounds.Top + value;
+            FBounds.Bottom = platform::Saturate32(std::int64_t{FBounds.Top} + value);
             break;
         default: return;
     }
@@ -328,7 +328,8 @@ void TZanBarcodeRenderer::SetBound(int index, int value) {
 }
 
 void TZanBarcodeRenderer::SetBounds(int left, int top, int width, int height) {
-    SetBoundsRect({left, top, left + width, top + height});
+    SetBoundsRect({left, top, platform::Saturate32(std::int64_t{left} + width),
+                   platform::Saturate32(std::int64_t{top} + height)});
 }
 
 void TZanBarcodeRenderer::SetOrientation(TZanBarcodeOrientation value) {
@@ -429,62 +430,111 @@ void TZanBarcodeRenderer::ValidateText(std::string& text) {
 // ---------------------------------------------------------------------------
 // Renderer: geometry
 
+// Geometry is computed in 64 bits and saturated to the 32-bit range, so that extreme
+// bounds or margins give extreme rectangles rather than overflows.
+
+namespace {
+
+TRect SaturatedRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+    using platform::Saturate32;
+    return {Saturate32(left), Saturate32(top), Saturate32(right), Saturate32(bottom)};
+}
+
+// The code rectangle is kept within a billion pixels either way, which leaves the
+// symbologies room for arithmetic of their own on its edges.
+TRect CodeFrameRect(std::int64_t right, std::int64_t bottom) {
+    constexpr std::int64_t Limit = std::int64_t{1} << 30;
+    return SaturatedRect(0, 0, std::clamp(right, -Limit, Limit), std::clamp(bottom, -Limit, Limit));
+}
+
+}  // namespace
+
 TRect TZanBarcodeRenderer::GetPaintRect(int index) const {
-    const int width = GetWidth();
-    const int height = GetHeight();
+    const std::int64_t width = GetWidth();
+    const std::int64_t height = GetHeight();
     const TZanBarcodeMargins& m = *FMargins;
-    if (index != 0) return {m.GetLeft(), m.GetTop(), width - m.GetRight(), height - m.GetBottom()};
-    const int across = width - m.GetLeft() - m.GetRight();
-    const int down = height - m.GetTop() - m.GetBottom();
-    return IsVertical(FOrientation) ? TRect{0, 0, down, across} : TRect{0, 0, across, down};
+    if (index != 0) return SaturatedRect(m.GetLeft(), m.GetTop(), width - m.GetRight(), height - m.GetBottom());
+    const std::int64_t across = width - m.GetLeft() - m.GetRight();
+    const std::int64_t down = height - m.GetTop() - m.GetBottom();
+    return IsVertical(FOrientation) ? CodeFrameRect(down, across) : CodeFrameRect(across, down);
 }
 
 // The paint rectangle in canvas coordinates.
 TRect TZanBarcodeRenderer::CanvasPaintRect() const {
-    TRect pr = GetPaintRect(1);
-    const int left = GetLeft();
-    const int top = GetTop();
-    return {pr.Left + left, pr.Top + top, pr.Right + left, pr.Bottom + top};
+    const TRect pr = GetPaintRect(1);
+    const std::int64_t left = GetLeft();
+    const std::int64_t top = GetTop();
+    return SaturatedRect(pr.Left + left, pr.Top + top, pr.Right + left, pr.Bottom + top);
 }
 
 TPoint TZanBarcodeRenderer::ResolvePoint(TPoint p) const {
     const TRect pr = CanvasPaintRect();
-    TPoint result;
+    std::int64_t x = 0;
+    std::int64_t y = 0;
     switch (FOrientation) {
-        case boNormal: result = {pr.Left + p.X, pr.Top + p.Y}; break;
-        case bo90Degrees: result = {pr.Left + p.Y, pr.Bottom - p.X}; break;
-        case bo180Degrees: result = {pr.Right - p.X, pr.Bottom - p.Y}; break;
-        case bo270Degrees: result = {pr.Right - p.Y, pr.Top + p.X}; break;
+        case boNormal:
+            x = std::int64_t{pr.Left} + p.X;
+            y = std::int64_t{pr.Top} + p.Y;
+            break;
+        case bo90Degrees:
+            x = std::int64_t{pr.Left} + p.Y;
+            y = std::int64_t{pr.Bottom} - p.X;
+            break;
+        case bo180Degrees:
+            x = std::int64_t{pr.Right} - p.X;
+            y = std::int64_t{pr.Bottom} - p.Y;
+            break;
+        case bo270Degrees:
+            x = std::int64_t{pr.Right} - p.Y;
+            y = std::int64_t{pr.Top} + p.X;
+            break;
     }
     // Clamped to the output rectangle, margins included.
     const TRect bounds = GetBoundsRect();
-    if (result.X < bounds.Left) result.X = bounds.Left;
-    if (result.X > bounds.Right) result.X = bounds.Right;
-    if (result.Y < bounds.Top) result.Y = bounds.Top;
-    if (result.Y > bounds.Bottom) result.Y = bounds.Bottom;
-    return result;
+    if (x < bounds.Left) x = bounds.Left;
+    if (x > bounds.Right) x = bounds.Right;
+    if (y < bounds.Top) y = bounds.Top;
+    if (y > bounds.Bottom) y = bounds.Bottom;
+    return {platform::Saturate32(x), platform::Saturate32(y)};
 }
 
 TRect TZanBarcodeRenderer::ResolveRect(const TRect& r) const {
     const TRect pr = CanvasPaintRect();
-    TRect result;
+    std::int64_t left = 0, top = 0, right = 0, bottom = 0;
     switch (FOrientation) {
-        case boNormal: result = {pr.Left + r.Left, pr.Top + r.Top, pr.Left + r.Right, pr.Top + r.Bottom}; break;
+        case boNormal:
+            left = std::int64_t{pr.Left} + r.Left;
+            top = std::int64_t{pr.Top} + r.Top;
+            right = std::int64_t{pr.Left} + r.Right;
+            bottom = std::int64_t{pr.Top} + r.Bottom;
+            break;
         case bo90Degrees:
-            result = {pr.Left + r.Top, pr.Bottom - r.Right, pr.Left + r.Bottom, pr.Bottom - r.Left};
+            left = std::int64_t{pr.Left} + r.Top;
+            top = std::int64_t{pr.Bottom} - r.Right;
+            right = std::int64_t{pr.Left} + r.Bottom;
+            bottom = std::int64_t{pr.Bottom} - r.Left;
             break;
         case bo180Degrees:
-            result = {pr.Right - r.Right, pr.Bottom - r.Bottom, pr.Right - r.Left, pr.Bottom - r.Top};
+            left = std::int64_t{pr.Right} - r.Right;
+            top = std::int64_t{pr.Bottom} - r.Bottom;
+            right = std::int64_t{pr.Right} - r.Left;
+            bottom = std::int64_t{pr.Bottom} - r.Top;
             break;
-        case bo270Degrees: result = {pr.Right - r.Bottom, pr.Top + r.Left, pr.Right - r.Top, pr.Top + r.Right}; break;
+        case bo270Degrees:
+            left = std::int64_t{pr.Right} - r.Bottom;
+            top = std::int64_t{pr.Top} + r.Left;
+            right = std::int64_t{pr.Right} - r.Top;
+            bottom = std::int64_t{pr.Top} + r.Right;
+            break;
     }
-    result.Left = std::max(result.Left, pr.Left);
-    result.Top = std::max(result.Top, pr.Top);
-    result.Right = std::min(result.Right, pr.Right);
-    result.Bottom = std::min(result.Bottom, pr.Bottom);
-    if (result.Right < result.Left) result.Left = result.Right;
-    if (result.Bottom < result.Top) result.Top = result.Bottom;
-    return result;
+    // Clipped to the paint rectangle; an inverted result collapses onto its far edge.
+    left = std::max<std::int64_t>(left, pr.Left);
+    top = std::max<std::int64_t>(top, pr.Top);
+    right = std::min<std::int64_t>(right, pr.Right);
+    bottom = std::min<std::int64_t>(bottom, pr.Bottom);
+    if (right < left) left = right;
+    if (bottom < top) top = bottom;
+    return SaturatedRect(left, top, right, bottom);
 }
 
 // ---------------------------------------------------------------------------

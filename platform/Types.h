@@ -1,7 +1,9 @@
 // Basic value types of the platform layer: colours, points, rectangles, alignment.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace platform {
 
@@ -26,6 +28,13 @@ inline constexpr TColor RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
 }
 
+// A 64-bit intermediate result brought back to the 32-bit range, so that coordinate
+// arithmetic on extreme values saturates instead of overflowing.
+inline constexpr std::int32_t Saturate32(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+
 struct TPoint {
     std::int32_t X = 0;
     std::int32_t Y = 0;
@@ -37,8 +46,8 @@ struct TRect {
     std::int32_t Top = 0;
     std::int32_t Right = 0;
     std::int32_t Bottom = 0;
-    std::int32_t Width() const { return Right - Left; }
-    std::int32_t Height() const { return Bottom - Top; }
+    std::int32_t Width() const { return Saturate32(std::int64_t{Right} - Left); }
+    std::int32_t Height() const { return Saturate32(std::int64_t{Bottom} - Top); }
     friend bool operator==(const TRect&, const TRect&) = default;
 };
 

@@ -27,8 +27,12 @@ void TZanLinearSymbology::ResetPosition() {
     const int codeWidth = GetCodeWidth();
     switch (GetParent()->GetAlignment()) {
         case platform::taLeftJustify: FPosition = FCodeRect.Left; break;
-        case platform::taRightJustify: FPosition = FCodeRect.Right - codeWidth; break;
-        case platform::taCenter: FPosition = FCodeRect.Left + FCodeRect.Width() / 2 - codeWidth / 2; break;
+        case platform::taRightJustify:
+            FPosition = platform::Saturate32(std::int64_t{FCodeRect.Right} - codeWidth);
+            break;
+        case platform::taCenter:
+            FPosition = platform::Saturate32(std::int64_t{FCodeRect.Left} + FCodeRect.Width() / 2 - codeWidth / 2);
+            break;
     }
 }
 
@@ -39,9 +43,9 @@ void TZanLinearSymbology::DrawBar(bool isBar, int modules) {
     canvas.GetBrush().SetStyle(platform::bsSolid);
     const TColor previousColor = canvas.GetBrush().GetColor();
     canvas.GetBrush().SetColor(renderer.GetColor(isBar ? 0 : 1));
-    const int width = FBarWidth * modules;
-    const TRect element{FPosition, FCodeRect.Top, FPosition + width, FCodeRect.Bottom};
-    FPosition += width;
+    const std::int64_t width = std::int64_t{FBarWidth} * modules;
+    const TRect element{FPosition, FCodeRect.Top, platform::Saturate32(FPosition + width), FCodeRect.Bottom};
+    FPosition = element.Right;
     canvas.FillRect(renderer.ResolveRect(element));
     canvas.GetBrush().SetColor(previousColor);
 }
@@ -64,7 +68,8 @@ int TZanLinearSymbology::PlaceText(const TRect& r, const std::string& text, TAli
         case platform::taCenter:
             flags |= platform::TA_CENTER;
             // The midpoint, rounded toward Left also for an inverted rectangle.
-            anchor.X = r.Right > r.Left ? r.Left + (r.Right - r.Left) / 2 : r.Left - (r.Left - r.Right) / 2;
+            anchor.X = platform::Saturate32(r.Right > r.Left ? r.Left + (std::int64_t{r.Right} - r.Left) / 2
+                                                             : r.Left - (std::int64_t{r.Left} - r.Right) / 2);
             break;
     }
     anchor = renderer->ResolvePoint(anchor);
@@ -90,8 +95,8 @@ void TZanLinearSymbology::PaintCaption(TRect& r) {
     canvas.GetFont().Assign(renderer->GetFont());
     const std::string caption = GetCaption();
     TRect band = r;
-    band.Top = r.Bottom - canvas.TextHeight(caption) - 1;
-    r.Bottom = band.Top - 1;
+    band.Top = platform::Saturate32(std::int64_t{r.Bottom} - canvas.TextHeight(caption) - 1);
+    r.Bottom = platform::Saturate32(std::int64_t{band.Top} - 1);
     PlaceText(band, caption, renderer->GetAlignment());
 }
 

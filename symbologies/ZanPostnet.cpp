@@ -77,15 +77,13 @@ void TZanPostnet::Paint() {
     canvas->GetBrush().SetStyle(platform::bsSolid);
     canvas->GetBrush().SetColor(renderer->GetColor(1));
     canvas->GetPen().SetStyle(platform::psClear);
-    // The paint area on the canvas: GetPaintRect(1) is relative to the output rectangle.
-    const TRect area = renderer->GetPaintRect(1);
-    const int left = renderer->GetLeft();
-    const int top = renderer->GetTop();
-    canvas->FillRect({area.Left + left, area.Top + top, area.Right + left, area.Bottom + top});
+    // The whole code rectangle mapped onto the canvas is the paint area where it really
+    // lies, whatever the output rectangle's position and the orientation.
+    const TRect r = renderer->GetPaintRect(0);
+    canvas->FillRect(renderer->ResolveRect(r));
     canvas->GetBrush().SetColor(renderer->GetColor(0));
 
     // The bars stand on the bottom edge of the paint area; half bars are the lower half.
-    const TRect r = renderer->GetPaintRect(0);
     const int fullTop = r.Bottom - GetCodeHeight();
     const int halfTop = fullTop + (r.Bottom - fullTop) / 2;
     const int codeWidth = GetCodeWidth();

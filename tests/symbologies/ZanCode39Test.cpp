@@ -3,18 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <numeric>
 #include <string>
+#include <variant>
 #include <vector>
 
-#include "platform/Bitmap.h"
-#include "platform/Metafile.h"
+#include "tests/support/SymbologyDrawing.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-using zan::TZanBarcodeRenderer;
 using zan::TZanCode39;
 
 // Element widths in modules, bar first, of the characters used below, written from the
@@ -57,66 +55,34 @@ struct TElements {
     std::string Colours;
 };
 
-// A standalone renderer with a Code 39 symbology on a bitmap canvas of the given
-// resolution, with text measured by the fixed-metrics font engine.
-struct TDrawing {
-    explicit TDrawing(int pixelsPerInch = 96) {
-        auto symbology = std::make_unique<TZanCode39>();
-        Code39 = symbology.get();
-        Renderer.SetSymbology(std::move(symbology));
-        Bitmap.SetPixelsPerInch(pixelsPerInch);
-        Bitmap.GetCanvas().SetFontEngine(platform::FixedMetricsFontEngine());
-        Renderer.SetCanvas(&Bitmap.GetCanvas());
-        Renderer.SetBoundsRect({0, 0, 2000, 100});
-        Renderer.SetCaption(Code39->GetDefaultCaption());
+// The bars and spaces of an SVG drawing: every rectangle after the background, checked to
+// follow each other without gap or overlap.
+TElements ElementsFromSvg(const std::string& svg, int barWidth) {
+    const std::vector<zantest::TSvgRect> rects = zantest::ReadSvgRects(svg);
+    TElements elements;
+    for (std::size_t i = 1; i < rects.size(); ++i) {
+        const zantest::TSvgRect& r = rects[i];
+        if (i > 1) {
+            EXPECT_EQ(r.X, rects[i - 1].X + rects[i - 1].Width) << "element " << i;
+        }
+        EXPECT_EQ(r.Width % barWidth, 0) << "element " << i;
+        elements.Modules.push_back(r.Width / barWidth);
+        elements.Colours += r.Fill == zantest::BarFill ? 'B' : r.Fill == zantest::SpaceFill ? 'S' : '?';
     }
+    return elements;
+}
+
+// A Code 39 drawing on bounds wide enough for the longest code below at 600 pixels per inch.
+struct TDrawing : zantest::TSymbologyDrawing<TZanCode39> {
+    explicit TDrawing(int pixelsPerInch = 96) : TSymbologyDrawing(pixelsPerInch, {0, 0, 2000, 100}) {}
 
     // Sets a caption that the renderer accepts, full ASCII on while it is validated.
     void SetRawCaption(const std::string& caption) {
-        const bool fullAscii = Code39->GetFullAscii();
-        Code39->SetFullAscii(true);
+        const bool fullAscii = Symbology->GetFullAscii();
+        Symbology->SetFullAscii(true);
         Renderer.SetCaption(caption);
-        Code39->SetFullAscii(fullAscii);
+        Symbology->SetFullAscii(fullAscii);
     }
-
-    // Paints the renderer's bounds into Metafile.
-    void Paint(platform::TMetafile& metafile) {
-        metafile.SetWidth(Renderer.GetWidth());
-        metafile.SetHeight(Renderer.GetHeight());
-        {
-            platform::TMetafileCanvas canvas(metafile, &Bitmap.GetCanvas());
-            Renderer.SetCanvas(&canvas);
-            Renderer.Paint();
-            Renderer.SetCanvas(&Bitmap.GetCanvas());
-        }
-    }
-
-    std::string PaintSvg() {
-        platform::TMetafile metafile;
-        Paint(metafile);
-        return metafile.ToSvg();
-    }
-
-    // The bars and spaces of the painting, read from its SVG: every rectangle after the
-    // background, checked to follow each other without gap or overlap.
-    TElements Elements(int barWidth) {
-        const std::vector<zantest::TSvgRect> rects = zantest::ReadSvgRects(PaintSvg());
-        TElements elements;
-        for (std::size_t i = 1; i < rects.size(); ++i) {
-            const zantest::TSvgRect& r = rects[i];
-            if (i > 1) {
-                EXPECT_EQ(r.X, rects[i - 1].X + rects[i - 1].Width) << "element " << i;
-            }
-            EXPECT_EQ(r.Width % barWidth, 0) << "element " << i;
-            elements.Modules.push_back(r.Width / barWidth);
-            elements.Colours += r.Fill == "#000000" ? 'B' : r.Fill == "#FFFFFF" ? 'S' : '?';
-        }
-        return elements;
-    }
-
-    platform::TBitmap Bitmap;
-    TZanBarcodeRenderer Renderer;
-    TZanCode39* Code39 = nullptr;
 };
 
 TEST(ZanCode39Test, Defaults) {
@@ -148,22 +114,21 @@ TEST(ZanCode39Test, PublishesTheOptionsAfterXDimension) {
 TEST(ZanCode39Test, OptionsNotifyOnlyOnChangeAndKeepTheCaption) {
     TDrawing d;
     d.Renderer.SetCaption("ab");
-    int notifications = 0;
-    d.Renderer.SetOnVisualChange([&](platform::TPersistent*) { ++notifications; });
+    const int before = d.Notifications;
     for (int index = 0; index < TZanCode39::OptionCount; ++index) {
-        const bool value = d.Code39->GetOption(index);
-        d.Code39->SetOption(index, value);
-        EXPECT_EQ(notifications, index) << "unchanged option " << index;
-        d.Code39->SetOption(index, !value);
-        EXPECT_EQ(notifications, index + 1) << "changed option " << index;
-        EXPECT_EQ(d.Code39->GetOption(index), !value);
+        const bool value = d.Symbology->GetOption(index);
+        d.Symbology->SetOption(index, value);
+        EXPECT_EQ(d.Notifications - before, index) << "unchanged option " << index;
+        d.Symbology->SetOption(index, !value);
+        EXPECT_EQ(d.Notifications - before, index + 1) << "changed option " << index;
+        EXPECT_EQ(d.Symbology->GetOption(index), !value);
     }
     // Indices outside the four options read false and change nothing.
-    d.Code39->SetOption(4, true);
-    d.Code39->SetOption(-1, true);
-    EXPECT_FALSE(d.Code39->GetOption(4));
-    EXPECT_FALSE(d.Code39->GetOption(-1));
-    EXPECT_EQ(notifications, 4);
+    d.Symbology->SetOption(4, true);
+    d.Symbology->SetOption(-1, true);
+    EXPECT_FALSE(d.Symbology->GetOption(4));
+    EXPECT_FALSE(d.Symbology->GetOption(-1));
+    EXPECT_EQ(d.Notifications - before, 4);
     EXPECT_EQ(d.Renderer.GetCaption(), "ab") << "options do not validate the caption again";
 }
 
@@ -199,12 +164,9 @@ TEST(ZanCode39Test, ValidatesAndShortensCaptions) {
         TZanCode39 code39;
         code39.SetFullAscii(c.fullAscii);
         std::string text = c.text;
-        try {
-            code39.ValidateText(text);
-            EXPECT_EQ(c.message, "") << "accepted " << c.text;
+        EXPECT_EQ(zantest::RejectionMessage(code39, text), c.message) << c.text;
+        if (c.message.empty()) {
             EXPECT_EQ(text, c.accepted);
-        } catch (const zan::EInvalidText& e) {
-            EXPECT_EQ(e.Message(), c.message) << c.text;
         }
     }
 }
@@ -244,8 +206,8 @@ TEST(ZanCode39Test, BarcodeStringsSpellFullAscii) {
     for (const TCase& c : cases) {
         TDrawing d;
         d.SetRawCaption(c.caption);
-        d.Code39->SetFullAscii(c.fullAscii);
-        EXPECT_EQ(d.Code39->GetBarcodeString(), c.barcode) << c.caption;
+        d.Symbology->SetFullAscii(c.fullAscii);
+        EXPECT_EQ(d.Symbology->GetBarcodeString(), c.barcode) << c.caption;
     }
 }
 
@@ -279,23 +241,23 @@ TEST(ZanCode39Test, CheckDigitStringsAndCaptions) {
     for (const TCase& c : cases) {
         TDrawing d;
         d.SetRawCaption(c.caption);
-        d.Code39->SetFullAscii(c.fullAscii);
-        d.Code39->SetDisplayStartStopChars(c.startStop);
-        EXPECT_EQ(d.Code39->GetCheckDigit(), c.checkDigit) << c.caption;
-        d.Code39->SetUseCheckDigit(true);
-        EXPECT_EQ(d.Code39->GetCaption(), c.text) << c.caption;
+        d.Symbology->SetFullAscii(c.fullAscii);
+        d.Symbology->SetDisplayStartStopChars(c.startStop);
+        EXPECT_EQ(d.Symbology->GetCheckDigit(), c.checkDigit) << c.caption;
+        d.Symbology->SetUseCheckDigit(true);
+        EXPECT_EQ(d.Symbology->GetCaption(), c.text) << c.caption;
     }
 }
 
 TEST(ZanCode39Test, CaptionTextIsTheStoredCaption) {
     TDrawing d;
-    EXPECT_EQ(d.Code39->GetCaption(), "*ABCDE12345*");
+    EXPECT_EQ(d.Symbology->GetCaption(), "*ABCDE12345*");
     d.Renderer.SetCaption("abc");
-    EXPECT_EQ(d.Code39->GetCaption(), "*abc*");
-    d.Code39->SetFullAscii(true);
-    EXPECT_EQ(d.Code39->GetCaption(), "*abc*") << "not expanded";
-    d.Code39->SetDisplayStartStopChars(false);
-    EXPECT_EQ(d.Code39->GetCaption(), "abc");
+    EXPECT_EQ(d.Symbology->GetCaption(), "*abc*");
+    d.Symbology->SetFullAscii(true);
+    EXPECT_EQ(d.Symbology->GetCaption(), "*abc*") << "not expanded";
+    d.Symbology->SetDisplayStartStopChars(false);
+    EXPECT_EQ(d.Symbology->GetCaption(), "abc");
 }
 
 TEST(ZanCode39Test, CodeWidthCountsSixteenModulesACharacter) {
@@ -320,13 +282,13 @@ TEST(ZanCode39Test, CodeWidthCountsSixteenModulesACharacter) {
     };
     for (const TCase& c : cases) {
         TDrawing d(c.pixelsPerInch);
-        d.Code39->SetXDimension(c.xDimension);
+        d.Symbology->SetXDimension(c.xDimension);
         d.SetRawCaption(c.caption);
-        d.Code39->SetFullAscii(c.fullAscii);
-        d.Code39->SetUseCheckDigit(c.checkDigit);
-        EXPECT_EQ(d.Code39->GetCodeWidth(), c.width) << c.pixelsPerInch << " ppi, " << c.caption;
-        d.Code39->SetDisplayStartStopChars(false);
-        EXPECT_EQ(d.Code39->GetCodeWidth(), c.width) << "start/stop characters are always drawn";
+        d.Symbology->SetFullAscii(c.fullAscii);
+        d.Symbology->SetUseCheckDigit(c.checkDigit);
+        EXPECT_EQ(d.Symbology->GetCodeWidth(), c.width) << c.pixelsPerInch << " ppi, " << c.caption;
+        d.Symbology->SetDisplayStartStopChars(false);
+        EXPECT_EQ(d.Symbology->GetCodeWidth(), c.width) << "start/stop characters are always drawn";
     }
 }
 
@@ -350,25 +312,25 @@ TEST(ZanCode39Test, PaintsTheStandardsPatterns) {
     };
     for (const TCase& c : cases) {
         TDrawing d(c.pixelsPerInch);
-        d.Code39->SetDisplayCaption(false);
-        d.Code39->SetFullAscii(c.fullAscii);
-        d.Code39->SetUseCheckDigit(c.checkDigit);
+        d.Symbology->SetDisplayCaption(false);
+        d.Symbology->SetFullAscii(c.fullAscii);
+        d.Symbology->SetUseCheckDigit(c.checkDigit);
         d.Renderer.SetCaption(c.caption);
-        const int barWidth = d.Code39->GetBarWidth();
-        const TElements elements = d.Elements(barWidth);
+        const int barWidth = d.Symbology->GetBarWidth();
+        const TElements elements = ElementsFromSvg(d.Svg(), barWidth);
         EXPECT_EQ(elements.Modules, c.modules) << c.caption;
         std::string alternating;
         for (std::size_t i = 0; i < c.modules.size(); ++i) alternating += i % 2 == 0 ? 'B' : 'S';
         EXPECT_EQ(elements.Colours, alternating) << c.caption;
         EXPECT_EQ(barWidth * std::accumulate(elements.Modules.begin(), elements.Modules.end(), 0),
-                  d.Code39->GetCodeWidth())
+                  d.Symbology->GetCodeWidth())
             << "the painting is as wide as the code width says";
     }
 }
 
 TEST(ZanCode39Test, CharacterWithoutPatternIsASixteenModuleSpace) {
     TDrawing d;
-    d.Code39->SetDisplayCaption(false);
+    d.Symbology->SetDisplayCaption(false);
     d.SetRawCaption("\xC8");  // full ASCII switched off after validation
     // The start character and its gap, a 16-module space in place of a character with
     // its gap, then the stop character.
@@ -377,13 +339,13 @@ TEST(ZanCode39Test, CharacterWithoutPatternIsASixteenModuleSpace) {
     modules.push_back(1);
     modules.push_back(16);
     Append(modules, StartStop);
-    const TElements elements = d.Elements(1);
+    const TElements elements = ElementsFromSvg(d.Svg(), 1);
     EXPECT_EQ(elements.Modules, modules);
     EXPECT_EQ(elements.Colours,
               "BSBSBSBSB"
               "SS"
               "BSBSBSBSB");
-    EXPECT_EQ(d.Code39->GetCodeWidth(), 16 * 2 + 15);
+    EXPECT_EQ(d.Symbology->GetCodeWidth(), 16 * 2 + 15);
 }
 
 TEST(ZanCode39Test, AlignmentPlacesTheCode) {
@@ -400,9 +362,9 @@ TEST(ZanCode39Test, AlignmentPlacesTheCode) {
     for (const TCase& c : cases) {
         TDrawing d;
         d.Renderer.SetBoundsRect({0, 0, 300, 60});
-        d.Code39->SetDisplayCaption(false);
+        d.Symbology->SetDisplayCaption(false);
         d.Renderer.SetAlignment(c.alignment);
-        const std::vector<zantest::TSvgRect> rects = zantest::ReadSvgRects(d.PaintSvg());
+        const std::vector<zantest::TSvgRect> rects = zantest::ReadSvgRects(d.Svg());
         ASSERT_GE(rects.size(), 2u);
         EXPECT_EQ(rects[1].X, c.firstBar) << int(c.alignment);
         EXPECT_EQ(rects.back().X + rects.back().Width, c.firstBar + 191) << int(c.alignment);
@@ -417,21 +379,19 @@ TEST(ZanCode39Test, CaptionBandShortensTheBars) {
     font.SetHeight(-13);  // fixed metrics: a cell 13 pixels high
     d.Renderer.SetFont(font);
     d.Renderer.SetCaption("AB");
-    platform::TMetafile metafile;
-    d.Paint(metafile);
-    const auto* text = std::get_if<platform::TTextRecord>(&metafile.Records().at(1));
+    const std::vector<platform::TMetafileRecord> records = d.Records();
+    const auto* text = std::get_if<platform::TTextRecord>(&records.at(1));
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->Text, "*AB*");
     // Paint area 5..95 high: the caption takes 95 - 13 - 1 = 81 to 95, the bars end at 80.
     EXPECT_EQ(text->Clip, (platform::TRect{5, 81, 295, 95}));
-    const auto* firstBar = std::get_if<platform::TFillRectRecord>(&metafile.Records().at(2));
+    const auto* firstBar = std::get_if<platform::TFillRectRecord>(&records.at(2));
     ASSERT_NE(firstBar, nullptr);
     EXPECT_EQ(firstBar->Rect, (platform::TRect{5, 5, 6, 80}));
 
-    d.Code39->SetDisplayCaption(false);
-    platform::TMetafile bare;
-    d.Paint(bare);
-    const auto* fullBar = std::get_if<platform::TFillRectRecord>(&bare.Records().at(1));
+    d.Symbology->SetDisplayCaption(false);
+    const std::vector<platform::TMetafileRecord> bare = d.Records();
+    const auto* fullBar = std::get_if<platform::TFillRectRecord>(&bare.at(1));
     ASSERT_NE(fullBar, nullptr);
     EXPECT_EQ(fullBar->Rect, (platform::TRect{5, 5, 6, 95}));
 }

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/Bitmap.h"
+#include "symbologies/ZanBarcodeSymbologies.h"
 
 namespace {
 
@@ -266,6 +267,41 @@ TEST_F(LinearSymbologyTest, PlaceTextAnchorsAtTheBottomEdge) {
     EXPECT_EQ(bitmap.GetPixel(30, 24), platform::clWhite);
     TPairs alone;
     EXPECT_EQ(alone.Place({0, 0, 40, 20}, "ABC", platform::taLeftJustify), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Extreme bounds and margins give extreme rectangles, never an arithmetic overflow
+// (the sanitizer build turns one into a failure): every registered symbology paints.
+TEST(ExtremeGeometry, EverySymbologyPaintsWithoutOverflow) {
+    constexpr int Min = std::numeric_limits<int>::min();
+    constexpr int Max = std::numeric_limits<int>::max();
+    const zan::TRect boundsCases[] = {{Min, Min, Max, Max}, {Max, Max, Min, Min}, {0, 0, Max, 40}, {-5, -5, 0, 0}};
+    const int marginCases[] = {Min, -1, Max};
+    zan::RegisterBarcodeSymbologies();
+    platform::TBitmap bitmap;
+    bitmap.SetSize(30, 30);
+    bitmap.GetCanvas().SetFontEngine(platform::FixedMetricsFontEngine());
+    for (int i = 0; i < zan::SymbologyCount(); ++i) {
+        zan::TZanBarcodeRenderer renderer;
+        renderer.SetSymbology(zan::GetSymbologyClassByIndex(i)->Create());
+        renderer.SetCanvas(&bitmap.GetCanvas());
+        for (const zan::TRect& bounds : boundsCases)
+            for (int margin : marginCases)
+                for (auto alignment : {platform::taLeftJustify, platform::taRightJustify, platform::taCenter})
+                    for (auto o : {zan::boNormal, zan::bo90Degrees, zan::bo180Degrees, zan::bo270Degrees}) {
+                        renderer.SetOrientation(o);
+                        renderer.SetAlignment(alignment);
+                        renderer.SetBoundsRect(bounds);
+                        for (int side = 0; side < 4; ++side) renderer.GetMargins().SetMargin(side, margin);
+                        renderer.Paint();
+                        const zan::TRect r = renderer.ResolveRect({Min, Min, Max, Max});
+                        EXPECT_LE(r.Left, r.Right);
+                        EXPECT_LE(r.Top, r.Bottom);
+                    }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,115 @@
+// Test fixture for one symbology drawing on its own renderer, and reading validation results.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "base/ZanBarcodeBase.h"
+#include "platform/Bitmap.h"
+#include "platform/Metafile.h"
+
+namespace zantest {
+
+// Spaces get a colour of their own, so that they can be told from the background.
+constexpr platform::TColor BarColor = platform::clBlack;
+constexpr platform::TColor SpaceColor = platform::RGB(0, 255, 0);
+// The same colours as SVG writes them.
+constexpr const char* BarFill = "#000000";
+constexpr const char* SpaceFill = "#00FF00";
+
+// A standalone renderer owning a symbology of class T, drawing on a bitmap of the given
+// resolution whose text has fixed metrics, counting its change notifications. The bitmap
+// holds the whole output rectangle, Bounds.
+template <class T>
+class TSymbologyDrawing {
+public:
+    explicit TSymbologyDrawing(int pixelsPerInch = 96, platform::TRect bounds = {0, 0, 400, 80})
+        : TSymbologyDrawing(std::make_unique<T>(), pixelsPerInch, bounds) {}
+
+    TSymbologyDrawing(std::unique_ptr<T> symbology, int pixelsPerInch, platform::TRect bounds) {
+        Bitmap.SetPixelsPerInch(pixelsPerInch);
+        Bitmap.SetSize(bounds.Right, bounds.Bottom);
+        Bitmap.GetCanvas().SetFontEngine(platform::FixedMetricsFontEngine());
+        Symbology = symbology.get();
+        Renderer.SetSymbology(std::move(symbology));
+        Renderer.SetCanvas(&Bitmap.GetCanvas());
+        Renderer.SetBoundsRect(bounds);
+        Renderer.SetBarColor(BarColor);
+        Renderer.SetSpaceColor(SpaceColor);
+        Renderer.SetCaption(Symbology->GetDefaultCaption());
+        Renderer.SetOnVisualChange([this](platform::TPersistent*) { ++Notifications; });
+    }
+
+    // The notification handler refers to this object: it stays where it was made.
+    TSymbologyDrawing(const TSymbologyDrawing&) = delete;
+    TSymbologyDrawing& operator=(const TSymbologyDrawing&) = delete;
+
+    // The drawing calls of one Paint over the renderer's bounds.
+    std::vector<platform::TMetafileRecord> Records() {
+        platform::TMetafile metafile;
+        Paint(metafile);
+        return metafile.Records();
+    }
+
+    // One Paint as SVG, the picture as large as the output rectangle's far corner.
+    std::string Svg() {
+        platform::TMetafile metafile;
+        Paint(metafile);
+        return metafile.ToSvg();
+    }
+
+    // The bars and spaces of one Paint in drawing order: every rectangle filled after the
+    // background, each checked to be in the bar or the space colour.
+    std::vector<platform::TFillRectRecord> Elements() {
+        std::vector<platform::TFillRectRecord> fills;
+        for (const platform::TMetafileRecord& record : Records())
+            if (const auto* fill = std::get_if<platform::TFillRectRecord>(&record)) fills.push_back(*fill);
+        if (fills.empty()) {
+            ADD_FAILURE() << "Paint filled no background";
+            return fills;
+        }
+        const platform::TFillRectRecord background{.Rect = Renderer.GetBoundsRect(), .Color = Renderer.GetBackColor()};
+        EXPECT_EQ(fills.front(), background) << "Paint fills the output rectangle first";
+        fills.erase(fills.begin());
+        for (std::size_t i = 0; i < fills.size(); ++i)
+            EXPECT_TRUE(fills[i].Color == Renderer.GetBarColor() || fills[i].Color == Renderer.GetSpaceColor())
+                << "element " << i << " is neither bar nor space";
+        return fills;
+    }
+
+    platform::TBitmap Bitmap;
+    zan::TZanBarcodeRenderer Renderer;
+    T* Symbology = nullptr;
+    int Notifications = 0;
+
+private:
+    void Paint(platform::TMetafile& metafile) {
+        const platform::TRect bounds = Renderer.GetBoundsRect();
+        metafile.SetWidth(bounds.Right);
+        metafile.SetHeight(bounds.Bottom);
+        // The metafile canvas hands its records to the metafile when it goes.
+        platform::TMetafileCanvas canvas(metafile, &Bitmap.GetCanvas());
+        Renderer.SetCanvas(&canvas);
+        Renderer.Paint();
+        Renderer.SetCanvas(&Bitmap.GetCanvas());
+    }
+};
+
+// The message of the EInvalidText that validating Text raises, or "" when Symbology
+// accepts it; Text then holds the accepted form. A rejection always names its fault.
+inline std::string RejectionMessage(zan::TZanBarcodeSymbology& symbology, std::string& text) {
+    try {
+        symbology.ValidateText(text);
+    } catch (const zan::EInvalidText& e) {
+        EXPECT_NE(e.Message(), "") << "rejected without a message";
+        return e.Message();
+    }
+    return "";
+}
+
+}  // namespace zantest

@@ -72,14 +72,14 @@ std::pair<std::string, std::string> ParseProperty(const std::string& text) {
 // The action of highest rank wins: --help over --version over --list over --properties.
 void Request(TParseState& state, TAction action) { state.Options.Action = std::max(state.Options.Action, action); }
 
-struct TOptionSpec {
+struct TOptionInfo {
     std::string_view Long;
     char Short = 0;
     bool TakesValue = false;
     void (*Apply)(TParseState& state, const std::string& value);
 };
 
-constexpr TOptionSpec OptionSpecs[] = {
+constexpr TOptionInfo OptionInfos[] = {
     {"symbology", 's', true, [](TParseState& s, const std::string& v) { s.Options.Symbology = v; }},
     {"output", 'o', true, [](TParseState& s, const std::string& v) { s.Options.OutputFile = v; }},
     {"dpi", 'r', true,
@@ -106,17 +106,17 @@ constexpr TOptionSpec OptionSpecs[] = {
     {"version", 0, false, [](TParseState& s, const std::string&) { Request(s, TAction::Version); }},
 };
 
-const TOptionSpec& FindLong(std::string_view name) {
-    const auto found = std::find_if(std::begin(OptionSpecs), std::end(OptionSpecs),
-                                    [name](const TOptionSpec& o) { return o.Long == name; });
-    if (found == std::end(OptionSpecs)) throw EUsageError("unknown option '--%s'", {std::string(name)});
+const TOptionInfo& FindLong(std::string_view name) {
+    const auto found = std::find_if(std::begin(OptionInfos), std::end(OptionInfos),
+                                    [name](const TOptionInfo& o) { return o.Long == name; });
+    if (found == std::end(OptionInfos)) throw EUsageError("unknown option '--%s'", {std::string(name)});
     return *found;
 }
 
-const TOptionSpec& FindShort(char name) {
-    const auto found = std::find_if(std::begin(OptionSpecs), std::end(OptionSpecs),
-                                    [name](const TOptionSpec& o) { return o.Short == name; });
-    if (found == std::end(OptionSpecs)) throw EUsageError("unknown option '-%s'", {std::string(1, name)});
+const TOptionInfo& FindShort(char name) {
+    const auto found = std::find_if(std::begin(OptionInfos), std::end(OptionInfos),
+                                    [name](const TOptionInfo& o) { return o.Short == name; });
+    if (found == std::end(OptionInfos)) throw EUsageError("unknown option '-%s'", {std::string(1, name)});
     return *found;
 }
 
@@ -153,20 +153,20 @@ TOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         // --name, --name=value, --name value, -x, -xvalue, -x value
         const bool isLong = argument[1] == '-';
         const std::size_t equals = isLong ? argument.find('=') : std::string::npos;
-        const TOptionSpec& spec =
+        const TOptionInfo& option =
             isLong ? FindLong(std::string_view(argument).substr(2, equals - 2)) : FindShort(argument[1]);
-        const std::string shownName = isLong ? "--" + std::string(spec.Long) : argument.substr(0, 2);
+        const std::string shownName = isLong ? "--" + std::string(option.Long) : argument.substr(0, 2);
         std::optional<std::string> value;
         if (isLong && equals != std::string::npos)
             value = argument.substr(equals + 1);
         else if (!isLong && argument.size() > 2)
             value = argument.substr(2);
-        if (spec.TakesValue && !value) {
+        if (option.TakesValue && !value) {
             if (i + 1 == arguments.size()) throw EUsageError("%s needs a value", {shownName});
             value = arguments[++i];
         }
-        if (!spec.TakesValue && value) throw EUsageError("%s takes no value", {shownName});
-        spec.Apply(state, value.value_or(std::string()));
+        if (!option.TakesValue && value) throw EUsageError("%s takes no value", {shownName});
+        option.Apply(state, value.value_or(std::string()));
     }
 
     TOptions options = std::move(state.Options);

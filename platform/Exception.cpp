@@ -11,16 +11,16 @@ std::string Format(const std::string& format, std::initializer_list<TFormatArg> 
             result += c;
             continue;
         }
-        const char spec = format[++i];
-        if (spec == '%') {
+        const char conversion = format[++i];
+        if (conversion == '%') {
             result += '%';
             continue;
         }
-        if ((spec != 's' && spec != 'd') || next == args.end())
+        if ((conversion != 's' && conversion != 'd') || next == args.end())
             throw EConvertError("Format '" + format + "' invalid or incompatible with argument");
-        if (spec == 's' && std::holds_alternative<std::string>(*next))
+        if (conversion == 's' && std::holds_alternative<std::string>(*next))
             result += std::get<std::string>(*next);
-        else if (spec == 'd' && std::holds_alternative<std::int64_t>(*next))
+        else if (conversion == 'd' && std::holds_alternative<std::int64_t>(*next))
             result += std::to_string(std::get<std::int64_t>(*next));
         else
             throw EConvertError("Format '" + format + "' invalid or incompatible with argument");

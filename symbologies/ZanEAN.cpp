@@ -178,20 +178,25 @@ const platform::TPropList& TZanEan::PublishedProperties() const {
     return properties;
 }
 
-const platform::TPropList& TZanEan::PropertiesWithDigitLocations() const {
+const platform::TPropList& TZanEanWithDigitLocations::PublishedProperties() const {
     static const platform::TPropList properties = [this] {
         platform::TPropList list = TZanEan::PublishedProperties();
         const std::vector<std::string> names{"dlInside", "dlOutside"};
         list.push_back(platform::WithDefault(
-            platform::EnumerationProperty<TZanEan>(
-                "FlagDigitLocation", names, [](const TZanEan& s) { return s.GetFlagDigitLocation(); },
-                [](TZanEan& s, int value) { s.SetFlagDigitLocation(static_cast<TZanEanDigitLocation>(value)); }),
+            platform::EnumerationProperty<TZanEanWithDigitLocations>(
+                "FlagDigitLocation", names, [](const TZanEanWithDigitLocations& s) { return s.GetFlagDigitLocation(); },
+                [](TZanEanWithDigitLocations& s, int value) {
+                    s.SetFlagDigitLocation(static_cast<TZanEanDigitLocation>(value));
+                }),
             "dlInside"));
-        list.push_back(platform::WithDefault(
-            platform::EnumerationProperty<TZanEan>(
-                "CheckDigitLocation", names, [](const TZanEan& s) { return s.GetCheckDigitLocation(); },
-                [](TZanEan& s, int value) { s.SetCheckDigitLocation(static_cast<TZanEanDigitLocation>(value)); }),
-            "dlInside"));
+        list.push_back(
+            platform::WithDefault(platform::EnumerationProperty<TZanEanWithDigitLocations>(
+                                      "CheckDigitLocation", names,
+                                      [](const TZanEanWithDigitLocations& s) { return s.GetCheckDigitLocation(); },
+                                      [](TZanEanWithDigitLocations& s, int value) {
+                                          s.SetCheckDigitLocation(static_cast<TZanEanDigitLocation>(value));
+                                      }),
+                                  "dlInside"));
         return list;
     }();
     return properties;
@@ -416,8 +421,6 @@ void TZanEan::PaintSupplemental(platform::TCanvas& canvas) {
 // ---------------------------------------------------------------------------
 // The four versions
 
-TZanEan8::TZanEan8() : TZanEan(evEan8, dlInside, dlInside) {}
-TZanEan13::TZanEan13() : TZanEan(evEan13, dlInside, dlInside) {}
 TZanUpcA::TZanUpcA() : TZanEan(evUpcA, dlInside, dlOutside) {}
 TZanUpcE::TZanUpcE() : TZanEan(evUpcE, dlInside, dlOutside) {}
 

@@ -75,8 +75,6 @@ protected:
     void SetFlagDigitLocation(TZanEanDigitLocation value) { SetDigitLocation(0, value); }
     TZanEanDigitLocation GetCheckDigitLocation() const { return GetDigitLocation(1); }
     void SetCheckDigitLocation(TZanEanDigitLocation value) { SetDigitLocation(1, value); }
-    // The published list of EAN 8 and EAN 13: this class's plus the two locations.
-    const platform::TPropList& PropertiesWithDigitLocations() const;
 
     // Draws Pattern's elements at the cursor, each digit a width in modules, alternating
     // between bar and space.
@@ -108,32 +106,35 @@ private:
     TZanEanVersion FVersion = evUpcA;
 };
 
-class TZanEan8 : public TZanEan {
+// EAN 8 and EAN 13, the versions whose flag and check digits may be printed inside or
+// beside the symbol: they publish the two locations.
+class TZanEanWithDigitLocations : public TZanEan {
 public:
-    TZanEan8();
+    const platform::TPropList& PublishedProperties() const override;
+    using TZanEan::GetCheckDigitLocation;
+    using TZanEan::GetFlagDigitLocation;
+    using TZanEan::SetCheckDigitLocation;
+    using TZanEan::SetDigitLocation;
+    using TZanEan::SetFlagDigitLocation;
+
+protected:
+    explicit TZanEanWithDigitLocations(TZanEanVersion version) : TZanEan(version, dlInside, dlInside) {}
+};
+
+class TZanEan8 : public TZanEanWithDigitLocations {
+public:
+    TZanEan8() : TZanEanWithDigitLocations(evEan8) {}
     std::string ClassName() const override { return "TZanEan8"; }
     static std::string SymbologyName() { return "EAN 8"; }
     TZanBarcodeSymbologyClass ClassType() const override { return SymbologyClass<TZanEan8>(); }
-    const platform::TPropList& PublishedProperties() const override { return PropertiesWithDigitLocations(); }
-    using TZanEan::GetCheckDigitLocation;
-    using TZanEan::GetFlagDigitLocation;
-    using TZanEan::SetCheckDigitLocation;
-    using TZanEan::SetDigitLocation;
-    using TZanEan::SetFlagDigitLocation;
 };
 
-class TZanEan13 : public TZanEan {
+class TZanEan13 : public TZanEanWithDigitLocations {
 public:
-    TZanEan13();
+    TZanEan13() : TZanEanWithDigitLocations(evEan13) {}
     std::string ClassName() const override { return "TZanEan13"; }
     static std::string SymbologyName() { return "EAN 13"; }
     TZanBarcodeSymbologyClass ClassType() const override { return SymbologyClass<TZanEan13>(); }
-    const platform::TPropList& PublishedProperties() const override { return PropertiesWithDigitLocations(); }
-    using TZanEan::GetCheckDigitLocation;
-    using TZanEan::GetFlagDigitLocation;
-    using TZanEan::SetCheckDigitLocation;
-    using TZanEan::SetDigitLocation;
-    using TZanEan::SetFlagDigitLocation;
 };
 
 class TZanUpcA : public TZanEan {

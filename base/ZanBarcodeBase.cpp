@@ -1,11 +1,11 @@
-#include "base/ZanBarcodeBase.h"
+#include <zanbarcode/base/ZanBarcodeBase.h>
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "base/ZanSavedCanvas.h"
-#include "platform/Clipboard.h"
+#include <zanbarcode/base/ZanSavedCanvas.h>
+#include <zanbarcode/platform/Clipboard.h>
 
 namespace zan {
 
@@ -102,7 +102,7 @@ void CheckXDimension(double xDimension) {
 int XDimensionToPixels(const TZanBarcodeRenderer* renderer, double xDimension) {
     const TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
     if (canvas == nullptr) return 1;
-    const double pixelsPerInch = canvas->GetDeviceCaps(platform::LOGPIXELSX);
+    const double pixelsPerInch = canvas->GetDeviceCaps(platform::dcLogPixelsX);
     // Default rounding mode: halves go to the even neighbour.
     return static_cast<int>(std::nearbyint(pixelsPerInch / (1000.0 / xDimension)));
 }
@@ -655,7 +655,7 @@ void TZanBarcodeRenderer::AssignTo(TPersistent& dest) {
     }
     TBitmap bitmap;
     CopyToBitmap(bitmap);
-    platform::TClipboardFormat format = platform::CF_BITMAP;
+    platform::TClipboardFormat format = platform::cfBitmap;
     platform::TClipboardData data;
     std::uint32_t palette = 0;
     bitmap.SaveToClipboardFormat(format, data, palette);

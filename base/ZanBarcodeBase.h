@@ -9,11 +9,11 @@
 #include <string>
 #include <type_traits>
 
-#include "platform/Bitmap.h"
-#include "platform/Exception.h"
-#include "platform/Graphics.h"
-#include "platform/Metafile.h"
-#include "platform/Persistent.h"
+#include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/platform/Exception.h>
+#include <zanbarcode/platform/Graphics.h>
+#include <zanbarcode/platform/Metafile.h>
+#include <zanbarcode/platform/Persistent.h>
 
 namespace zan {
 
@@ -150,7 +150,7 @@ private:
 // Refuses an XDimension that has no bar width (zero, negative, not finite) or that no
 // one can print (above an inch), with an EZanBarcodeError naming the value.
 void CheckXDimension(double xDimension);
-// XDimension in whole pixels of the renderer's canvas, LOGPIXELSX / (1000 / XDimension)
+// XDimension in whole pixels of the renderer's canvas, dcLogPixelsX / (1000 / XDimension)
 // rounded half to even; 1 without renderer or canvas. The result can be 0.
 int XDimensionToPixels(const TZanBarcodeRenderer* renderer, double xDimension);
 

@@ -1,4 +1,4 @@
-#include "base/ZanSavedCanvas.h"
+#include <zanbarcode/base/ZanSavedCanvas.h>
 
 namespace zan {
 

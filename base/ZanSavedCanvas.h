@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/Graphics.h"
+#include <zanbarcode/platform/Graphics.h>
 
 namespace zan {
 

@@ -2,10 +2,10 @@
 
 #include <exception>
 
-#include "base/ZanBarcodeBase.h"
+#include <zanbarcode/base/ZanBarcodeBase.h>
+#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 #include "cli/ZanbarcodeOptions.h"
 #include "cli/ZanbarcodeOutput.h"
-#include "symbologies/ZanBarcodeSymbologies.h"
 
 namespace zanbarcode {
 
@@ -29,13 +29,13 @@ zan::TZanBarcodeSymbology& SelectSymbology(zan::TZanBarcodeRenderer& renderer, c
 void ApplyProperties(zan::TZanBarcodeSymbology& symbology,
                      const std::vector<std::pair<std::string, std::string>>& properties) {
     for (const auto& [name, value] : properties) {
-        const platform::TPropInfo* property = symbology.FindProperty(name);
+        const zan::platform::TPropInfo* property = symbology.FindProperty(name);
         if (!property)
             throw EUsageError("--set: %s has no property %s (see --properties)", {symbology.GetSymbologyName(), name});
         if (property->IsReadOnly()) throw EUsageError("--set: the property %s cannot be set", {property->Name});
         try {
             property->SetValue(symbology, value);
-        } catch (const platform::Exception& e) {
+        } catch (const zan::platform::Exception& e) {
             // The property's own refusal: a value it cannot read or will not take.
             throw EUsageError("--set %s=%s: %s", {property->Name, value, e.Message()});
         }
@@ -43,7 +43,7 @@ void ApplyProperties(zan::TZanBarcodeSymbology& symbology,
 }
 
 void PrintProperties(const zan::TZanBarcodeSymbology& symbology, std::ostream& out) {
-    for (const platform::TPropInfo& property : symbology.PublishedProperties())
+    for (const zan::platform::TPropInfo& property : symbology.PublishedProperties())
         out << property.Name << '=' << property.GetValue(symbology) << '\n';
 }
 
@@ -54,7 +54,7 @@ void ApplyAppearance(zan::TZanBarcodeRenderer& renderer, const TOptions& options
     if (options.SpaceColor) renderer.SetSpaceColor(*options.SpaceColor);
     if (options.BackColor) renderer.SetBackColor(*options.BackColor);
     if (options.FontName || options.FontSize) {
-        platform::TFont font;
+        zan::platform::TFont font;
         font.Assign(renderer.GetFont());
         if (options.FontName) font.SetName(*options.FontName);
         if (options.FontSize) font.SetSize(*options.FontSize);

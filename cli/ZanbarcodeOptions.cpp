@@ -42,10 +42,10 @@ zan::TZanBarcodeOrientation ParseOrientation(const std::string& text) {
     return static_cast<zan::TZanBarcodeOrientation>(found - angles.begin());
 }
 
-platform::TAlignment ParseAlignment(const std::string& text) {
-    if (text == "left") return platform::taLeftJustify;
-    if (text == "center") return platform::taCenter;
-    if (text == "right") return platform::taRightJustify;
+zan::platform::TAlignment ParseAlignment(const std::string& text) {
+    if (text == "left") return zan::platform::taLeftJustify;
+    if (text == "center") return zan::platform::taCenter;
+    if (text == "right") return zan::platform::taRightJustify;
     throw EUsageError("--align: '%s' is not one of left, center or right", {text});
 }
 
@@ -215,8 +215,8 @@ zan::TColor ParseColor(const std::string& option, const std::string& text) {
     const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), rgb, 16);
     if (digits.size() != 6 || ec != std::errc() || ptr != digits.data() + digits.size())
         throw EUsageError("%s: '%s' is not a colour RRGGBB", {option, text});
-    return platform::RGB(static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
-                         static_cast<std::uint8_t>(rgb));
+    return zan::platform::RgbColor(static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                                   static_cast<std::uint8_t>(rgb));
 }
 
 std::string Printable(const std::string& text) {

@@ -6,15 +6,15 @@
 #include <utility>
 #include <vector>
 
-#include "base/ZanBarcodeBase.h"
-#include "platform/Exception.h"
+#include <zanbarcode/base/ZanBarcodeBase.h>
+#include <zanbarcode/platform/Exception.h>
 
 namespace zanbarcode {
 
 // A command line that cannot be carried out as written (exit status 2).
-class EUsageError : public platform::Exception {
+class EUsageError : public zan::platform::Exception {
 public:
-    using platform::Exception::Exception;
+    using zan::platform::Exception::Exception;
 };
 
 // In rising rank: when several are asked for, the highest wins.
@@ -40,7 +40,7 @@ struct TOptions {
     std::optional<int> Height;  // bar length in pixels; half an inch when absent
     zan::TZanBarcodeOrientation Orientation = zan::boNormal;
     std::optional<TMargins> Margins;  // quiet zones of ten modules when absent
-    platform::TAlignment Alignment = platform::taCenter;
+    zan::platform::TAlignment Alignment = zan::platform::taCenter;
     std::optional<zan::TColor> BarColor;
     std::optional<zan::TColor> SpaceColor;
     std::optional<zan::TColor> BackColor;

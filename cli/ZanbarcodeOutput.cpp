@@ -14,9 +14,9 @@
 #include <variant>
 #include <vector>
 
-#include "platform/Bitmap.h"
-#include "platform/Metafile.h"
-#include "symbologies/ZanLinearSymbology.h"
+#include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/platform/Metafile.h>
+#include <zanbarcode/symbologies/ZanLinearSymbology.h>
 
 namespace zanbarcode {
 
@@ -31,7 +31,7 @@ constexpr std::int64_t MaxImagePixels = 100'000'000;
 // Lends the renderer a canvas for as long as it is in scope.
 class TCanvasLoan {
 public:
-    TCanvasLoan(zan::TZanBarcodeRenderer& renderer, platform::TCanvas& canvas)
+    TCanvasLoan(zan::TZanBarcodeRenderer& renderer, zan::platform::TCanvas& canvas)
         : FRenderer(renderer), FPrevious(renderer.GetCanvas()) {
         FRenderer.SetCanvas(&canvas);
     }
@@ -41,7 +41,7 @@ public:
 
 private:
     zan::TZanBarcodeRenderer& FRenderer;
-    platform::TCanvas* FPrevious;
+    zan::platform::TCanvas* FPrevious;
 };
 
 // A temporary file beside the target, renamed over it by Commit and removed otherwise,
@@ -56,7 +56,7 @@ public:
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
         const int fd = mkstemps(name.data(), static_cast<int>(extension.size()));
-        if (fd < 0) throw platform::EInOutError("Cannot write the file '%s': %s", {target, std::strerror(errno)});
+        if (fd < 0) throw zan::platform::EInOutError("Cannot write the file '%s': %s", {target, std::strerror(errno)});
         // mkstemps makes the file private; give it the permissions a new file would get.
         const mode_t mask = umask(0);
         umask(mask);
@@ -74,7 +74,7 @@ public:
 
     void Commit() {
         if (std::rename(FName.c_str(), FTarget.c_str()) != 0)
-            throw platform::EInOutError("Cannot write the file '%s': %s", {FTarget, std::strerror(errno)});
+            throw zan::platform::EInOutError("Cannot write the file '%s': %s", {FTarget, std::strerror(errno)});
         FCommitted = true;
     }
 
@@ -92,7 +92,7 @@ std::optional<int> ModuleWidthOf(zan::TZanBarcodeSymbology& symbology, int dpi) 
     const int width = linear->GetBarWidth();
     if (width <= 0)
         throw EUsageError("XDimension %s gives bars of 0 pixels at %d pixels per inch: raise --dpi or XDimension",
-                          {platform::FloatToText(linear->GetXDimension()), std::int64_t{dpi}});
+                          {zan::platform::FloatToText(linear->GetXDimension()), std::int64_t{dpi}});
     return width;
 }
 
@@ -113,13 +113,13 @@ int MeasureTextRoom(zan::TZanBarcodeRenderer& renderer, TLayoutRequest request) 
     request.BarLength = MaxImageSide;
     request.TextRoom = 0;
     ApplyLayout(renderer, PlanLayout(request));
-    platform::TMetafile scratch;
+    zan::platform::TMetafile scratch;
     renderer.CopyToMetafile(scratch);
     const bool vertical = zan::IsVertical(request.Orientation);
     int longest = 0;
-    const std::vector<platform::TMetafileRecord>& records = scratch.Records();
+    const std::vector<zan::platform::TMetafileRecord>& records = scratch.Records();
     for (std::size_t i = 1; i < records.size(); ++i)
-        if (const auto* fill = std::get_if<platform::TFillRectRecord>(&records[i]))
+        if (const auto* fill = std::get_if<zan::platform::TFillRectRecord>(&records[i]))
             longest = std::max(longest, vertical ? fill->Rect.Width() : fill->Rect.Height());
     return MaxImageSide - longest;
 }
@@ -179,7 +179,7 @@ void WriteBarcodeFile(zan::TZanBarcodeRenderer& renderer, const TOptions& option
 
     // The renderer measures bars on a canvas of the output's resolution; the SVG
     // output takes it as its reference device.
-    platform::TBitmap bitmap;
+    zan::platform::TBitmap bitmap;
     bitmap.SetPixelsPerInch(options.Dpi);
     const TCanvasLoan loan(renderer, bitmap.GetCanvas());
 
@@ -204,7 +204,7 @@ void WriteBarcodeFile(zan::TZanBarcodeRenderer& renderer, const TOptions& option
 
     TReplacementFile file(options.OutputFile);
     if (options.OutputFormat == TOutputFormat::Svg) {
-        platform::TMetafile metafile;
+        zan::platform::TMetafile metafile;
         renderer.CopyToMetafile(metafile);
         metafile.SaveToFile(file.Name());
     } else {

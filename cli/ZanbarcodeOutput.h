@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "base/ZanBarcodeBase.h"
+#include <zanbarcode/base/ZanBarcodeBase.h>
 #include "cli/ZanbarcodeOptions.h"
 
 namespace zanbarcode {

@@ -1,4 +1,4 @@
-#include "platform/Bitmap.h"
+#include <zanbarcode/platform/Bitmap.h>
 
 #include <png.h>
 
@@ -10,9 +10,9 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/Exception.h"
+#include <zanbarcode/platform/Exception.h>
 
-namespace platform {
+namespace zan::platform {
 
 namespace {
 
@@ -93,9 +93,9 @@ bool WritePng(std::FILE* file, const TColor* pixels, png_uint_32 width, png_uint
     for (png_uint_32 y = 0; y < height; ++y) {
         const TColor* source = pixels + std::size_t{y} * width;
         for (png_uint_32 x = 0; x < width; ++x) {
-            row[3 * x] = GetRValue(source[x]);
-            row[3 * x + 1] = GetGValue(source[x]);
-            row[3 * x + 2] = GetBValue(source[x]);
+            row[3 * x] = RedOf(source[x]);
+            row[3 * x + 1] = GreenOf(source[x]);
+            row[3 * x + 2] = BlueOf(source[x]);
         }
         png_write_row(png, row);
     }
@@ -254,9 +254,8 @@ void TBitmapCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::s
             const std::int64_t y = reference.Y + p.Y;
             if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
             TColor& pixel = FBitmap.FPixels[static_cast<std::size_t>(y * FBitmap.FWidth + x)];
-            pixel = RGB(Blend(GetRValue(pixel), GetRValue(ink), coverage),
-                        Blend(GetGValue(pixel), GetGValue(ink), coverage),
-                        Blend(GetBValue(pixel), GetBValue(ink), coverage));
+            pixel = RgbColor(Blend(RedOf(pixel), RedOf(ink), coverage), Blend(GreenOf(pixel), GreenOf(ink), coverage),
+                             Blend(BlueOf(pixel), BlueOf(ink), coverage));
         }
 }
 
@@ -362,7 +361,7 @@ void TBitmap::LoadFromPngFile(const std::string& fileName) {
     std::vector<TColor> pixels(static_cast<std::size_t>(image.Width) * image.Height);
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         const std::uint8_t* p = image.Rgba.data() + 4 * i;
-        pixels[i] = RGB(OverWhite(p[0], p[3]), OverWhite(p[1], p[3]), OverWhite(p[2], p[3]));
+        pixels[i] = RgbColor(OverWhite(p[0], p[3]), OverWhite(p[1], p[3]), OverWhite(p[2], p[3]));
     }
     FWidth = static_cast<int>(image.Width);
     FHeight = static_cast<int>(image.Height);
@@ -395,18 +394,18 @@ std::vector<std::uint8_t> TBitmap::SaveToBmpData() const {
     PutLittleEndian(out, 0, 4);           // biClrImportant
     // Pixels as blue, green, red and an unused byte.
     for (const TColor pixel : FPixels) {
-        out.push_back(GetBValue(pixel));
-        out.push_back(GetGValue(pixel));
-        out.push_back(GetRValue(pixel));
+        out.push_back(BlueOf(pixel));
+        out.push_back(GreenOf(pixel));
+        out.push_back(RedOf(pixel));
         out.push_back(0);
     }
     return out;
 }
 
 void TBitmap::SaveToClipboardFormat(TClipboardFormat& format, TClipboardData& data, std::uint32_t& palette) const {
-    format = CF_BITMAP;
+    format = cfBitmap;
     data = std::make_shared<const std::vector<std::uint8_t>>(SaveToBmpData());
     palette = 0;
 }
 
-}  // namespace platform
+}  // namespace zan::platform

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Clipboard.h"
-#include "platform/Graphics.h"
+#include <zanbarcode/platform/Clipboard.h>
+#include <zanbarcode/platform/Graphics.h>
 
-namespace platform {
+namespace zan::platform {
 
 class TBitmap;
 
@@ -68,7 +68,7 @@ public:
     // The image as a BMP file in memory (32 bits a pixel, top-down rows).
     std::vector<std::uint8_t> SaveToBmpData() const;
 
-    // Clipboard data of the image: Format becomes CF_BITMAP, Data the BMP bytes, and
+    // Clipboard data of the image: Format becomes cfBitmap, Data the BMP bytes, and
     // Palette 0 (a 32-bit image has none).
     void SaveToClipboardFormat(TClipboardFormat& format, TClipboardData& data, std::uint32_t& palette) const;
 
@@ -82,4 +82,4 @@ private:
     std::unique_ptr<TBitmapCanvas> FCanvas;
 };
 
-}  // namespace platform
+}  // namespace zan::platform

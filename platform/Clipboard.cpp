@@ -1,9 +1,9 @@
-#include "platform/Clipboard.h"
+#include <zanbarcode/platform/Clipboard.h>
 
-#include "platform/Bitmap.h"
-#include "platform/Metafile.h"
+#include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/platform/Metafile.h>
 
-namespace platform {
+namespace zan::platform {
 
 void TClipboard::Open() {
     // Only the outermost Open starts a new set of formats.
@@ -17,7 +17,7 @@ void TClipboard::Close() {
 
 void TClipboard::Assign(TPersistent& source) {
     if (auto* bitmap = dynamic_cast<TBitmap*>(&source)) {
-        TClipboardFormat format = CF_BITMAP;
+        TClipboardFormat format = cfBitmap;
         TClipboardData data;
         std::uint32_t palette = 0;  // a 32-bit image has none to place
         bitmap->SaveToClipboardFormat(format, data, palette);
@@ -26,7 +26,7 @@ void TClipboard::Assign(TPersistent& source) {
     }
     if (auto* metafile = dynamic_cast<TMetafile*>(&source)) {
         const std::string svg = metafile->ToSvg();
-        SetAsHandle(CF_ENHMETAFILE, std::make_shared<const std::vector<std::uint8_t>>(svg.begin(), svg.end()));
+        SetAsHandle(cfEnhMetafile, std::make_shared<const std::vector<std::uint8_t>>(svg.begin(), svg.end()));
         return;
     }
     TPersistent::Assign(source);
@@ -58,4 +58,4 @@ TClipboard& Clipboard() {
     return clipboard;
 }
 
-}  // namespace platform
+}  // namespace zan::platform

@@ -6,13 +6,13 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Persistent.h"
+#include <zanbarcode/platform/Persistent.h>
 
-namespace platform {
+namespace zan::platform {
 
 using TClipboardFormat = std::uint16_t;
-inline constexpr TClipboardFormat CF_BITMAP = 2;        // data: a BMP file
-inline constexpr TClipboardFormat CF_ENHMETAFILE = 14;  // data: the metafile as SVG text
+inline constexpr TClipboardFormat cfBitmap = 2;        // data: a BMP file
+inline constexpr TClipboardFormat cfEnhMetafile = 14;  // data: the metafile as SVG text
 
 // The data of one clipboard format: immutable bytes shared by whoever holds them.
 using TClipboardData = std::shared_ptr<const std::vector<std::uint8_t>>;
@@ -49,4 +49,4 @@ private:
 // The process's clipboard.
 TClipboard& Clipboard();
 
-}  // namespace platform
+}  // namespace zan::platform

@@ -1,6 +1,6 @@
-#include "platform/Exception.h"
+#include <zanbarcode/platform/Exception.h>
 
-namespace platform {
+namespace zan::platform {
 
 std::string Format(const std::string& format, std::initializer_list<TFormatArg> args) {
     std::string result;
@@ -29,4 +29,4 @@ std::string Format(const std::string& format, std::initializer_list<TFormatArg> 
     return result;
 }
 
-}  // namespace platform
+}  // namespace zan::platform

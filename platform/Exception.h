@@ -7,7 +7,7 @@
 #include <string>
 #include <variant>
 
-namespace platform {
+namespace zan::platform {
 
 // One argument of Format: a string for "%s", an integer for "%d".
 using TFormatArg = std::variant<std::string, std::int64_t>;
@@ -47,4 +47,4 @@ public:
     using Exception::Exception;
 };
 
-}  // namespace platform
+}  // namespace zan::platform

@@ -1,4 +1,4 @@
-#include "platform/FontEngine.h"
+#include <zanbarcode/platform/FontEngine.h>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -14,7 +14,7 @@
 #include <map>
 #include <tuple>
 
-namespace platform {
+namespace zan::platform {
 
 namespace {
 
@@ -210,7 +210,7 @@ struct TFreeTypeFontEngine::TState {
 
     TFace& Find(const TLogFont& font) {
         // GDI takes weight 0 (FW_DONTCARE) as normal.
-        const int weight = font.Weight == 0 ? FW_NORMAL : font.Weight;
+        const int weight = font.Weight == 0 ? fwNormal : font.Weight;
         const auto key = std::make_tuple(font.FaceName, weight, font.Italic);
         const auto found = Faces.find(key);
         if (found != Faces.end()) return found->second;
@@ -294,4 +294,4 @@ TTextMask TFixedMetricsFontEngine::Render(const TLogFont& font, std::string_view
 
 std::shared_ptr<TFontEngine> FixedMetricsFontEngine() { return std::make_shared<TFixedMetricsFontEngine>(); }
 
-}  // namespace platform
+}  // namespace zan::platform

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Graphics.h"
+#include <zanbarcode/platform/Graphics.h>
 
-namespace platform {
+namespace zan::platform {
 
 // Pixel heights beyond this are measured and drawn at this height, so that an absurd
 // font cannot ask for gigabytes of coverage mask.
@@ -55,4 +55,4 @@ public:
     std::string ResolveFamily(const TLogFont& font) override { return font.FaceName; }
 };
 
-}  // namespace platform
+}  // namespace zan::platform

@@ -1,9 +1,9 @@
-#include "platform/Graphics.h"
+#include <zanbarcode/platform/Graphics.h>
 
 #include <array>
 #include <cstdlib>
 
-namespace platform {
+namespace zan::platform {
 
 namespace {
 
@@ -139,7 +139,7 @@ HFONT TFont::GetHandle() const {
     if (FHandle) return FHandle;
     TLogFont record;
     record.Height = FHeight;
-    record.Weight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
+    record.Weight = (FStyle & fsBold) ? fwBold : fwNormal;
     record.Italic = (FStyle & fsItalic) != 0;
     record.Underline = (FStyle & fsUnderline) != 0;
     record.StrikeOut = (FStyle & fsStrikeOut) != 0;
@@ -151,7 +151,7 @@ void TFont::SetHandle(HFONT value) {
     if (value) {
         FName = value->FaceName;
         FHeight = value->Height;
-        FStyle = static_cast<TFontStyles>((value->Weight >= FW_BOLD ? fsBold : 0) | (value->Italic ? fsItalic : 0) |
+        FStyle = static_cast<TFontStyles>((value->Weight >= fwBold ? fsBold : 0) | (value->Italic ? fsItalic : 0) |
                                           (value->Underline ? fsUnderline : 0) | (value->StrikeOut ? fsStrikeOut : 0));
     }
     FHandle = std::move(value);
@@ -202,8 +202,8 @@ void TCanvas::SetDeviceResolution(int pixelsPerInchX, int pixelsPerInchY) {
 
 int TCanvas::GetDeviceCaps(int index) const {
     switch (index) {
-        case LOGPIXELSX: return FPixelsPerInchX;
-        case LOGPIXELSY: return FPixelsPerInchY;
+        case dcLogPixelsX: return FPixelsPerInchX;
+        case dcLogPixelsY: return FPixelsPerInchY;
         default: return 0;
     }
 }
@@ -213,7 +213,7 @@ TTextMetric TCanvas::GetTextMetrics() {
     return {.Height = metrics.Ascent + metrics.Descent,
             .Ascent = metrics.Ascent,
             .Descent = metrics.Descent,
-            .PitchAndFamily = metrics.TrueType ? TMPF_TRUETYPE : std::uint8_t{0}};
+            .PitchAndFamily = metrics.TrueType ? tmpfTrueType : std::uint8_t{0}};
 }
 
 void TCanvas::SetFontEngine(std::shared_ptr<TFontEngine> engine) {
@@ -245,15 +245,16 @@ TLogFont TCanvas::CurrentLogFont() const { return GetObject(FFont.GetHandle()); 
 
 TTextPlacement PlaceTextBox(std::uint32_t textAlign, int width, int ascent, int descent) {
     TTextPlacement box{.Width = width, .Height = ascent + descent, .Ascent = ascent};
-    // Masked, because TA_CENTER contains the TA_RIGHT bit and TA_BASELINE the TA_BOTTOM bit.
-    switch (textAlign & TA_HORIZONTAL_MASK) {
-        case TA_CENTER: box.OffsetX = -(width / 2); break;
-        case TA_RIGHT: box.OffsetX = -width; break;
+    // Masked, because TTextAlign::Center contains the TTextAlign::Right bit and TTextAlign::Baseline the
+    // TTextAlign::Bottom bit.
+    switch (textAlign & TTextAlign::HorizontalMask) {
+        case TTextAlign::Center: box.OffsetX = -(width / 2); break;
+        case TTextAlign::Right: box.OffsetX = -width; break;
         default: box.OffsetX = 0; break;
     }
-    switch (textAlign & TA_VERTICAL_MASK) {
-        case TA_BASELINE: box.OffsetY = -ascent; break;
-        case TA_BOTTOM: box.OffsetY = -box.Height; break;
+    switch (textAlign & TTextAlign::VerticalMask) {
+        case TTextAlign::Baseline: box.OffsetY = -ascent; break;
+        case TTextAlign::Bottom: box.OffsetY = -box.Height; break;
         default: box.OffsetY = 0; break;
     }
     return box;
@@ -271,4 +272,4 @@ std::string Cp1252ToUtf8(std::string_view text) {
     return result;
 }
 
-}  // namespace platform
+}  // namespace zan::platform

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Persistent.h"
-#include "platform/Types.h"
+#include <zanbarcode/platform/Persistent.h>
+#include <zanbarcode/platform/Types.h>
 
-namespace platform {
+namespace zan::platform {
 
 // Logical font record, as a font handle describes it. Height is in device pixels:
 // negative for the character height, positive for the cell height. Escapement and
@@ -28,8 +28,8 @@ struct TLogFont {
     friend bool operator==(const TLogFont&, const TLogFont&) = default;
 };
 
-inline constexpr std::int32_t FW_NORMAL = 400;
-inline constexpr std::int32_t FW_BOLD = 700;
+inline constexpr std::int32_t fwNormal = 400;
+inline constexpr std::int32_t fwBold = 700;
 
 // A font handle: an immutable logical font shared by whoever holds it.
 using HFONT = std::shared_ptr<const TLogFont>;
@@ -127,19 +127,21 @@ using TCopyMode = std::uint32_t;
 inline constexpr TCopyMode cmSrcCopy = 0x00CC0020;
 inline constexpr TCopyMode cmBlackness = 0x00000042;
 
-// Text alignment flags: the reference point of drawn text.
-inline constexpr std::uint32_t TA_LEFT = 0;
-inline constexpr std::uint32_t TA_RIGHT = 2;
-inline constexpr std::uint32_t TA_CENTER = 6;
-inline constexpr std::uint32_t TA_TOP = 0;
-inline constexpr std::uint32_t TA_BOTTOM = 8;
-inline constexpr std::uint32_t TA_BASELINE = 24;
-inline constexpr std::uint32_t TA_HORIZONTAL_MASK = TA_CENTER;
-inline constexpr std::uint32_t TA_VERTICAL_MASK = TA_BASELINE;
+// Text alignment flags: the reference point of drawn text. The values are those of
+// the Windows graphics interface, so stored flags keep their meaning.
+struct TTextAlign {
+    static constexpr std::uint32_t Left = 0;
+    static constexpr std::uint32_t Right = 2;
+    static constexpr std::uint32_t Center = 6;
+    static constexpr std::uint32_t Top = 0;
+    static constexpr std::uint32_t Bottom = 8;
+    static constexpr std::uint32_t Baseline = 24;
+    static constexpr std::uint32_t HorizontalMask = Center;
+    static constexpr std::uint32_t VerticalMask = Baseline;
+};
 
 // Device capability indices for GetDeviceCaps.
-inline constexpr int LOGPIXELSX = 88;
-inline constexpr int LOGPIXELSY = 90;
+enum TDeviceCap : int { dcLogPixelsX = 88, dcLogPixelsY = 90 };
 
 // Text metrics of a font on a device. The TrueType bit (mask 4) of PitchAndFamily
 // is set for scalable TrueType faces only.
@@ -149,7 +151,7 @@ struct TTextMetric {
     std::int32_t Descent = 0;
     std::uint8_t PitchAndFamily = 0;
 };
-inline constexpr std::uint8_t TMPF_TRUETYPE = 4;
+inline constexpr std::uint8_t tmpfTrueType = 4;
 
 // An unrotated line of text as an 8-bit coverage mask, one byte a pixel, row by row.
 // The baseline lies Ascent rows below the top; Width is the advance of the text.
@@ -209,7 +211,7 @@ public:
     std::uint32_t GetTextAlign() const { return FTextAlign; }
     void SetTextAlign(std::uint32_t flags) { FTextAlign = flags; }
 
-    // LOGPIXELSX or LOGPIXELSY; 0 for any other index.
+    // dcLogPixelsX or dcLogPixelsY; 0 for any other index.
     int GetDeviceCaps(int index) const;
     // Metrics of the current font on this device.
     TTextMetric GetTextMetrics();
@@ -248,7 +250,7 @@ private:
     TPoint FPenPos;
     TCopyMode FCopyMode = cmSrcCopy;
     std::int32_t FTextFlags = 0;
-    std::uint32_t FTextAlign = TA_LEFT | TA_TOP;
+    std::uint32_t FTextAlign = TTextAlign::Left | TTextAlign::Top;
 };
 
 // Where the unrotated text box of a text call lies: its top-left corner in text
@@ -268,4 +270,4 @@ std::string Cp1252ToUtf8(std::string_view text);
 // The Unicode code point of one Windows-1252 byte.
 char32_t Cp1252ToCodePoint(unsigned char byte);
 
-}  // namespace platform
+}  // namespace zan::platform

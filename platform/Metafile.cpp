@@ -1,4 +1,4 @@
-#include "platform/Metafile.h"
+#include <zanbarcode/platform/Metafile.h>
 
 #include <algorithm>
 #include <cctype>
@@ -9,9 +9,9 @@
 #include <numbers>
 #include <sstream>
 
-#include "platform/Exception.h"
+#include <zanbarcode/platform/Exception.h>
 
-namespace platform {
+namespace zan::platform {
 
 namespace {
 
@@ -39,7 +39,7 @@ struct TRecordPlayer {
 
 std::string HexColor(TColor color) {
     char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", GetRValue(color), GetGValue(color), GetBValue(color));
+    std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", RedOf(color), GreenOf(color), BlueOf(color));
     return buffer;
 }
 
@@ -113,9 +113,9 @@ bool ReachesOutside(const TRect& clip, TPoint reference, const TTextPlacement& b
 }
 
 const char* TextAnchor(std::uint32_t textAlign) {
-    switch (textAlign & TA_HORIZONTAL_MASK) {
-        case TA_CENTER: return "middle";
-        case TA_RIGHT: return "end";
+    switch (textAlign & TTextAlign::HorizontalMask) {
+        case TTextAlign::Center: return "middle";
+        case TTextAlign::Right: return "end";
         default: return "start";
     }
 }
@@ -150,7 +150,7 @@ public:
 
         FOut << "<text x=\"" << reference.X << "\" y=\"" << baseline << "\" font-family=\"" << FontFamily(font)
              << "\" font-size=\"" << FontSize(font) << "\"";
-        if (font.Weight != 0 && font.Weight != FW_NORMAL) FOut << " font-weight=\"" << font.Weight << "\"";
+        if (font.Weight != 0 && font.Weight != fwNormal) FOut << " font-weight=\"" << font.Weight << "\"";
         if (font.Italic) FOut << " font-style=\"italic\"";
         if (font.Underline && font.StrikeOut)
             FOut << " text-decoration=\"underline line-through\"";
@@ -271,11 +271,11 @@ void TMetafile::SaveToFile(const std::string& fileName) const {
 // TMetafileCanvas
 
 TMetafileCanvas::TMetafileCanvas(TMetafile& metafile, TCanvas* reference)
-    : TCanvas(reference ? reference->GetDeviceCaps(LOGPIXELSX) : 96,
-              reference ? reference->GetDeviceCaps(LOGPIXELSY) : 96,
+    : TCanvas(reference ? reference->GetDeviceCaps(dcLogPixelsX) : 96,
+              reference ? reference->GetDeviceCaps(dcLogPixelsY) : 96,
               reference ? reference->GetFontEngine() : FreeTypeFontEngine()),
       FMetafile(metafile) {
-    FMetafile.FPixelsPerInch = GetDeviceCaps(LOGPIXELSY);
+    FMetafile.FPixelsPerInch = GetDeviceCaps(dcLogPixelsY);
 }
 
 TMetafileCanvas::~TMetafileCanvas() {
@@ -299,4 +299,4 @@ void TMetafileCanvas::DoTextRect(const TRect& rect, TPoint reference, const std:
                                    .Text = text});
 }
 
-}  // namespace platform
+}  // namespace zan::platform

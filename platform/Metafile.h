@@ -6,9 +6,9 @@
 #include <variant>
 #include <vector>
 
-#include "platform/Graphics.h"
+#include <zanbarcode/platform/Graphics.h>
 
-namespace platform {
+namespace zan::platform {
 
 struct TFillRectRecord {
     TRect Rect;
@@ -82,4 +82,4 @@ private:
     std::vector<TMetafileRecord> FRecords;
 };
 
-}  // namespace platform
+}  // namespace zan::platform

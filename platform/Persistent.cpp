@@ -1,11 +1,11 @@
-#include "platform/Persistent.h"
+#include <zanbarcode/platform/Persistent.h>
 
 #include <cctype>
 #include <charconv>
 
-#include "platform/Exception.h"
+#include <zanbarcode/platform/Exception.h>
 
-namespace platform {
+namespace zan::platform {
 
 namespace {
 
@@ -96,4 +96,4 @@ TPropInfo WithDefault(TPropInfo p, std::string defaultText) {
     return p;
 }
 
-}  // namespace platform
+}  // namespace zan::platform

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace zan::platform {
 
 class TPersistent;
 
@@ -135,4 +135,4 @@ TPropInfo ObjectProperty(std::string name, Get get) {
 // Marks P with a stored default: form files leave the value out when it equals Default.
 TPropInfo WithDefault(TPropInfo p, std::string defaultText);
 
-}  // namespace platform
+}  // namespace zan::platform

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace platform {
+namespace zan::platform {
 
 // 0x00BBGGRR for explicit colours; values with the top bit set name system colours.
 using TColor = std::uint32_t;
@@ -21,10 +21,10 @@ inline constexpr TColor clBtnFace = clSystemColor | 15;
 // Resolves system colours to explicit ones (the window colour is white).
 TColor ColorToRGB(TColor color);
 
-inline constexpr std::uint8_t GetRValue(TColor c) { return c & 0xFF; }
-inline constexpr std::uint8_t GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-inline constexpr std::uint8_t GetBValue(TColor c) { return (c >> 16) & 0xFF; }
-inline constexpr TColor RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+inline constexpr std::uint8_t RedOf(TColor c) { return c & 0xFF; }
+inline constexpr std::uint8_t GreenOf(TColor c) { return (c >> 8) & 0xFF; }
+inline constexpr std::uint8_t BlueOf(TColor c) { return (c >> 16) & 0xFF; }
+inline constexpr TColor RgbColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
 }
 
@@ -56,4 +56,4 @@ inline constexpr TRect Rect(std::int32_t l, std::int32_t t, std::int32_t r, std:
 
 enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 
-}  // namespace platform
+}  // namespace zan::platform

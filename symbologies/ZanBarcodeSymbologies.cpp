@@ -1,11 +1,11 @@
-#include "symbologies/ZanBarcodeSymbologies.h"
+#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 
-#include "symbologies/ZanCodabar.h"
-#include "symbologies/ZanCode128.h"
-#include "symbologies/ZanCode2of5.h"
-#include "symbologies/ZanCode39.h"
-#include "symbologies/ZanEAN.h"
-#include "symbologies/ZanPostnet.h"
+#include <zanbarcode/symbologies/ZanCodabar.h>
+#include <zanbarcode/symbologies/ZanCode128.h>
+#include <zanbarcode/symbologies/ZanCode2of5.h>
+#include <zanbarcode/symbologies/ZanCode39.h>
+#include <zanbarcode/symbologies/ZanEAN.h>
+#include <zanbarcode/symbologies/ZanPostnet.h>
 
 namespace zan {
 

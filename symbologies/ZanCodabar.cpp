@@ -1,4 +1,4 @@
-#include "symbologies/ZanCodabar.h"
+#include <zanbarcode/symbologies/ZanCodabar.h>
 
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "symbologies/ZanLinearSymbology.h"
+#include <zanbarcode/symbologies/ZanLinearSymbology.h>
 
 namespace zan {
 

@@ -1,4 +1,4 @@
-#include "symbologies/ZanCode128.h"
+#include <zanbarcode/symbologies/ZanCode128.h>
 
 #include <algorithm>
 #include <array>

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "symbologies/ZanLinearSymbology.h"
+#include <zanbarcode/symbologies/ZanLinearSymbology.h>
 
 namespace zan {
 

@@ -1,4 +1,4 @@
-#include "symbologies/ZanCode2of5.h"
+#include <zanbarcode/symbologies/ZanCode2of5.h>
 
 #include <algorithm>
 #include <cstdint>

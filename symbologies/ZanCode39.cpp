@@ -1,5 +1,5 @@
 // Code 39: character tables, caption rules, check digit string, width and painting.
-#include "symbologies/ZanCode39.h"
+#include <zanbarcode/symbologies/ZanCode39.h>
 
 #include <algorithm>
 #include <array>

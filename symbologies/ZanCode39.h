@@ -5,7 +5,7 @@
 #include <bitset>
 #include <string>
 
-#include "symbologies/ZanLinearSymbology.h"
+#include <zanbarcode/symbologies/ZanLinearSymbology.h>
 
 namespace zan {
 

@@ -1,5 +1,5 @@
 // The EAN/UPC family: EAN 8, EAN 13, UPC A and UPC E, with optional 2- or 5-digit add-ons.
-#include "symbologies/ZanEAN.h"
+#include <zanbarcode/symbologies/ZanEAN.h>
 
 #include <algorithm>
 #include <string_view>

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "symbologies/ZanLinearSymbology.h"
+#include <zanbarcode/symbologies/ZanLinearSymbology.h>
 
 namespace zan {
 

@@ -1,4 +1,4 @@
-#include "symbologies/ZanLinearSymbology.h"
+#include <zanbarcode/symbologies/ZanLinearSymbology.h>
 
 namespace zan {
 
@@ -57,16 +57,16 @@ int TZanLinearSymbology::PlaceText(const TRect& r, const std::string& text, TAli
     const TRect clip = renderer->ResolveRect(r);
     canvas.GetBrush().SetStyle(platform::bsSolid);
 
-    std::uint32_t flags = platform::TA_BOTTOM;
+    std::uint32_t flags = platform::TTextAlign::Bottom;
     TPoint anchor{r.Left, r.Bottom};
     switch (alignment) {
-        case platform::taLeftJustify: flags |= platform::TA_LEFT; break;
+        case platform::taLeftJustify: flags |= platform::TTextAlign::Left; break;
         case platform::taRightJustify:
-            flags |= platform::TA_RIGHT;
+            flags |= platform::TTextAlign::Right;
             anchor.X = r.Right;
             break;
         case platform::taCenter:
-            flags |= platform::TA_CENTER;
+            flags |= platform::TTextAlign::Center;
             // The midpoint, rounded toward Left also for an inverted rectangle.
             anchor.X = platform::Saturate32(r.Right > r.Left ? r.Left + (std::int64_t{r.Right} - r.Left) / 2
                                                              : r.Left - (std::int64_t{r.Left} - r.Right) / 2);
@@ -76,7 +76,7 @@ int TZanLinearSymbology::PlaceText(const TRect& r, const std::string& text, TAli
 
     // Only TrueType faces can be turned; others are drawn in Arial of the same size.
     platform::TLogFont logFont = platform::GetObject(canvas.GetFont().GetHandle());
-    if ((canvas.GetTextMetrics().PitchAndFamily & platform::TMPF_TRUETYPE) == 0) logFont.FaceName = "Arial";
+    if ((canvas.GetTextMetrics().PitchAndFamily & platform::tmpfTrueType) == 0) logFont.FaceName = "Arial";
     const std::int32_t angle = 10 * OrientationAngles[renderer->GetOrientation()];
     logFont.Escapement = angle;
     logFont.Orientation = angle;

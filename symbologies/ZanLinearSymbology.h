@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "base/ZanBarcodeBase.h"
+#include <zanbarcode/base/ZanBarcodeBase.h>
 
 namespace zan {
 
@@ -26,7 +26,7 @@ public:
     // Places the cursor by the renderer's Alignment.
     virtual void ResetPosition();
 
-    // Module width in pixels for the current canvas: LOGPIXELSX / (1000 / XDimension),
+    // Module width in pixels for the current canvas: dcLogPixelsX / (1000 / XDimension),
     // rounded half to even; 1 without renderer or canvas.
     int GetBarWidth() const;
     double GetXDimension() const { return FXDimension; }

@@ -1,4 +1,4 @@
-#include "symbologies/ZanPostnet.h"
+#include <zanbarcode/symbologies/ZanPostnet.h>
 
 #include <algorithm>
 #include <array>
@@ -60,7 +60,7 @@ int TZanPostnet::GetCodeHeight() {
     const TZanBarcodeRenderer* renderer = GetParent();
     const platform::TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
     if (canvas == nullptr) return 0;
-    return canvas->GetDeviceCaps(platform::LOGPIXELSY) * FullBarHeightMils / 1000;
+    return canvas->GetDeviceCaps(platform::dcLogPixelsY) * FullBarHeightMils / 1000;
 }
 
 int TZanPostnet::GetCodeWidth() {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "base/ZanBarcodeBase.h"
+#include <zanbarcode/base/ZanBarcodeBase.h>
 
 namespace zan {
 
@@ -27,7 +27,7 @@ public:
     // Accepts any number of digits, none included; raises EInvalidText otherwise.
     void ValidateText(std::string& text) override;
 
-    // Bar width in pixels for the current canvas: LOGPIXELSX / (1000 / XDimension),
+    // Bar width in pixels for the current canvas: dcLogPixelsX / (1000 / XDimension),
     // rounded half to even; 1 without renderer or canvas.
     int GetBarWidth() const;
     // The check digit, 0 to 9, that brings the digit sum of the caption to a multiple of 10.

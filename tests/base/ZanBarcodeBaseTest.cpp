@@ -1,19 +1,19 @@
 // The rendering core: registry, renderer state and notifications, geometry, painting, copies.
-#include "base/ZanBarcodeBase.h"
+#include <zanbarcode/base/ZanBarcodeBase.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "platform/Clipboard.h"
+#include <zanbarcode/platform/Clipboard.h>
 #include "tests/support/TestSupport.h"
 
 namespace {
 
 using namespace zan;
-using platform::TBitmap;
-using platform::TMetafile;
-using platform::TPersistent;
+using zan::platform::TBitmap;
+using zan::platform::TMetafile;
+using zan::platform::TPersistent;
 
 // Draws one bar two pixels wide per caption character, every four pixels. Accepts
 // digits only and shortens captions to eight characters.
@@ -79,13 +79,13 @@ public:
     int GetCodeWidth() override { return 20; }
     void ResetMetrics() override {}
     void Paint() override {
-        platform::TCanvas& c = *GetParent()->GetCanvas();
-        c.GetBrush().SetColor(platform::clRed);
+        zan::platform::TCanvas& c = *GetParent()->GetCanvas();
+        c.GetBrush().SetColor(zan::platform::clRed);
         c.GetFont().SetName("Arial");
-        c.SetTextAlign(platform::TA_BOTTOM | platform::TA_RIGHT);
+        c.SetTextAlign(zan::platform::TTextAlign::Bottom | zan::platform::TTextAlign::Right);
         c.SetTextFlags(4);
         c.MoveTo(3, 4);
-        c.SetCopyMode(platform::cmBlackness);
+        c.SetCopyMode(zan::platform::cmBlackness);
         throw EZanBarcodeError("painting failed");
     }
 };
@@ -131,8 +131,8 @@ TEST_F(RendererTest, RegistryKeepsRegistrationOrderAndIgnoresRepeats) {
     EXPECT_EQ(GetSymbologyIndexByClass(SymbologyClass<TSlab>()), 2);
     EXPECT_EQ(GetSymbologyIndexByClass(SymbologyClass<TNameless>()), -1);
     EXPECT_EQ(GetSymbologyClassByIndex(1), SymbologyClass<TDefaultStandIn>());
-    EXPECT_THROW(GetSymbologyClassByIndex(count), platform::EListError);
-    EXPECT_THROW(GetSymbologyClassByIndex(-1), platform::EListError);
+    EXPECT_THROW(GetSymbologyClassByIndex(count), zan::platform::EListError);
+    EXPECT_THROW(GetSymbologyClassByIndex(-1), zan::platform::EListError);
 }
 
 TEST_F(RendererTest, RegistryNamesAreCaseSensitive) {
@@ -149,7 +149,7 @@ TEST_F(RendererTest, BaseSymbologyHasNoNameDefaultCaptionOrRules) {
         FAIL() << "expected an exception";
     } catch (const EZanBarcodeError&) {
         FAIL() << "the base raises the plain platform exception";
-    } catch (const platform::Exception& e) {
+    } catch (const zan::platform::Exception& e) {
         EXPECT_EQ(e.Message(), "GetSymbologyName must be overriden in descendants.");
     }
     EXPECT_EQ(nameless.GetDefaultCaption(), "");
@@ -171,7 +171,7 @@ TEST_F(RendererTest, NewRendererDefaults) {
     EXPECT_EQ(renderer.GetBackColor(), 0xFFFFFFu);
     EXPECT_EQ(renderer.GetFont().GetName(), "Courier New");
     EXPECT_EQ(renderer.GetOrientation(), boNormal);
-    EXPECT_EQ(renderer.GetAlignment(), platform::taLeftJustify);
+    EXPECT_EQ(renderer.GetAlignment(), zan::platform::taLeftJustify);
     EXPECT_EQ(renderer.GetBoundsRect(), (TRect{0, 0, 0, 0}));
     EXPECT_EQ(renderer.GetCanvas(), nullptr);
     EXPECT_EQ(renderer.GetUpdateCount(), 0);
@@ -187,8 +187,8 @@ TEST_F(RendererTest, SettersNotifyOncePerChangeAndNeverForEqualValues) {
     const TCase cases[] = {
         {"same caption", [](auto& r) { r.SetCaption("0123456789"); }, 0},
         {"new caption", [](auto& r) { r.SetCaption("42"); }, 1},
-        {"same alignment", [](auto& r) { r.SetAlignment(platform::taLeftJustify); }, 0},
-        {"new alignment", [](auto& r) { r.SetAlignment(platform::taCenter); }, 1},
+        {"same alignment", [](auto& r) { r.SetAlignment(zan::platform::taLeftJustify); }, 0},
+        {"new alignment", [](auto& r) { r.SetAlignment(zan::platform::taCenter); }, 1},
         {"same bar colour", [](auto& r) { r.SetBarColor(0); }, 0},
         {"new space colour", [](auto& r) { r.SetSpaceColor(0x123456); }, 1},
         {"same margin", [](auto& r) { r.GetMargins().SetTop(5); }, 0},
@@ -226,7 +226,7 @@ TEST_F(RendererTest, ANotificationRaisedWhileOneIsDeliveredIsDropped) {
         ++notifications;
         renderer.SetBarColor(0x0000FF);  // changes state, but its notification is dropped
     });
-    renderer.SetAlignment(platform::taRightJustify);
+    renderer.SetAlignment(zan::platform::taRightJustify);
     EXPECT_EQ(notifications, 1);
     EXPECT_EQ(renderer.GetBarColor(), 0x0000FFu);
 }
@@ -234,10 +234,10 @@ TEST_F(RendererTest, ANotificationRaisedWhileOneIsDeliveredIsDropped) {
 TEST_F(RendererTest, AFailingListenerDoesNotSilenceLaterNotifications) {
     renderer.SetOnVisualChange([this](TPersistent*) {
         ++notifications;
-        throw platform::Exception("listener failed");
+        throw zan::platform::Exception("listener failed");
     });
-    EXPECT_THROW(renderer.SetAlignment(platform::taCenter), platform::Exception);
-    EXPECT_THROW(renderer.SetAlignment(platform::taRightJustify), platform::Exception);
+    EXPECT_THROW(renderer.SetAlignment(zan::platform::taCenter), zan::platform::Exception);
+    EXPECT_THROW(renderer.SetAlignment(zan::platform::taRightJustify), zan::platform::Exception);
     EXPECT_EQ(notifications, 2);
 }
 
@@ -321,7 +321,7 @@ TEST_F(RendererTest, ValidationWaitsForTheOutermostEndUpdate) {
 
 TEST_F(RendererTest, NotificationsAreNotSilencedInsideAnUpdate) {
     renderer.BeginUpdate();
-    renderer.SetAlignment(platform::taCenter);
+    renderer.SetAlignment(zan::platform::taCenter);
     renderer.SetBarColor(0x010101);
     EXPECT_EQ(notifications, 2);
     renderer.EndUpdate();
@@ -479,10 +479,10 @@ TEST_F(RendererTest, PaintFillsTheOutputAndDrawsBarsAtExactColumns) {
     renderer.SetBoundsRect({2, 3, 32, 23});
     renderer.Paint();
     // Background inside the bounds, untouched white outside, bars at x 7-8 and 11-12.
-    EXPECT_EQ(bitmap.GetPixel(1, 10), platform::clWhite);
+    EXPECT_EQ(bitmap.GetPixel(1, 10), zan::platform::clWhite);
     EXPECT_EQ(bitmap.GetPixel(2, 3), 0x00FF00u);
     EXPECT_EQ(bitmap.GetPixel(31, 22), 0x00FF00u);
-    EXPECT_EQ(bitmap.GetPixel(32, 22), platform::clWhite);
+    EXPECT_EQ(bitmap.GetPixel(32, 22), zan::platform::clWhite);
     const std::string expectedRow = "GGGGGBBGGBBGGGGGGGGGGGGGGGGGGG";
     for (int y : {8, 12, 17}) {
         std::string row;
@@ -496,9 +496,9 @@ TEST_F(RendererTest, PaintFillsTheOutputAndDrawsBarsAtExactColumns) {
 TEST_F(RendererTest, PaintLeavesTheCanvasAsItFoundItAlsoWhenTheSymbologyFails) {
     TBitmap bitmap;
     bitmap.SetSize(30, 30);
-    platform::TCanvas& canvas = bitmap.GetCanvas();
+    zan::platform::TCanvas& canvas = bitmap.GetCanvas();
     canvas.GetBrush().SetColor(0x445566);
-    canvas.GetPen().SetStyle(platform::psDash);
+    canvas.GetPen().SetStyle(zan::platform::psDash);
     canvas.GetFont().SetName("Courier");
     canvas.MoveTo(1, 2);
     renderer.SetCanvas(&canvas);
@@ -510,13 +510,13 @@ TEST_F(RendererTest, PaintLeavesTheCanvasAsItFoundItAlsoWhenTheSymbologyFails) {
         else
             renderer.Paint();
         EXPECT_EQ(canvas.GetBrush().GetColor(), 0x445566u) << name;
-        EXPECT_EQ(canvas.GetBrush().GetStyle(), platform::bsSolid) << name;
-        EXPECT_EQ(canvas.GetPen().GetStyle(), platform::psDash) << name;
+        EXPECT_EQ(canvas.GetBrush().GetStyle(), zan::platform::bsSolid) << name;
+        EXPECT_EQ(canvas.GetPen().GetStyle(), zan::platform::psDash) << name;
         EXPECT_EQ(canvas.GetFont().GetName(), "Courier") << name;
         EXPECT_EQ(canvas.GetPenPos(), (TPoint{1, 2})) << name;
-        EXPECT_EQ(canvas.GetTextAlign(), platform::TA_LEFT | platform::TA_TOP) << name;
+        EXPECT_EQ(canvas.GetTextAlign(), zan::platform::TTextAlign::Left | zan::platform::TTextAlign::Top) << name;
         EXPECT_EQ(canvas.GetTextFlags(), 0) << name;
-        EXPECT_EQ(canvas.GetCopyMode(), platform::cmSrcCopy) << name;
+        EXPECT_EQ(canvas.GetCopyMode(), zan::platform::cmSrcCopy) << name;
     }
 }
 
@@ -602,22 +602,22 @@ TEST_F(RendererTest, BitmapCopyIsMeasuredAtTheBitmapsResolution) {
     EXPECT_EQ(bitmap.GetWidth(), 50);
     EXPECT_EQ(bitmap.GetPixel(5, 5), 0u);
     EXPECT_EQ(bitmap.GetPixel(44, 34), 0u);
-    EXPECT_EQ(bitmap.GetPixel(45, 34), platform::clWhite);
+    EXPECT_EQ(bitmap.GetPixel(45, 34), zan::platform::clWhite);
 }
 
 TEST_F(RendererTest, ClipboardGetsMetafileAndBitmapTogether) {
     renderer.SetSymbologyName("Slab");
-    platform::TClipboard& clipboard = platform::Clipboard();
+    zan::platform::TClipboard& clipboard = zan::platform::Clipboard();
     clipboard.SetAsHandle(7, std::make_shared<const std::vector<std::uint8_t>>(1, 0));
     clipboard.Assign(renderer);
     EXPECT_EQ(clipboard.FormatCount(), 2u);
-    ASSERT_TRUE(clipboard.HasFormat(platform::CF_ENHMETAFILE));
-    ASSERT_TRUE(clipboard.HasFormat(platform::CF_BITMAP));
-    const auto bmp = clipboard.GetAsHandle(platform::CF_BITMAP);
+    ASSERT_TRUE(clipboard.HasFormat(zan::platform::cfEnhMetafile));
+    ASSERT_TRUE(clipboard.HasFormat(zan::platform::cfBitmap));
+    const auto bmp = clipboard.GetAsHandle(zan::platform::cfBitmap);
     ASSERT_GE(bmp->size(), 2u);
     EXPECT_EQ((*bmp)[0], 'B');
     EXPECT_EQ((*bmp)[1], 'M');
-    const auto svg = clipboard.GetAsHandle(platform::CF_ENHMETAFILE);
+    const auto svg = clipboard.GetAsHandle(zan::platform::cfEnhMetafile);
     EXPECT_NE(std::string(svg->begin(), svg->end()).find("<svg"), std::string::npos);
     EXPECT_FALSE(clipboard.IsOpen());
 }
@@ -627,7 +627,7 @@ TEST_F(RendererTest, AssigningToAnythingButTheClipboardFails) {
     try {
         bitmap.Assign(renderer);
         FAIL() << "expected EConvertError";
-    } catch (const platform::EConvertError& e) {
+    } catch (const zan::platform::EConvertError& e) {
         EXPECT_EQ(e.Message(), "Cannot assign a TZanBarcodeRenderer to a TBitmap.");
     }
 }
@@ -682,7 +682,7 @@ TEST_F(RendererTest, OutputsMatchResolveRectInEveryOrientation) {
             EXPECT_EQ(readBack.GetPixel(bar.Right - 1, bar.Bottom - 1), 0u) << int(o) << " bar " << i;
             const bool horizontal = o == boNormal || o == bo180Degrees;
             EXPECT_EQ(horizontal ? readBack.GetPixel(bar.Right, bar.Top) : readBack.GetPixel(bar.Left, bar.Bottom),
-                      platform::clWhite)
+                      zan::platform::clWhite)
                 << int(o) << " bar " << i;
         }
     }
@@ -694,10 +694,10 @@ TEST_F(RendererTest, OutputsMatchResolveRectInEveryOrientation) {
 class TFakeHost : public IBarcodeControlAdapter {
 public:
     TFakeHost() { Surface.SetSize(200, 60); }
-    platform::TCanvas* GetCanvas() override { return &Surface.GetCanvas(); }
+    zan::platform::TCanvas* GetCanvas() override { return &Surface.GetCanvas(); }
     TColor GetColor() override { return Color; }
     void SetColor(TColor value) override { Color = value; }
-    platform::TFont& GetFont() override { return Font; }
+    zan::platform::TFont& GetFont() override { return Font; }
     int GetHeight() override { return 60; }
     int GetWidth() override { return 200; }
     std::string GetText() override { return Text; }
@@ -709,8 +709,8 @@ public:
     void InvalidCaption(const std::string&, const std::string&) override {}
 
     TBitmap Surface;
-    TColor Color = platform::clWindow;
-    platform::TFont Font;
+    TColor Color = zan::platform::clWindow;
+    zan::platform::TFont Font;
     std::string Text;
     int Updates = 0;
     bool RejectText = false;
@@ -725,7 +725,7 @@ protected:
 TEST_F(HostedRendererTest, HostSuppliesCanvasSizeBackgroundAndFont) {
     EXPECT_EQ(renderer.GetCanvas(), &host->Surface.GetCanvas());
     EXPECT_EQ(renderer.GetBoundsRect(), (TRect{0, 0, 200, 60}));
-    EXPECT_EQ(renderer.GetBackColor(), platform::clWindow);
+    EXPECT_EQ(renderer.GetBackColor(), zan::platform::clWindow);
     renderer.SetBackColor(0x112233);
     EXPECT_EQ(host->Color, 0x112233u);
     EXPECT_EQ(notifications, 0);  // the control repaints on its own colour change

@@ -1,8 +1,8 @@
 // A process whose registry holds no symbology: renderers work without one.
 #include <gtest/gtest.h>
 
-#include "base/ZanBarcodeBase.h"
-#include "platform/Bitmap.h"
+#include <zanbarcode/base/ZanBarcodeBase.h>
+#include <zanbarcode/platform/Bitmap.h>
 
 namespace {
 
@@ -12,11 +12,11 @@ TEST(EmptyRegistry, LookupsAnswerNoneAndRendererHasNoSymbology) {
     ASSERT_EQ(SymbologyCount(), 0);
     EXPECT_EQ(GetSymbologyClassByName("Code 128"), nullptr);
     EXPECT_EQ(GetSymbologyIndexByName("Code 128"), -1);
-    EXPECT_THROW(GetSymbologyClassByIndex(0), platform::EListError);
+    EXPECT_THROW(GetSymbologyClassByIndex(0), zan::platform::EListError);
 
     TZanBarcodeRenderer renderer;
     int notifications = 0;
-    renderer.SetOnVisualChange([&](platform::TPersistent*) { ++notifications; });
+    renderer.SetOnVisualChange([&](zan::platform::TPersistent*) { ++notifications; });
     EXPECT_EQ(renderer.GetSymbology(), nullptr);
     EXPECT_EQ(renderer.GetCaption(), "");
     EXPECT_EQ(renderer.GetSymbologyName(), "");
@@ -27,14 +27,14 @@ TEST(EmptyRegistry, LookupsAnswerNoneAndRendererHasNoSymbology) {
 
 TEST(EmptyRegistry, CopiesWithoutSymbologyLeaveTheTargetsAlone) {
     TZanBarcodeRenderer renderer;
-    platform::TBitmap bitmap;
+    zan::platform::TBitmap bitmap;
     bitmap.SetSize(7, 3);
     renderer.CopyToBitmap(bitmap);
     EXPECT_EQ(bitmap.GetWidth(), 7);
     EXPECT_EQ(bitmap.GetHeight(), 3);
-    EXPECT_EQ(bitmap.GetPixel(0, 0), platform::clWhite);
+    EXPECT_EQ(bitmap.GetPixel(0, 0), zan::platform::clWhite);
 
-    platform::TMetafile metafile;
+    zan::platform::TMetafile metafile;
     metafile.SetWidth(9);
     renderer.CopyToMetafile(metafile);
     EXPECT_EQ(metafile.GetWidth(), 9);

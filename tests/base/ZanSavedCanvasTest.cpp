@@ -1,13 +1,13 @@
 // Canvas snapshots: every saved item comes back, releasing restores nothing.
-#include "base/ZanSavedCanvas.h"
+#include <zanbarcode/base/ZanSavedCanvas.h>
 
 #include <gtest/gtest.h>
 
-#include "platform/Bitmap.h"
+#include <zanbarcode/platform/Bitmap.h>
 
 namespace {
 
-using namespace platform;
+using namespace zan::platform;
 
 struct TCanvasState {
     TPoint PenPos;
@@ -35,7 +35,7 @@ struct TCanvasState {
 void Scribble(TCanvas& c) {
     c.MoveTo(17, 23);
     c.SetTextFlags(4);
-    c.SetTextAlign(TA_BOTTOM | TA_CENTER);
+    c.SetTextAlign(TTextAlign::Bottom | TTextAlign::Center);
     c.GetBrush().SetColor(clRed);
     c.GetBrush().SetStyle(bsClear);
     c.SetCopyMode(cmBlackness);

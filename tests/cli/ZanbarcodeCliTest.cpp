@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <zanbarcode/platform/Bitmap.h>
 #include "cli/ZanbarcodeOptions.h"
 #include "cli/ZanbarcodeOutput.h"
-#include "platform/Bitmap.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -66,7 +66,7 @@ TEST(ZanbarcodeOptionsTest, ReadsEveryOption) {
     EXPECT_EQ(o.Height, 40);
     EXPECT_EQ(o.Orientation, zan::bo270Degrees);
     EXPECT_EQ(o.Margins, (TMargins{1, 2, 3, 4}));
-    EXPECT_EQ(o.Alignment, platform::taRightJustify);
+    EXPECT_EQ(o.Alignment, zan::platform::taRightJustify);
     EXPECT_EQ(o.BarColor, zan::TColor{0x302010});  // TColor is 0x00BBGGRR
     EXPECT_EQ(o.SpaceColor, zan::TColor{0xC0B0A0});
     EXPECT_EQ(o.BackColor, zan::TColor{0xFEFFFF});
@@ -84,7 +84,7 @@ TEST(ZanbarcodeOptionsTest, DefaultsAndSpellings) {
     EXPECT_EQ(o.Dpi, 96);
     EXPECT_FALSE(o.Height);
     EXPECT_FALSE(o.Margins);
-    EXPECT_EQ(o.Alignment, platform::taCenter);
+    EXPECT_EQ(o.Alignment, zan::platform::taCenter);
     EXPECT_EQ(o.Orientation, zan::boNormal);
     EXPECT_FALSE(o.Caption) << "the symbology's default caption";
     EXPECT_EQ(ParseCommandLine({"--dpi=600", "-o", "x.bmp"}).Dpi, 600);
@@ -409,12 +409,12 @@ std::ostream& operator<<(std::ostream& out, const TBarExtent& e) {
 // Along the code: the first and last black pixel. Across: the black run through the
 // first bar, which leaves out the caption's text.
 TBarExtent BarsOfPng(const std::string& path, bool vertical) {
-    platform::TBitmap bitmap;
+    zan::platform::TBitmap bitmap;
     bitmap.LoadFromPngFile(path);
     const int alongSize = vertical ? bitmap.GetHeight() : bitmap.GetWidth();
     const int acrossSize = vertical ? bitmap.GetWidth() : bitmap.GetHeight();
     auto black = [&](int along, int across) {
-        return bitmap.GetPixel(vertical ? across : along, vertical ? along : across) == platform::clBlack;
+        return bitmap.GetPixel(vertical ? across : along, vertical ? along : across) == zan::platform::clBlack;
     };
     TBarExtent e{.AlongFirst = -1, .AlongLast = -1, .AcrossFirst = -1, .AcrossLast = -1};
     for (int along = 0; along < alongSize; ++along) {
@@ -501,7 +501,7 @@ TEST(ZanbarcodeCliTest, BarsHaveTheAskedLengthAndQuietZonesInEveryOrientation) {
                 EXPECT_EQ(bars, expected) << file << " " << c.length;
                 EXPECT_EQ(bars.AcrossLast - bars.AcrossFirst + 1, c.length) << file;
                 if (extension == std::string(".png")) {
-                    platform::TBitmap bitmap;
+                    zan::platform::TBitmap bitmap;
                     bitmap.LoadFromPngFile(file);
                     EXPECT_EQ(vertical ? bitmap.GetHeight() : bitmap.GetWidth(), imageAlong) << file;
                     EXPECT_EQ(vertical ? bitmap.GetWidth() : bitmap.GetHeight(), imageAcross) << file;
@@ -535,7 +535,7 @@ TEST(ZanbarcodeCliTest, CaptionAddsItsLineBeyondTheBars) {
             EXPECT_EQ(bars.AlongLast, 170) << file;
             int across = 0;
             if (png) {
-                platform::TBitmap bitmap;
+                zan::platform::TBitmap bitmap;
                 bitmap.LoadFromPngFile(file);
                 across = vertical ? bitmap.GetWidth() : bitmap.GetHeight();
                 pngAcross = across;

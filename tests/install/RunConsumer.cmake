@@ -1,17 +1,55 @@
 # Installs the build into a scratch prefix, builds the consumer project against the
-# installed package, and runs it. Variables: BUILD_DIR, SOURCE_DIR, WORK_DIR, LINK_FLAGS.
+# installed package twice, through find_package and through pkg-config, and runs both.
+# Variables: BUILD_DIR, SOURCE_DIR, WORK_DIR, LINK_FLAGS, CXX, SHARED.
 file(REMOVE_RECURSE ${WORK_DIR})
 function(run)
-    execute_process(COMMAND ${ARGV} RESULT_VARIABLE result)
+    execute_process(COMMAND ${ARGV} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(NOT result EQUAL 0)
-        message(FATAL_ERROR "failed (${result}): ${ARGV}")
+        message(FATAL_ERROR "failed (${result}): ${ARGV}\n${output}")
+    endif()
+    set(output "${output}" PARENT_SCOPE)
+endfunction()
+function(expect_picture file)
+    if(NOT EXISTS ${file})
+        message(FATAL_ERROR "the consumer wrote no picture: ${file}")
     endif()
 endfunction()
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix)
-run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer -B ${WORK_DIR}/build -G Ninja
-    -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix "-DCMAKE_EXE_LINKER_FLAGS=${LINK_FLAGS}")
-run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-run(${WORK_DIR}/build/consumer ${WORK_DIR}/ean13.png)
-if(NOT EXISTS ${WORK_DIR}/ean13.png)
-    message(FATAL_ERROR "the consumer wrote no picture")
+
+set(prefix ${WORK_DIR}/prefix)
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# Shared libraries carry a SONAME of the major version.
+if(SHARED)
+    file(GLOB libraries ${prefix}/lib*/libzanbarcode*.so)
+    if(NOT libraries)
+        message(FATAL_ERROR "no shared libraries installed under ${prefix}")
+    endif()
+    foreach(library IN LISTS libraries)
+        run(objdump -p ${library})
+        if(NOT output MATCHES "SONAME +libzanbarcode[a-z-]*\\.so\\.[0-9]+\n")
+            message(FATAL_ERROR "${library} has no versioned SONAME")
+        endif()
+    endforeach()
 endif()
+
+# find_package(ZanBarcode)
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer -B ${WORK_DIR}/build -G Ninja
+    -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_EXE_LINKER_FLAGS=${LINK_FLAGS}")
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+run(${WORK_DIR}/build/consumer ${WORK_DIR}/cmake.png)
+expect_picture(${WORK_DIR}/cmake.png)
+
+# pkg-config --cflags --libs zanbarcode
+file(GLOB pcDirs ${prefix}/lib*/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "${pcDirs}")
+set(pkgConfigFlags --cflags --libs)
+if(NOT SHARED)
+    list(APPEND pkgConfigFlags --static)
+endif()
+run(pkg-config ${pkgConfigFlags} zanbarcode)
+separate_arguments(flags UNIX_COMMAND "${output}")
+file(GLOB libDirs ${prefix}/lib*)
+run(${CXX} -std=c++20 ${SOURCE_DIR}/tests/install/consumer/main.cpp -o ${WORK_DIR}/pkgconfig-consumer
+    ${flags} -Wl,-rpath,${libDirs} ${LINK_FLAGS})
+run(${WORK_DIR}/pkgconfig-consumer ${WORK_DIR}/pkgconfig.png)
+expect_picture(${WORK_DIR}/pkgconfig.png)

@@ -1,4 +1,4 @@
-#include "platform/Bitmap.h"
+#include <zanbarcode/platform/Bitmap.h>
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Exception.h"
+#include <zanbarcode/platform/Exception.h>
 
-namespace platform {
+namespace zan::platform {
 namespace {
 
 // A file in the temporary directory, removed when the test ends. The process id keeps
@@ -107,10 +107,10 @@ TEST(BitmapTest, NewPixelsAreWhiteAndResizingKeepsTheRest) {
     bitmap.SetSize(3, 2);
     ExpectPainted(bitmap, Rect(0, 0, 0, 0), clBlack, clWhite);
     bitmap.SetPixel(0, 0, clRed);
-    bitmap.SetPixel(2, 1, RGB(1, 2, 3));
+    bitmap.SetPixel(2, 1, RgbColor(1, 2, 3));
     bitmap.SetWidth(5);
     EXPECT_EQ(bitmap.GetPixel(0, 0), clRed);
-    EXPECT_EQ(bitmap.GetPixel(2, 1), RGB(1, 2, 3));
+    EXPECT_EQ(bitmap.GetPixel(2, 1), RgbColor(1, 2, 3));
     EXPECT_EQ(bitmap.GetPixel(4, 1), clWhite);
     bitmap.SetHeight(1);
     EXPECT_EQ(bitmap.GetPixel(0, 0), clRed);
@@ -154,13 +154,13 @@ TEST(BitmapTest, AssignCopiesSizeResolutionAndPixels) {
 TEST(BitmapTest, ResolutionUpdatesTheCanvasInPlace) {
     TBitmap bitmap;
     TCanvas& canvas = bitmap.GetCanvas();
-    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSX), 96);
+    EXPECT_EQ(canvas.GetDeviceCaps(dcLogPixelsX), 96);
     const auto engine = FixedMetricsFontEngine();
     canvas.SetFontEngine(engine);
     bitmap.SetPixelsPerInch(600);
     EXPECT_EQ(&bitmap.GetCanvas(), &canvas);
-    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSX), 600);
-    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSY), 600);
+    EXPECT_EQ(canvas.GetDeviceCaps(dcLogPixelsX), 600);
+    EXPECT_EQ(canvas.GetDeviceCaps(dcLogPixelsY), 600);
     EXPECT_EQ(canvas.GetFont().GetPixelsPerInch(), 600);
     EXPECT_EQ(canvas.GetFontEngine(), engine);
     EXPECT_THROW(bitmap.SetPixelsPerInch(0), EConvertError);
@@ -237,8 +237,8 @@ private:
 
 TEST(BitmapCanvasTest, TextLandsWhereAlignmentAndEscapementSay) {
     // "A " at (50, 50): the box is 20 x 20 and only the "A" cell above the baseline is
-    // inked (10 x 15). GDI's rules: TA_TOP, TA_BOTTOM and TA_BASELINE put the box's top,
-    // bottom or baseline at the reference point, TA_LEFT, TA_RIGHT and TA_CENTER its start,
+    // inked (10 x 15). GDI's rules: TTextAlign::Top, TTextAlign::Bottom and TTextAlign::Baseline put the box's top,
+    // bottom or baseline at the reference point, TTextAlign::Left, TTextAlign::Right and TTextAlign::Center its start,
     // end or middle; the escapement turns the text counter-clockwise about the reference
     // point, so at 900 the text reads upwards with its top facing left, at 1800 it is
     // upside down and at 2700 it reads downwards with its top facing right. Worked by hand.
@@ -248,31 +248,31 @@ TEST(BitmapCanvasTest, TextLandsWhereAlignmentAndEscapementSay) {
         TRect ink;
     };
     const Case cases[] = {
-        {.align = TA_LEFT | TA_TOP, .escapement = 0, .ink = Rect(50, 50, 60, 65)},
-        {.align = TA_LEFT | TA_TOP, .escapement = 900, .ink = Rect(50, 40, 65, 50)},
-        {.align = TA_LEFT | TA_TOP, .escapement = 1800, .ink = Rect(40, 35, 50, 50)},
-        {.align = TA_LEFT | TA_TOP, .escapement = 2700, .ink = Rect(35, 50, 50, 60)},
-        {.align = TA_LEFT | TA_BOTTOM, .escapement = 0, .ink = Rect(50, 30, 60, 45)},
-        {.align = TA_LEFT | TA_BOTTOM, .escapement = 900, .ink = Rect(30, 40, 45, 50)},
-        {.align = TA_LEFT | TA_BOTTOM, .escapement = 1800, .ink = Rect(40, 55, 50, 70)},
-        {.align = TA_LEFT | TA_BOTTOM, .escapement = 2700, .ink = Rect(55, 50, 70, 60)},
-        {.align = TA_RIGHT | TA_BOTTOM, .escapement = 0, .ink = Rect(30, 30, 40, 45)},
-        {.align = TA_RIGHT | TA_BOTTOM, .escapement = 900, .ink = Rect(30, 60, 45, 70)},
-        {.align = TA_RIGHT | TA_BOTTOM, .escapement = 1800, .ink = Rect(60, 55, 70, 70)},
-        {.align = TA_RIGHT | TA_BOTTOM, .escapement = 2700, .ink = Rect(55, 30, 70, 40)},
-        {.align = TA_CENTER | TA_BOTTOM, .escapement = 0, .ink = Rect(40, 30, 50, 45)},
-        {.align = TA_CENTER | TA_BOTTOM, .escapement = 900, .ink = Rect(30, 50, 45, 60)},
-        {.align = TA_CENTER | TA_BOTTOM, .escapement = 1800, .ink = Rect(50, 55, 60, 70)},
-        {.align = TA_CENTER | TA_BOTTOM, .escapement = 2700, .ink = Rect(55, 40, 70, 50)},
-        {.align = TA_RIGHT | TA_BASELINE, .escapement = 0, .ink = Rect(30, 35, 40, 50)},
-        {.align = TA_RIGHT | TA_BASELINE, .escapement = 900, .ink = Rect(35, 60, 50, 70)},
-        {.align = TA_RIGHT | TA_BASELINE, .escapement = 1800, .ink = Rect(60, 50, 70, 65)},
-        {.align = TA_RIGHT | TA_BASELINE, .escapement = 2700, .ink = Rect(50, 30, 65, 40)},
+        {.align = TTextAlign::Left | TTextAlign::Top, .escapement = 0, .ink = Rect(50, 50, 60, 65)},
+        {.align = TTextAlign::Left | TTextAlign::Top, .escapement = 900, .ink = Rect(50, 40, 65, 50)},
+        {.align = TTextAlign::Left | TTextAlign::Top, .escapement = 1800, .ink = Rect(40, 35, 50, 50)},
+        {.align = TTextAlign::Left | TTextAlign::Top, .escapement = 2700, .ink = Rect(35, 50, 50, 60)},
+        {.align = TTextAlign::Left | TTextAlign::Bottom, .escapement = 0, .ink = Rect(50, 30, 60, 45)},
+        {.align = TTextAlign::Left | TTextAlign::Bottom, .escapement = 900, .ink = Rect(30, 40, 45, 50)},
+        {.align = TTextAlign::Left | TTextAlign::Bottom, .escapement = 1800, .ink = Rect(40, 55, 50, 70)},
+        {.align = TTextAlign::Left | TTextAlign::Bottom, .escapement = 2700, .ink = Rect(55, 50, 70, 60)},
+        {.align = TTextAlign::Right | TTextAlign::Bottom, .escapement = 0, .ink = Rect(30, 30, 40, 45)},
+        {.align = TTextAlign::Right | TTextAlign::Bottom, .escapement = 900, .ink = Rect(30, 60, 45, 70)},
+        {.align = TTextAlign::Right | TTextAlign::Bottom, .escapement = 1800, .ink = Rect(60, 55, 70, 70)},
+        {.align = TTextAlign::Right | TTextAlign::Bottom, .escapement = 2700, .ink = Rect(55, 30, 70, 40)},
+        {.align = TTextAlign::Center | TTextAlign::Bottom, .escapement = 0, .ink = Rect(40, 30, 50, 45)},
+        {.align = TTextAlign::Center | TTextAlign::Bottom, .escapement = 900, .ink = Rect(30, 50, 45, 60)},
+        {.align = TTextAlign::Center | TTextAlign::Bottom, .escapement = 1800, .ink = Rect(50, 55, 60, 70)},
+        {.align = TTextAlign::Center | TTextAlign::Bottom, .escapement = 2700, .ink = Rect(55, 40, 70, 50)},
+        {.align = TTextAlign::Right | TTextAlign::Baseline, .escapement = 0, .ink = Rect(30, 35, 40, 50)},
+        {.align = TTextAlign::Right | TTextAlign::Baseline, .escapement = 900, .ink = Rect(35, 60, 50, 70)},
+        {.align = TTextAlign::Right | TTextAlign::Baseline, .escapement = 1800, .ink = Rect(60, 50, 70, 65)},
+        {.align = TTextAlign::Right | TTextAlign::Baseline, .escapement = 2700, .ink = Rect(50, 30, 65, 40)},
         // Other angles go to the nearest quarter turn.
-        {.align = TA_LEFT | TA_TOP, .escapement = 880, .ink = Rect(50, 40, 65, 50)},
-        {.align = TA_LEFT | TA_TOP, .escapement = 4500, .ink = Rect(50, 40, 65, 50)},
-        {.align = TA_LEFT | TA_TOP, .escapement = -900, .ink = Rect(35, 50, 50, 60)},
-        {.align = TA_LEFT | TA_TOP, .escapement = 3590, .ink = Rect(50, 50, 60, 65)},
+        {.align = TTextAlign::Left | TTextAlign::Top, .escapement = 880, .ink = Rect(50, 40, 65, 50)},
+        {.align = TTextAlign::Left | TTextAlign::Top, .escapement = 4500, .ink = Rect(50, 40, 65, 50)},
+        {.align = TTextAlign::Left | TTextAlign::Top, .escapement = -900, .ink = Rect(35, 50, 50, 60)},
+        {.align = TTextAlign::Left | TTextAlign::Top, .escapement = 3590, .ink = Rect(50, 50, 60, 65)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "align " << c.align << ", escapement " << c.escapement);
@@ -287,7 +287,7 @@ TEST(BitmapCanvasTest, TextLandsWhereAlignmentAndEscapementSay) {
 TEST(BitmapCanvasTest, TextIsClippedAndASolidBrushFillsTheClipRectangle) {
     // "AB" from (50, 50), top-left aligned, inks (50, 50)-(70, 65); the clip rectangle
     // (given inverted) cuts it at x 60 and y 55 and is filled yellow first.
-    const TColor yellow = RGB(255, 255, 0);
+    const TColor yellow = RgbColor(255, 255, 0);
     TextBitmap text;
     text.Canvas().GetBrush().SetStyle(bsSolid);
     text.Canvas().GetBrush().SetColor(yellow);
@@ -326,8 +326,8 @@ TEST(BitmapCanvasTest, InstalledFontsAreAntiAliasedInTheFontColour) {
         for (int x = 0; x < 60; ++x) {
             const TColor pixel = bitmap.GetPixel(x, y);
             // Red blended over white keeps red at 255 and green equal to blue.
-            ASSERT_EQ(GetRValue(pixel), 255);
-            ASSERT_EQ(GetGValue(pixel), GetBValue(pixel));
+            ASSERT_EQ(RedOf(pixel), 255);
+            ASSERT_EQ(GreenOf(pixel), BlueOf(pixel));
             if (pixel == clRed)
                 ++full;
             else if (pixel != clWhite)
@@ -345,8 +345,8 @@ TBitmap& Pattern(TBitmap& bitmap) {
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 7; ++x)
             bitmap.SetPixel(x, y,
-                            RGB(static_cast<std::uint8_t>(x * 40), static_cast<std::uint8_t>(y * 60),
-                                static_cast<std::uint8_t>(255 - x * y)));
+                            RgbColor(static_cast<std::uint8_t>(x * 40), static_cast<std::uint8_t>(y * 60),
+                                     static_cast<std::uint8_t>(255 - x * y)));
     return bitmap;
 }
 
@@ -394,24 +394,24 @@ TEST(BitmapFileTest, LoadsEveryKindOfPng) {
          .width = 3,
          .height = 1,
          .pixelsPerInch = 96,
-         .pixels = {RGB(0, 0, 0), RGB(128, 128, 128), RGB(255, 255, 255)}},
+         .pixels = {RgbColor(0, 0, 0), RgbColor(128, 128, 128), RgbColor(255, 255, 255)}},
         // 16-bit samples keep their high byte.
         {.png = &Rgb16,
          .width = 2,
          .height = 1,
          .pixelsPerInch = 96,
-         .pixels = {RGB(0x12, 0xFF, 0x00), RGB(0x80, 0x01, 0xFE)}},
+         .pixels = {RgbColor(0x12, 0xFF, 0x00), RgbColor(0x80, 0x01, 0xFE)}},
         // Alpha composed over white: 255 * (255 - 128) / 255 = 127.
         {.png = &Rgba8,
          .width = 3,
          .height = 1,
          .pixelsPerInch = 96,
-         .pixels = {RGB(255, 0, 0), RGB(255, 255, 255), RGB(127, 127, 127)}},
+         .pixels = {RgbColor(255, 0, 0), RgbColor(255, 255, 255), RgbColor(127, 127, 127)}},
         {.png = &Palette1,
          .width = 2,
          .height = 2,
          .pixelsPerInch = 300,
-         .pixels = {RGB(0, 255, 0), RGB(10, 20, 30), RGB(10, 20, 30), RGB(0, 255, 0)}},
+         .pixels = {RgbColor(0, 255, 0), RgbColor(10, 20, 30), RgbColor(10, 20, 30), RgbColor(0, 255, 0)}},
     };
     for (const Case& c : cases) {
         const TTempFile file("kind.png");
@@ -445,8 +445,8 @@ TEST(BitmapFileTest, BmpHeaderAndTopDownRows) {
     // them; 96 pixels per inch is 3780 pixels per metre (96 / 0.0254 = 3779.5).
     TBitmap bitmap;
     bitmap.SetSize(3, 2);
-    bitmap.SetPixel(0, 0, RGB(1, 2, 3));
-    bitmap.SetPixel(2, 1, RGB(4, 5, 6));
+    bitmap.SetPixel(0, 0, RgbColor(1, 2, 3));
+    bitmap.SetPixel(2, 1, RgbColor(4, 5, 6));
     const std::vector<std::uint8_t> data = bitmap.SaveToBmpData();
     ASSERT_EQ(data.size(), 54u + 3 * 2 * 4);
     EXPECT_EQ(data[0], 'B');
@@ -523,11 +523,11 @@ TEST(BitmapFileTest, ClipboardFormatIsTheBmpFile) {
     TClipboardData data;
     std::uint32_t palette = 99;
     bitmap.SaveToClipboardFormat(format, data, palette);
-    EXPECT_EQ(format, CF_BITMAP);
+    EXPECT_EQ(format, cfBitmap);
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(*data, bitmap.SaveToBmpData());
     EXPECT_EQ(palette, 0u);
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace zan::platform

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/Bitmap.h"
-#include "platform/Clipboard.h"
-#include "platform/Exception.h"
-#include "platform/Metafile.h"
+#include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/platform/Clipboard.h>
+#include <zanbarcode/platform/Exception.h>
+#include <zanbarcode/platform/Metafile.h>
 
-namespace platform {
+namespace zan::platform {
 namespace {
 
 // A private clipboard format for data that is not a picture.
@@ -24,26 +24,26 @@ TEST(ClipboardTest, PlacementsInsideOneBracketStayTogether) {
     TClipboard clipboard;
     clipboard.SetAsHandle(CF_TEXT, Bytes("old"));
     clipboard.Open();
-    clipboard.SetAsHandle(CF_ENHMETAFILE, Bytes("svg"));  // the first placement empties
-    clipboard.SetAsHandle(CF_BITMAP, Bytes("bmp"));       // later ones add
+    clipboard.SetAsHandle(cfEnhMetafile, Bytes("svg"));  // the first placement empties
+    clipboard.SetAsHandle(cfBitmap, Bytes("bmp"));       // later ones add
     clipboard.Close();
     EXPECT_FALSE(clipboard.IsOpen());
     EXPECT_EQ(clipboard.FormatCount(), 2u);
     EXPECT_FALSE(clipboard.HasFormat(CF_TEXT));
-    EXPECT_EQ(Text(clipboard.GetAsHandle(CF_ENHMETAFILE)), "svg");
-    EXPECT_EQ(Text(clipboard.GetAsHandle(CF_BITMAP)), "bmp");
+    EXPECT_EQ(Text(clipboard.GetAsHandle(cfEnhMetafile)), "svg");
+    EXPECT_EQ(Text(clipboard.GetAsHandle(cfBitmap)), "bmp");
 }
 
 TEST(ClipboardTest, PlacementOutsideABracketReplacesEverything) {
     TClipboard clipboard;
     clipboard.Open();
-    clipboard.SetAsHandle(CF_ENHMETAFILE, Bytes("svg"));
-    clipboard.SetAsHandle(CF_BITMAP, Bytes("bmp"));
+    clipboard.SetAsHandle(cfEnhMetafile, Bytes("svg"));
+    clipboard.SetAsHandle(cfBitmap, Bytes("bmp"));
     clipboard.Close();
     clipboard.SetAsHandle(CF_TEXT, Bytes("text"));
     EXPECT_EQ(clipboard.FormatCount(), 1u);
     EXPECT_EQ(Text(clipboard.GetAsHandle(CF_TEXT)), "text");
-    clipboard.SetAsHandle(CF_BITMAP, Bytes("bmp"));
+    clipboard.SetAsHandle(cfBitmap, Bytes("bmp"));
     EXPECT_EQ(clipboard.FormatCount(), 1u);
     EXPECT_FALSE(clipboard.HasFormat(CF_TEXT));
 }
@@ -52,11 +52,11 @@ TEST(ClipboardTest, EveryOutermostBracketStartsAfresh) {
     TClipboard clipboard;
     for (const std::string round : {"first", "second"}) {
         clipboard.Open();
-        clipboard.SetAsHandle(round == "first" ? CF_TEXT : CF_BITMAP, Bytes(round));
+        clipboard.SetAsHandle(round == "first" ? CF_TEXT : cfBitmap, Bytes(round));
         clipboard.Close();
     }
     EXPECT_EQ(clipboard.FormatCount(), 1u);
-    EXPECT_EQ(Text(clipboard.GetAsHandle(CF_BITMAP)), "second");
+    EXPECT_EQ(Text(clipboard.GetAsHandle(cfBitmap)), "second");
 }
 
 TEST(ClipboardTest, NestedOpenKeepsTheOuterBracket) {
@@ -64,15 +64,15 @@ TEST(ClipboardTest, NestedOpenKeepsTheOuterBracket) {
     clipboard.SetAsHandle(CF_TEXT, Bytes("old"));
     clipboard.Open();
     clipboard.Open();
-    clipboard.SetAsHandle(CF_ENHMETAFILE, Bytes("svg"));
+    clipboard.SetAsHandle(cfEnhMetafile, Bytes("svg"));
     clipboard.Close();
     EXPECT_TRUE(clipboard.IsOpen());
-    clipboard.SetAsHandle(CF_BITMAP, Bytes("bmp"));  // still inside the outer bracket
+    clipboard.SetAsHandle(cfBitmap, Bytes("bmp"));  // still inside the outer bracket
     clipboard.Close();
     EXPECT_FALSE(clipboard.IsOpen());
     EXPECT_EQ(clipboard.FormatCount(), 2u);
-    EXPECT_TRUE(clipboard.HasFormat(CF_ENHMETAFILE));
-    EXPECT_TRUE(clipboard.HasFormat(CF_BITMAP));
+    EXPECT_TRUE(clipboard.HasFormat(cfEnhMetafile));
+    EXPECT_TRUE(clipboard.HasFormat(cfBitmap));
 }
 
 TEST(ClipboardTest, UnbalancedCloseDoesNotUnderflow) {
@@ -84,7 +84,7 @@ TEST(ClipboardTest, UnbalancedCloseDoesNotUnderflow) {
     clipboard.Open();
     EXPECT_TRUE(clipboard.IsOpen());
     clipboard.SetAsHandle(CF_TEXT, Bytes("a"));
-    clipboard.SetAsHandle(CF_BITMAP, Bytes("b"));
+    clipboard.SetAsHandle(cfBitmap, Bytes("b"));
     clipboard.Close();
     EXPECT_FALSE(clipboard.IsOpen());
     EXPECT_EQ(clipboard.FormatCount(), 2u);
@@ -96,16 +96,16 @@ TEST(ClipboardTest, ClearInsideABracketLetsLaterPlacementsAdd) {
     clipboard.Open();
     clipboard.Clear();
     EXPECT_EQ(clipboard.FormatCount(), 0u);
-    clipboard.SetAsHandle(CF_BITMAP, Bytes("bmp"));
-    clipboard.SetAsHandle(CF_ENHMETAFILE, Bytes("svg"));
+    clipboard.SetAsHandle(cfBitmap, Bytes("bmp"));
+    clipboard.SetAsHandle(cfEnhMetafile, Bytes("svg"));
     clipboard.Close();
     EXPECT_EQ(clipboard.FormatCount(), 2u);
 }
 
 TEST(ClipboardTest, MissingFormatHasNoData) {
     TClipboard clipboard;
-    EXPECT_FALSE(clipboard.HasFormat(CF_BITMAP));
-    EXPECT_EQ(clipboard.GetAsHandle(CF_BITMAP), nullptr);
+    EXPECT_FALSE(clipboard.HasFormat(cfBitmap));
+    EXPECT_EQ(clipboard.GetAsHandle(cfBitmap), nullptr);
     EXPECT_EQ(clipboard.FormatCount(), 0u);
 }
 
@@ -116,7 +116,7 @@ TEST(ClipboardTest, BitmapGoesInAsBmpData) {
     TClipboard clipboard;
     clipboard.Assign(bitmap);
     EXPECT_EQ(clipboard.FormatCount(), 1u);
-    const TClipboardData data = clipboard.GetAsHandle(CF_BITMAP);
+    const TClipboardData data = clipboard.GetAsHandle(cfBitmap);
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(*data, bitmap.SaveToBmpData());
     // A BMP file starts with the signature "BM".
@@ -137,7 +137,7 @@ TEST(ClipboardTest, MetafileGoesInAsSvgText) {
     TClipboard clipboard;
     clipboard.Assign(metafile);
     EXPECT_EQ(clipboard.FormatCount(), 1u);
-    const std::string svg = Text(clipboard.GetAsHandle(CF_ENHMETAFILE));
+    const std::string svg = Text(clipboard.GetAsHandle(cfEnhMetafile));
     EXPECT_EQ(svg, metafile.ToSvg());
     EXPECT_NE(svg.find("<rect x=\"0\" y=\"0\" width=\"2\" height=\"5\" fill=\"#000000\"/>"), std::string::npos) << svg;
 }
@@ -153,8 +153,8 @@ TEST(ClipboardTest, MetafileAndBitmapInOneBracketStayTogether) {
     clipboard.Assign(bitmap);
     clipboard.Close();
     EXPECT_EQ(clipboard.FormatCount(), 2u);
-    EXPECT_TRUE(clipboard.HasFormat(CF_ENHMETAFILE));
-    EXPECT_TRUE(clipboard.HasFormat(CF_BITMAP));
+    EXPECT_TRUE(clipboard.HasFormat(cfEnhMetafile));
+    EXPECT_TRUE(clipboard.HasFormat(cfBitmap));
 }
 
 // Knows how to put itself on a clipboard, as a barcode renderer does.
@@ -201,4 +201,4 @@ TEST(ClipboardTest, ProcessClipboardIsOneObject) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace zan::platform

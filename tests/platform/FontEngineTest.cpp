@@ -1,4 +1,4 @@
-#include "platform/FontEngine.h"
+#include <zanbarcode/platform/FontEngine.h>
 
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
@@ -7,10 +7,10 @@
 #include <climits>
 #include <string>
 
-namespace platform {
+namespace zan::platform {
 namespace {
 
-TLogFont Font(const std::string& face, std::int32_t height, std::int32_t weight = FW_NORMAL, bool italic = false) {
+TLogFont Font(const std::string& face, std::int32_t height, std::int32_t weight = fwNormal, bool italic = false) {
     TLogFont font;
     font.FaceName = face;
     font.Height = height;
@@ -164,10 +164,10 @@ TEST(FreeTypeFontEngineTest, MetricCompatibleFamiliesStandInForTheWindowsCoreFon
         std::string family;
     };
     const Case cases[] = {
-        {.face = "Arial", .weight = FW_NORMAL, .italic = false, .family = "Liberation Sans"},
-        {.face = "Arial", .weight = FW_BOLD, .italic = true, .family = "Liberation Sans"},
-        {.face = "Courier New", .weight = FW_NORMAL, .italic = false, .family = "Liberation Mono"},
-        {.face = "Times New Roman", .weight = FW_NORMAL, .italic = false, .family = "Liberation Serif"},
+        {.face = "Arial", .weight = fwNormal, .italic = false, .family = "Liberation Sans"},
+        {.face = "Arial", .weight = fwBold, .italic = true, .family = "Liberation Sans"},
+        {.face = "Courier New", .weight = fwNormal, .italic = false, .family = "Liberation Mono"},
+        {.face = "Times New Roman", .weight = fwNormal, .italic = false, .family = "Liberation Serif"},
     };
     const auto engine = FreeTypeFontEngine();
     for (const Case& c : cases)
@@ -268,4 +268,4 @@ TEST(FreeTypeFontEngineTest, UnknownFamiliesAndAbsurdHeightsStillMeasure) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace zan::platform

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Exception.h"
+#include <zanbarcode/platform/Exception.h>
 
-namespace platform {
+namespace zan::platform {
 namespace {
 
 struct TFormatCase {
@@ -72,4 +72,4 @@ TEST(FormatTest, DerivedExceptionsAreCaughtAsTheRoot) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace zan::platform

@@ -1,13 +1,13 @@
-#include "platform/Graphics.h"
+#include <zanbarcode/platform/Graphics.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/Exception.h"
+#include <zanbarcode/platform/Exception.h>
 
-namespace platform {
+namespace zan::platform {
 namespace {
 
 // A canvas that records what reaches the device.
@@ -168,7 +168,7 @@ TEST(FontTest, HandleFromAttributes) {
     const TLogFont record = GetObject(font.GetHandle());
     EXPECT_EQ(record.FaceName, "Arial");
     EXPECT_EQ(record.Height, -13);
-    EXPECT_EQ(record.Weight, FW_BOLD);
+    EXPECT_EQ(record.Weight, fwBold);
     EXPECT_FALSE(record.Italic);
     EXPECT_TRUE(record.Underline);
     EXPECT_FALSE(record.StrikeOut);
@@ -177,7 +177,7 @@ TEST(FontTest, HandleFromAttributes) {
 
 TEST(FontTest, SetHandleTakesNameHeightAndStyleFromTheRecord) {
     TLogFont record = Rotated("Courier New", -27, 2700);
-    record.Weight = FW_BOLD;
+    record.Weight = fwBold;
     record.Italic = true;
     record.StrikeOut = true;
     TFont font;
@@ -310,8 +310,8 @@ TEST(GraphicsObjectTest, AssignBetweenClassesRaisesEConvertError) {
 
 TEST(CanvasTest, DeviceResolution) {
     TRecordingCanvas canvas(300, 600);
-    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSX), 300);
-    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSY), 600);
+    EXPECT_EQ(canvas.GetDeviceCaps(dcLogPixelsX), 300);
+    EXPECT_EQ(canvas.GetDeviceCaps(dcLogPixelsY), 600);
     EXPECT_EQ(canvas.GetDeviceCaps(0), 0);
     // Font heights are device pixels, so the font measures its size at the device's
     // vertical resolution.
@@ -363,9 +363,9 @@ TEST(CanvasTest, TextMeasuresWithTheCurrentFont) {
     EXPECT_EQ(metrics.Height, 20);
     EXPECT_EQ(metrics.Ascent, 15);
     EXPECT_EQ(metrics.Descent, 5);
-    EXPECT_EQ(metrics.PitchAndFamily & TMPF_TRUETYPE, TMPF_TRUETYPE);
+    EXPECT_EQ(metrics.PitchAndFamily & tmpfTrueType, tmpfTrueType);
     canvas.GetFont().SetName("MS Sans Serif");
-    EXPECT_EQ(canvas.GetTextMetrics().PitchAndFamily & TMPF_TRUETYPE, 0);
+    EXPECT_EQ(canvas.GetTextMetrics().PitchAndFamily & tmpfTrueType, 0);
 }
 
 TEST(CanvasTest, CurrentLogFontIsTheInstalledHandle) {
@@ -392,8 +392,8 @@ TEST(CanvasTest, SetFontCopiesIntoTheCanvasFont) {
 // Text placement
 
 TEST(PlaceTextBoxTest, ReferencePointByAlignment) {
-    // GDI's reference points: TA_TOP/TA_BOTTOM/TA_BASELINE put the top, bottom or
-    // baseline of the text at the reference point; TA_LEFT/TA_RIGHT/TA_CENTER its left
+    // GDI's reference points: TTextAlign::Top/TTextAlign::Bottom/TTextAlign::Baseline put the top, bottom or
+    // baseline of the text at the reference point; TTextAlign::Left/TTextAlign::Right/TTextAlign::Center its left
     // edge, right edge or middle. A box 31 wide with ascent 15 and descent 5.
     struct Case {
         std::uint32_t align;
@@ -401,15 +401,15 @@ TEST(PlaceTextBoxTest, ReferencePointByAlignment) {
         int offsetY;
     };
     const Case cases[] = {
-        {.align = TA_LEFT | TA_TOP, .offsetX = 0, .offsetY = 0},
-        {.align = TA_RIGHT | TA_TOP, .offsetX = -31, .offsetY = 0},
-        {.align = TA_CENTER | TA_TOP, .offsetX = -15, .offsetY = 0},
-        {.align = TA_LEFT | TA_BOTTOM, .offsetX = 0, .offsetY = -20},      // 8
-        {.align = TA_RIGHT | TA_BOTTOM, .offsetX = -31, .offsetY = -20},   // 10
-        {.align = TA_CENTER | TA_BOTTOM, .offsetX = -15, .offsetY = -20},  // 14
-        {.align = TA_LEFT | TA_BASELINE, .offsetX = 0, .offsetY = -15},
-        {.align = TA_RIGHT | TA_BASELINE, .offsetX = -31, .offsetY = -15},
-        {.align = TA_CENTER | TA_BASELINE, .offsetX = -15, .offsetY = -15},
+        {.align = TTextAlign::Left | TTextAlign::Top, .offsetX = 0, .offsetY = 0},
+        {.align = TTextAlign::Right | TTextAlign::Top, .offsetX = -31, .offsetY = 0},
+        {.align = TTextAlign::Center | TTextAlign::Top, .offsetX = -15, .offsetY = 0},
+        {.align = TTextAlign::Left | TTextAlign::Bottom, .offsetX = 0, .offsetY = -20},      // 8
+        {.align = TTextAlign::Right | TTextAlign::Bottom, .offsetX = -31, .offsetY = -20},   // 10
+        {.align = TTextAlign::Center | TTextAlign::Bottom, .offsetX = -15, .offsetY = -20},  // 14
+        {.align = TTextAlign::Left | TTextAlign::Baseline, .offsetX = 0, .offsetY = -15},
+        {.align = TTextAlign::Right | TTextAlign::Baseline, .offsetX = -31, .offsetY = -15},
+        {.align = TTextAlign::Center | TTextAlign::Baseline, .offsetX = -15, .offsetY = -15},
     };
     for (const Case& c : cases) {
         const TTextPlacement box = PlaceTextBox(c.align, 31, 15, 5);
@@ -422,4 +422,4 @@ TEST(PlaceTextBoxTest, ReferencePointByAlignment) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace zan::platform

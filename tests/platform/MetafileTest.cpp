@@ -9,14 +9,14 @@
 
 #include <unistd.h>
 
-#include "platform/Bitmap.h"
-#include "platform/Exception.h"
-#include "platform/Metafile.h"
+#include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/platform/Exception.h>
+#include <zanbarcode/platform/Metafile.h>
 
 // Text geometry below follows the fixed metrics of FixedMetricsFontEngine (FontEngine.h):
 // for a font height of -H, ascent H - H/4, descent H/4, every character H/2 wide.
 
-namespace platform {
+namespace zan::platform {
 namespace {
 
 // A reference device of a chosen resolution whose text metrics depend on nothing installed.
@@ -53,14 +53,14 @@ TEST(MetafileTest, FillsBecomeRecordsWithResolvedColours) {
     TMetafile metafile;
     {
         TMetafileCanvas canvas(metafile, &reference.Canvas());
-        canvas.GetBrush().SetColor(RGB(0x12, 0x34, 0x56));
+        canvas.GetBrush().SetColor(RgbColor(0x12, 0x34, 0x56));
         canvas.FillRect(Rect(1, 2, 5, 9));
         canvas.GetBrush().SetColor(clBtnFace);  // a system colour, recorded as F0 F0 F0
         canvas.FillRect(Rect(0, 0, 3, 3));
     }
     const std::vector<TMetafileRecord> expected = {
-        TFillRectRecord{.Rect = Rect(1, 2, 5, 9), .Color = RGB(0x12, 0x34, 0x56)},
-        TFillRectRecord{.Rect = Rect(0, 0, 3, 3), .Color = RGB(0xF0, 0xF0, 0xF0)},
+        TFillRectRecord{.Rect = Rect(1, 2, 5, 9), .Color = RgbColor(0x12, 0x34, 0x56)},
+        TFillRectRecord{.Rect = Rect(0, 0, 3, 3), .Color = RgbColor(0xF0, 0xF0, 0xF0)},
     };
     ASSERT_EQ(metafile.Records().size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
@@ -102,8 +102,8 @@ TEST(MetafileTest, ResolutionComesFromTheReferenceDevice) {
     TMetafile metafile;
     TMetafileCanvas canvas(metafile, &reference.Canvas());
     EXPECT_EQ(metafile.GetPixelsPerInch(), 300);
-    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSX), 300);
-    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSY), 300);
+    EXPECT_EQ(canvas.GetDeviceCaps(dcLogPixelsX), 300);
+    EXPECT_EQ(canvas.GetDeviceCaps(dcLogPixelsY), 300);
     EXPECT_EQ(canvas.GetFontEngine(), reference.Canvas().GetFontEngine());
 }
 
@@ -111,21 +111,21 @@ TEST(MetafileTest, WithoutReferenceTheDeviceHas96PixelsPerInch) {
     TMetafile metafile;
     TMetafileCanvas canvas(metafile, nullptr);
     EXPECT_EQ(metafile.GetPixelsPerInch(), 96);
-    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSX), 96);
-    EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSY), 96);
+    EXPECT_EQ(canvas.GetDeviceCaps(dcLogPixelsX), 96);
+    EXPECT_EQ(canvas.GetDeviceCaps(dcLogPixelsY), 96);
     EXPECT_NE(canvas.GetFontEngine(), nullptr);
 }
 
 TEST(MetafileTest, TextCallBecomesOneRecord) {
     TReference reference(96);
     TMetafile metafile;
-    const TLogFont font{.Height = -20, .Escapement = 900, .Orientation = 900, .Weight = FW_BOLD, .FaceName = "Arial"};
+    const TLogFont font{.Height = -20, .Escapement = 900, .Orientation = 900, .Weight = fwBold, .FaceName = "Arial"};
     {
         TMetafileCanvas canvas(metafile, &reference.Canvas());
         InstallFont(canvas, font);
         canvas.GetFont().SetColor(clWindowText);  // a system colour, recorded as black
-        canvas.GetBrush().SetColor(RGB(1, 2, 3));
-        canvas.SetTextAlign(TA_BOTTOM | TA_CENTER);
+        canvas.GetBrush().SetColor(RgbColor(1, 2, 3));
+        canvas.SetTextAlign(TTextAlign::Bottom | TTextAlign::Center);
         canvas.TextRect(Rect(0, 0, 40, 30), 20, 25, "Hi");
         canvas.GetBrush().SetStyle(bsClear);
         canvas.TextRect(Rect(0, 0, 40, 30), 1, 2, "x");
@@ -134,11 +134,11 @@ TEST(MetafileTest, TextCallBecomesOneRecord) {
     const TTextRecord& opaque = TextRecordAt(metafile, 0);
     EXPECT_EQ(opaque.Clip, Rect(0, 0, 40, 30));
     EXPECT_EQ(opaque.Reference, Point(20, 25));
-    EXPECT_EQ(opaque.TextAlign, TA_BOTTOM | TA_CENTER);
+    EXPECT_EQ(opaque.TextAlign, TTextAlign::Bottom | TTextAlign::Center);
     EXPECT_EQ(opaque.Font, font);
     EXPECT_EQ(opaque.Color, clBlack);
     EXPECT_TRUE(opaque.Opaque);
-    EXPECT_EQ(opaque.Background, RGB(1, 2, 3));
+    EXPECT_EQ(opaque.Background, RgbColor(1, 2, 3));
     EXPECT_EQ(opaque.Text, "Hi");
     EXPECT_FALSE(TextRecordAt(metafile, 1).Opaque);
     EXPECT_EQ(TextRecordAt(metafile, 1).Reference, Point(1, 2));
@@ -151,7 +151,7 @@ TEST(MetafileTest, PlayReproducesFillsAtTheSamePixels) {
         TMetafileCanvas canvas(metafile, &reference.Canvas());
         canvas.GetBrush().SetColor(clRed);
         canvas.FillRect(Rect(2, 1, 5, 4));
-        canvas.GetBrush().SetColor(RGB(0, 0x80, 0));
+        canvas.GetBrush().SetColor(RgbColor(0, 0x80, 0));
         canvas.FillRect(Rect(4, 3, 7, 6));  // overlaps the first: later records paint over
     }
     TBitmap bitmap;
@@ -163,11 +163,16 @@ TEST(MetafileTest, PlayReproducesFillsAtTheSamePixels) {
         TColor color;
     };
     const TPixel pixels[] = {
-        {.x = 2, .y = 1, .color = clRed},           {.x = 4, .y = 2, .color = clRed},
-        {.x = 3, .y = 3, .color = clRed},           {.x = 4, .y = 3, .color = RGB(0, 0x80, 0)},
-        {.x = 6, .y = 5, .color = RGB(0, 0x80, 0)}, {.x = 1, .y = 1, .color = clWhite},
-        {.x = 5, .y = 1, .color = clWhite},         {.x = 2, .y = 0, .color = clWhite},
-        {.x = 7, .y = 5, .color = clWhite},         {.x = 6, .y = 6, .color = clWhite},
+        {.x = 2, .y = 1, .color = clRed},
+        {.x = 4, .y = 2, .color = clRed},
+        {.x = 3, .y = 3, .color = clRed},
+        {.x = 4, .y = 3, .color = RgbColor(0, 0x80, 0)},
+        {.x = 6, .y = 5, .color = RgbColor(0, 0x80, 0)},
+        {.x = 1, .y = 1, .color = clWhite},
+        {.x = 5, .y = 1, .color = clWhite},
+        {.x = 2, .y = 0, .color = clWhite},
+        {.x = 7, .y = 5, .color = clWhite},
+        {.x = 6, .y = 6, .color = clWhite},
     };
     for (const TPixel& p : pixels) EXPECT_EQ(bitmap.GetPixel(p.x, p.y), p.color) << p.x << "," << p.y;
 }
@@ -202,7 +207,7 @@ TEST(MetafileTest, SvgHasOneExactRectPerFill) {
     metafile.SetHeight(20);
     {
         TMetafileCanvas canvas(metafile, &reference.Canvas());
-        canvas.GetBrush().SetColor(RGB(0x12, 0x34, 0x56));
+        canvas.GetBrush().SetColor(RgbColor(0x12, 0x34, 0x56));
         canvas.FillRect(Rect(1, 2, 5, 9));
         canvas.GetBrush().SetColor(clRed);  // 0x0000FF in TColor's BBGGRR order
         canvas.FillRect(Rect(-3, 0, 30, 20));
@@ -232,30 +237,30 @@ TEST(MetafileTest, SvgTextFollowsAlignmentAndEscapement) {
     // The family is a quoted CSS string; its quotes are escaped for the XML attribute.
     const std::string attributes = "font-family=\"&apos;Arial&apos;\" font-size=\"20\"";
     const TCase cases[] = {
-        {.align = TA_LEFT | TA_TOP,
+        {.align = TTextAlign::Left | TTextAlign::Top,
          .escapement = 0,
          .expected = "<text x=\"50\" y=\"55\" " + attributes +
                      " text-anchor=\"start\" fill=\"#000000\" xml:space=\"preserve\">Hi</text>"},
-        {.align = TA_RIGHT | TA_BASELINE,
+        {.align = TTextAlign::Right | TTextAlign::Baseline,
          .escapement = 0,
          .expected = "<text x=\"50\" y=\"40\" " + attributes +
                      " text-anchor=\"end\" fill=\"#000000\" xml:space=\"preserve\">Hi</text>"},
-        {.align = TA_CENTER | TA_BOTTOM,
+        {.align = TTextAlign::Center | TTextAlign::Bottom,
          .escapement = 0,
          .expected = "<text x=\"50\" y=\"35\" " + attributes +
                      " text-anchor=\"middle\" fill=\"#000000\" xml:space=\"preserve\">Hi</text>"},
         // Counter-clockwise escapement, clockwise SVG rotation about the reference point.
-        {.align = TA_CENTER | TA_BOTTOM,
+        {.align = TTextAlign::Center | TTextAlign::Bottom,
          .escapement = 900,
          .expected = "<text x=\"50\" y=\"35\" " + attributes +
                      " text-anchor=\"middle\" transform=\"rotate(-90 50 40)\" fill=\"#000000\" "
                      "xml:space=\"preserve\">Hi</text>"},
-        {.align = TA_LEFT | TA_BASELINE,
+        {.align = TTextAlign::Left | TTextAlign::Baseline,
          .escapement = -450,
          .expected = "<text x=\"50\" y=\"40\" " + attributes +
                      " text-anchor=\"start\" transform=\"rotate(45 50 40)\" fill=\"#000000\" "
                      "xml:space=\"preserve\">Hi</text>"},
-        {.align = TA_LEFT | TA_BASELINE,
+        {.align = TTextAlign::Left | TTextAlign::Baseline,
          .escapement = 2705,
          .expected = "<text x=\"50\" y=\"40\" " + attributes +
                      " text-anchor=\"start\" transform=\"rotate(-270.5 50 40)\" fill=\"#000000\" "
@@ -311,9 +316,8 @@ TEST(MetafileTest, SvgTextCarriesStyleAndFaceNames) {
     TMetafile metafile;
     {
         TMetafileCanvas canvas(metafile, &reference.Canvas());
-        InstallFont(canvas,
-                    {.Height = -12, .Weight = FW_BOLD, .Italic = true, .Underline = true, .FaceName = "O'Neil"});
-        canvas.GetFont().SetColor(RGB(0xAA, 0xBB, 0xCC));
+        InstallFont(canvas, {.Height = -12, .Weight = fwBold, .Italic = true, .Underline = true, .FaceName = "O'Neil"});
+        canvas.GetFont().SetColor(RgbColor(0xAA, 0xBB, 0xCC));
         canvas.GetBrush().SetStyle(bsClear);
         canvas.TextRect(Rect(0, 0, 100, 100), 10, 10, "x");
     }
@@ -334,7 +338,7 @@ TEST(MetafileTest, SvgClipsTextThatReachesOutsideItsRectangle) {
     {
         TMetafileCanvas canvas(metafile, &reference.Canvas());
         InstallFont(canvas, {.Height = -20, .FaceName = "Arial"});
-        canvas.GetBrush().SetColor(RGB(0xFF, 0xFF, 0));
+        canvas.GetBrush().SetColor(RgbColor(0xFF, 0xFF, 0));
         // "Hi" covers x 10..30, y 10..30: inside the first rectangle, not the second.
         canvas.TextRect(Rect(10, 10, 30, 30), 10, 10, "Hi");
         canvas.TextRect(Rect(10, 10, 29, 30), 10, 10, "Hi");
@@ -451,4 +455,4 @@ TEST(MetafileTest, AssignFromAnotherClassIsAnAssignmentError) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace zan::platform

@@ -3,10 +3,10 @@
 #include <array>
 #include <string>
 
-#include "platform/Exception.h"
-#include "platform/Persistent.h"
+#include <zanbarcode/platform/Exception.h>
+#include <zanbarcode/platform/Persistent.h>
 
-namespace platform {
+namespace zan::platform {
 namespace {
 
 class TA : public TPersistent {
@@ -259,4 +259,4 @@ TEST(PersistentTest, TextConversionsRoundTrip) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace zan::platform

@@ -9,15 +9,15 @@
 #include <variant>
 #include <vector>
 
-#include "base/ZanBarcodeBase.h"
-#include "platform/Bitmap.h"
-#include "platform/Metafile.h"
+#include <zanbarcode/base/ZanBarcodeBase.h>
+#include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/platform/Metafile.h>
 
 namespace zantest {
 
 // Spaces get a colour of their own, so that they can be told from the background.
-constexpr platform::TColor BarColor = platform::clBlack;
-constexpr platform::TColor SpaceColor = platform::RGB(0, 255, 0);
+constexpr zan::platform::TColor BarColor = zan::platform::clBlack;
+constexpr zan::platform::TColor SpaceColor = zan::platform::RgbColor(0, 255, 0);
 // The same colours as SVG writes them.
 constexpr const char* BarFill = "#000000";
 constexpr const char* SpaceFill = "#00FF00";
@@ -28,13 +28,13 @@ constexpr const char* SpaceFill = "#00FF00";
 template <class T>
 class TSymbologyDrawing {
 public:
-    explicit TSymbologyDrawing(int pixelsPerInch = 96, platform::TRect bounds = {0, 0, 400, 80})
+    explicit TSymbologyDrawing(int pixelsPerInch = 96, zan::platform::TRect bounds = {0, 0, 400, 80})
         : TSymbologyDrawing(std::make_unique<T>(), pixelsPerInch, bounds) {}
 
-    TSymbologyDrawing(std::unique_ptr<T> symbology, int pixelsPerInch, platform::TRect bounds) {
+    TSymbologyDrawing(std::unique_ptr<T> symbology, int pixelsPerInch, zan::platform::TRect bounds) {
         Bitmap.SetPixelsPerInch(pixelsPerInch);
         Bitmap.SetSize(bounds.Right, bounds.Bottom);
-        Bitmap.GetCanvas().SetFontEngine(platform::FixedMetricsFontEngine());
+        Bitmap.GetCanvas().SetFontEngine(zan::platform::FixedMetricsFontEngine());
         Symbology = symbology.get();
         Renderer.SetSymbology(std::move(symbology));
         Renderer.SetCanvas(&Bitmap.GetCanvas());
@@ -42,7 +42,7 @@ public:
         Renderer.SetBarColor(BarColor);
         Renderer.SetSpaceColor(SpaceColor);
         Renderer.SetCaption(Symbology->GetDefaultCaption());
-        Renderer.SetOnVisualChange([this](platform::TPersistent*) { ++Notifications; });
+        Renderer.SetOnVisualChange([this](zan::platform::TPersistent*) { ++Notifications; });
     }
 
     // The notification handler refers to this object: it stays where it was made.
@@ -50,30 +50,31 @@ public:
     TSymbologyDrawing& operator=(const TSymbologyDrawing&) = delete;
 
     // The drawing calls of one Paint over the renderer's bounds.
-    std::vector<platform::TMetafileRecord> Records() {
-        platform::TMetafile metafile;
+    std::vector<zan::platform::TMetafileRecord> Records() {
+        zan::platform::TMetafile metafile;
         Paint(metafile);
         return metafile.Records();
     }
 
     // One Paint as SVG, the picture as large as the output rectangle's far corner.
     std::string Svg() {
-        platform::TMetafile metafile;
+        zan::platform::TMetafile metafile;
         Paint(metafile);
         return metafile.ToSvg();
     }
 
     // The bars and spaces of one Paint in drawing order: every rectangle filled after the
     // background, each checked to be in the bar or the space colour.
-    std::vector<platform::TFillRectRecord> Elements() {
-        std::vector<platform::TFillRectRecord> fills;
-        for (const platform::TMetafileRecord& record : Records())
-            if (const auto* fill = std::get_if<platform::TFillRectRecord>(&record)) fills.push_back(*fill);
+    std::vector<zan::platform::TFillRectRecord> Elements() {
+        std::vector<zan::platform::TFillRectRecord> fills;
+        for (const zan::platform::TMetafileRecord& record : Records())
+            if (const auto* fill = std::get_if<zan::platform::TFillRectRecord>(&record)) fills.push_back(*fill);
         if (fills.empty()) {
             ADD_FAILURE() << "Paint filled no background";
             return fills;
         }
-        const platform::TFillRectRecord background{.Rect = Renderer.GetBoundsRect(), .Color = Renderer.GetBackColor()};
+        const zan::platform::TFillRectRecord background{.Rect = Renderer.GetBoundsRect(),
+                                                        .Color = Renderer.GetBackColor()};
         EXPECT_EQ(fills.front(), background) << "Paint fills the output rectangle first";
         fills.erase(fills.begin());
         for (std::size_t i = 0; i < fills.size(); ++i)
@@ -82,18 +83,18 @@ public:
         return fills;
     }
 
-    platform::TBitmap Bitmap;
+    zan::platform::TBitmap Bitmap;
     zan::TZanBarcodeRenderer Renderer;
     T* Symbology = nullptr;
     int Notifications = 0;
 
 private:
-    void Paint(platform::TMetafile& metafile) {
-        const platform::TRect bounds = Renderer.GetBoundsRect();
+    void Paint(zan::platform::TMetafile& metafile) {
+        const zan::platform::TRect bounds = Renderer.GetBoundsRect();
         metafile.SetWidth(bounds.Right);
         metafile.SetHeight(bounds.Bottom);
         // The metafile canvas hands its records to the metafile when it goes.
-        platform::TMetafileCanvas canvas(metafile, &Bitmap.GetCanvas());
+        zan::platform::TMetafileCanvas canvas(metafile, &Bitmap.GetCanvas());
         Renderer.SetCanvas(&canvas);
         Renderer.Paint();
         Renderer.SetCanvas(&Bitmap.GetCanvas());

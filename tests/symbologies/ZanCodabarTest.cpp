@@ -1,11 +1,11 @@
-#include "symbologies/ZanCodabar.h"
+#include <zanbarcode/symbologies/ZanCodabar.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "symbologies/ZanBarcodeSymbologies.h"
+#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 #include "tests/support/SymbologyDrawing.h"
 #include "tests/support/TestSupport.h"
 
@@ -78,7 +78,7 @@ TEST(ZanCodabarTest, CaptionAndWidth) {
 TEST(ZanCodabarTest, DrawnLengthIsTheCodeWidth) {
     TDrawing drawing;
     drawing.Symbology->SetDisplayCaption(false);
-    const std::vector<platform::TFillRectRecord> elements = drawing.Elements();
+    const std::vector<zan::platform::TFillRectRecord> elements = drawing.Elements();
     // One rectangle per element: 12 characters of 8 elements.
     ASSERT_EQ(elements.size(), 12u * 8u);
     EXPECT_EQ(elements.front().Rect.Left, 5);
@@ -121,22 +121,22 @@ TEST(ZanCodabarTest, StartAndStopCharacters) {
 TEST(ZanCodabarTest, PublishedProperties) {
     TZanCodabar codabar;
     std::vector<std::string> names;
-    for (const platform::TPropInfo& p : codabar.PublishedProperties()) names.push_back(p.Name);
+    for (const zan::platform::TPropInfo& p : codabar.PublishedProperties()) names.push_back(p.Name);
     EXPECT_EQ(names, (std::vector<std::string>{"XDimension", "DisplayCaption", "StartChar", "StopChar"}));
-    const platform::TPropInfo& start = *codabar.FindProperty("StartChar");
+    const zan::platform::TPropInfo& start = *codabar.FindProperty("StartChar");
     EXPECT_FALSE(start.ShouldStore(codabar));
     start.SetValue(codabar, "d");
     EXPECT_EQ(start.GetValue(codabar), "D");
     EXPECT_TRUE(start.ShouldStore(codabar));
-    EXPECT_THROW(start.SetValue(codabar, "AB"), platform::EConvertError);
-    EXPECT_THROW(start.SetValue(codabar, ""), platform::EConvertError);
+    EXPECT_THROW(start.SetValue(codabar, "AB"), zan::platform::EConvertError);
+    EXPECT_THROW(start.SetValue(codabar, ""), zan::platform::EConvertError);
     EXPECT_EQ(codabar.GetStartChar(), 'D');
 }
 
 TEST(ZanCodabarTest, CharactersWithoutPatternDrawNothing) {
     TDrawing drawing;
     drawing.Renderer.SetCaption("1-");
-    const std::vector<platform::TFillRectRecord> expected = drawing.Elements();
+    const std::vector<zan::platform::TFillRectRecord> expected = drawing.Elements();
     const int expectedWidth = drawing.Symbology->GetCodeWidth();
 
     // Inside an update bracket the caption is checked only at the end.

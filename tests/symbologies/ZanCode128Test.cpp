@@ -1,4 +1,4 @@
-#include "symbologies/ZanCode128.h"
+#include <zanbarcode/symbologies/ZanCode128.h>
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Bitmap.h"
-#include "symbologies/ZanBarcodeSymbologies.h"
+#include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 #include "tests/support/SymbologyDrawing.h"
 #include "tests/support/TestSupport.h"
 
@@ -247,8 +247,8 @@ TEST(Code128Segments, ItemOutsideTheListIsAnError) {
     TZanCode128 code;
     std::string text = "AB";
     code.ValidateText(text);
-    EXPECT_THROW(code.GetSegments().GetItem(1), platform::EListError);
-    EXPECT_THROW(code.GetSegments().GetItem(-1), platform::EListError);
+    EXPECT_THROW(code.GetSegments().GetItem(1), zan::platform::EListError);
+    EXPECT_THROW(code.GetSegments().GetItem(-1), zan::platform::EListError);
 }
 
 // ---------------------------------------------------------------------------
@@ -409,7 +409,7 @@ TEST(Code128CharacterSet, RendererFallsBackToTheDefaultCaptionAndNotifies) {
     auto& code = static_cast<TZanCode128&>(*renderer.GetSymbology());
     renderer.SetCaption("abc");
     int notifications = 0;
-    renderer.SetOnVisualChange([&notifications](platform::TPersistent*) { ++notifications; });
+    renderer.SetOnVisualChange([&notifications](zan::platform::TPersistent*) { ++notifications; });
 
     code.SetCharacterSet(CodeC);
     EXPECT_EQ(renderer.GetCaption(), "0123456789");
@@ -431,10 +431,10 @@ TEST(Code128CharacterSet, ValueOutsideTheEnumerationIsRefused) {
 TEST(Code128Properties, PublishedInOrderWithTheirDefaults) {
     TZanCode128 code;
     std::vector<std::string> names;
-    for (const platform::TPropInfo& p : code.PublishedProperties()) names.push_back(p.Name);
+    for (const zan::platform::TPropInfo& p : code.PublishedProperties()) names.push_back(p.Name);
     EXPECT_EQ(names, (std::vector<std::string>{"XDimension", "CharacterSet", "DisplayCaption"}));
 
-    const platform::TPropInfo* set = code.FindProperty("CharacterSet");
+    const zan::platform::TPropInfo* set = code.FindProperty("CharacterSet");
     ASSERT_NE(set, nullptr);
     EXPECT_EQ(set->GetValue(code), "CodeB");
     EXPECT_FALSE(set->ShouldStore(code));
@@ -442,7 +442,7 @@ TEST(Code128Properties, PublishedInOrderWithTheirDefaults) {
     EXPECT_EQ(code.GetCharacterSet(), CodeC);
     EXPECT_TRUE(set->ShouldStore(code));
 
-    const platform::TPropInfo* display = code.FindProperty("DisplayCaption");
+    const zan::platform::TPropInfo* display = code.FindProperty("DisplayCaption");
     ASSERT_NE(display, nullptr);
     EXPECT_EQ(display->GetValue(code), "True");
     display->SetValue(code, "False");
@@ -597,10 +597,10 @@ TEST(Code128Symbols, EmptyCaptionIsCheckAndStop) {
     TZanBarcodeRenderer renderer;
     renderer.SetSymbology(std::make_unique<TZanCode128>());
     static_cast<TZanCode128&>(*renderer.GetSymbology()).SetDisplayCaption(false);
-    platform::TMetafile metafile;
+    zan::platform::TMetafile metafile;
     renderer.SetCaption("");
     {
-        platform::TMetafileCanvas canvas(metafile, nullptr);
+        zan::platform::TMetafileCanvas canvas(metafile, nullptr);
         renderer.SetCanvas(&canvas);
         renderer.SetBounds(0, 0, 40, 20);
         renderer.Paint();
@@ -617,7 +617,7 @@ TEST(Code128Symbols, BarsTakeTheFullHeightWithoutCaption) {
         drawing.Renderer.Paint();
         // The start symbol's first bar is at x = 5 (the left margin); the paint area
         // ends at y = 55. The caption band takes the text height plus 2 pixels.
-        platform::TCanvas& canvas = drawing.Bitmap.GetCanvas();
+        zan::platform::TCanvas& canvas = drawing.Bitmap.GetCanvas();
         canvas.GetFont().Assign(drawing.Renderer.GetFont());
         const int fontHeight = canvas.TextHeight("0123456789");
         const int lastBarRow = display ? 55 - fontHeight - 2 - 1 : 54;

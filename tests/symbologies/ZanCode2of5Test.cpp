@@ -1,4 +1,4 @@
-#include "symbologies/ZanCode2of5.h"
+#include <zanbarcode/symbologies/ZanCode2of5.h>
 
 #include <gtest/gtest.h>
 
@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "symbologies/ZanBarcodeSymbologies.h"
+#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 #include "tests/support/SymbologyDrawing.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-using platform::TRect;
 using zan::TZanCode2of5;
 using zan::TZanInterleaved2of5;
+using zan::platform::TRect;
 using zantest::BarFill;
 using zantest::SpaceFill;
 using zantest::TSymbologyDrawing;
@@ -153,7 +153,7 @@ TEST(ZanCode2of5Test, SymbolMatchesTheStandard) {
 TEST(ZanCode2of5Test, NonDigitsWhileValidationWaitsDrawNothing) {
     TSymbologyDrawing<TZanCode2of5> drawing;
     drawing.Renderer.SetCaption("19");
-    const std::vector<platform::TFillRectRecord> expected = drawing.Elements();
+    const std::vector<zan::platform::TFillRectRecord> expected = drawing.Elements();
     const int expectedWidth = drawing.Symbology->GetCodeWidth();
 
     drawing.Renderer.BeginUpdate();
@@ -243,7 +243,7 @@ TEST(ZanInterleaved2of5Test, OptionsNotifyOnChangeOnly) {
 TEST(ZanInterleaved2of5Test, PublishedProperties) {
     TZanInterleaved2of5 symbology;
     std::vector<std::string> names;
-    for (const platform::TPropInfo& p : symbology.PublishedProperties()) names.push_back(p.Name);
+    for (const zan::platform::TPropInfo& p : symbology.PublishedProperties()) names.push_back(p.Name);
     EXPECT_EQ(names, (std::vector<std::string>{"XDimension", "DisplayCaption", "BearerBars", "UseChecksum"}));
     symbology.FindProperty("UseChecksum")->SetValue(symbology, "True");
     EXPECT_TRUE(symbology.GetUseChecksum());
@@ -266,9 +266,9 @@ TEST(ZanInterleaved2of5Test, SymbolMatchesTheStandard) {
 }
 
 // The smallest rectangle holding every element of Elements.
-TRect UnionOf(const std::vector<platform::TFillRectRecord>& elements) {
+TRect UnionOf(const std::vector<zan::platform::TFillRectRecord>& elements) {
     TRect u = elements.front().Rect;
-    for (const platform::TFillRectRecord& element : elements) {
+    for (const zan::platform::TFillRectRecord& element : elements) {
         const TRect& r = element.Rect;
         u.Left = std::min(u.Left, r.Left);
         u.Top = std::min(u.Top, r.Top);
@@ -281,19 +281,20 @@ TRect UnionOf(const std::vector<platform::TFillRectRecord>& elements) {
 TEST(ZanInterleaved2of5Test, BearerBarsAreFlushWithTheCode) {
     const zan::TZanBarcodeOrientation orientations[] = {zan::boNormal, zan::bo90Degrees, zan::bo180Degrees,
                                                         zan::bo270Degrees};
-    const platform::TAlignment alignments[] = {platform::taLeftJustify, platform::taRightJustify, platform::taCenter};
+    const zan::platform::TAlignment alignments[] = {zan::platform::taLeftJustify, zan::platform::taRightJustify,
+                                                    zan::platform::taCenter};
     for (const zan::TZanBarcodeOrientation orientation : orientations) {
-        for (const platform::TAlignment alignment : alignments) {
+        for (const zan::platform::TAlignment alignment : alignments) {
             const auto context = ::testing::Message()
                                  << "orientation " << int(orientation) << ", alignment " << int(alignment);
             TSymbologyDrawing<TZanInterleaved2of5> drawing(300);
             drawing.Renderer.SetCaption("123");  // shown as 0123: 45 modules of 3 pixels
             drawing.Renderer.SetOrientation(orientation);
             drawing.Renderer.SetAlignment(alignment);
-            const std::vector<platform::TFillRectRecord> rects = drawing.Elements();
+            const std::vector<zan::platform::TFillRectRecord> rects = drawing.Elements();
             ASSERT_EQ(rects.size(), 4u + 20u + 3u + 2u) << "start, two pairs, stop, two bearer bars";
-            const std::vector<platform::TFillRectRecord> elements(rects.begin(), rects.end() - 2);
-            const std::vector<platform::TFillRectRecord> bearers(rects.end() - 2, rects.end());
+            const std::vector<zan::platform::TFillRectRecord> elements(rects.begin(), rects.end() - 2);
+            const std::vector<zan::platform::TFillRectRecord> bearers(rects.end() - 2, rects.end());
 
             // Together the bearer bars span exactly the bars, along and across.
             EXPECT_EQ(UnionOf(bearers), UnionOf(elements)) << context;
@@ -303,7 +304,7 @@ TEST(ZanInterleaved2of5Test, BearerBarsAreFlushWithTheCode) {
                 EXPECT_EQ(vertical ? bearer.Width() : bearer.Height(), 3) << context;
                 EXPECT_EQ(vertical ? bearer.Height() : bearer.Width(), 45 * 3) << context;
             }
-            if (alignment != platform::taRightJustify) continue;
+            if (alignment != zan::platform::taRightJustify) continue;
             // Right alignment ends the code, bearer bars included, at the paint area's edge.
             const TRect area = drawing.Renderer.ResolveRect(drawing.Renderer.GetPaintRect(0));
             const TRect code = UnionOf(bearers);
@@ -327,7 +328,7 @@ TEST(ZanInterleaved2of5Test, NoBearerBarsWhenSwitchedOff) {
 TEST(ZanInterleaved2of5Test, NonDigitsWhileValidationWaitsDrawNothing) {
     TSymbologyDrawing<TZanInterleaved2of5> drawing;
     drawing.Renderer.SetCaption("12");
-    const std::vector<platform::TFillRectRecord> expected = drawing.Elements();
+    const std::vector<zan::platform::TFillRectRecord> expected = drawing.Elements();
     const int expectedWidth = drawing.Symbology->GetCodeWidth();
 
     drawing.Renderer.BeginUpdate();

@@ -1,5 +1,5 @@
 // Code 39: caption rules, barcode strings, check digit strings, widths, painting, scanning.
-#include "symbologies/ZanCode39.h"
+#include <zanbarcode/symbologies/ZanCode39.h>
 
 #include <gtest/gtest.h>
 
@@ -102,7 +102,7 @@ TEST(ZanCode39Test, Defaults) {
 TEST(ZanCode39Test, PublishesTheOptionsAfterXDimension) {
     TZanCode39 code39;
     std::vector<std::string> names;
-    for (const platform::TPropInfo& p : code39.PublishedProperties())
+    for (const zan::platform::TPropInfo& p : code39.PublishedProperties())
         names.push_back(p.Name + "=" + p.GetValue(code39));
     EXPECT_EQ(names, (std::vector<std::string>{"XDimension=10", "DisplayCaption=True", "DisplayStartStopChars=True",
                                                "FullAscii=False", "UseCheckDigit=False"}));
@@ -350,14 +350,14 @@ TEST(ZanCode39Test, CharacterWithoutPatternIsASixteenModuleSpace) {
 
 TEST(ZanCode39Test, AlignmentPlacesTheCode) {
     struct TCase {
-        platform::TAlignment alignment{};
+        zan::platform::TAlignment alignment{};
         int firstBar{};  // canvas x of the start character's first bar
     };
     // Bounds 300 wide, margins 5: a code rectangle of 290, the default code 191 wide.
     const TCase cases[] = {
-        {.alignment = platform::taLeftJustify, .firstBar = 5},
-        {.alignment = platform::taRightJustify, .firstBar = 5 + 290 - 191},
-        {.alignment = platform::taCenter, .firstBar = 5 + 145 - 95},
+        {.alignment = zan::platform::taLeftJustify, .firstBar = 5},
+        {.alignment = zan::platform::taRightJustify, .firstBar = 5 + 290 - 191},
+        {.alignment = zan::platform::taCenter, .firstBar = 5 + 145 - 95},
     };
     for (const TCase& c : cases) {
         TDrawing d;
@@ -374,26 +374,26 @@ TEST(ZanCode39Test, AlignmentPlacesTheCode) {
 TEST(ZanCode39Test, CaptionBandShortensTheBars) {
     TDrawing d;
     d.Renderer.SetBoundsRect({0, 0, 300, 100});
-    platform::TFont font;
+    zan::platform::TFont font;
     font.SetName("Arial");
     font.SetHeight(-13);  // fixed metrics: a cell 13 pixels high
     d.Renderer.SetFont(font);
     d.Renderer.SetCaption("AB");
-    const std::vector<platform::TMetafileRecord> records = d.Records();
-    const auto* text = std::get_if<platform::TTextRecord>(&records.at(1));
+    const std::vector<zan::platform::TMetafileRecord> records = d.Records();
+    const auto* text = std::get_if<zan::platform::TTextRecord>(&records.at(1));
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->Text, "*AB*");
     // Paint area 5..95 high: the caption takes 95 - 13 - 1 = 81 to 95, the bars end at 80.
-    EXPECT_EQ(text->Clip, (platform::TRect{5, 81, 295, 95}));
-    const auto* firstBar = std::get_if<platform::TFillRectRecord>(&records.at(2));
+    EXPECT_EQ(text->Clip, (zan::platform::TRect{5, 81, 295, 95}));
+    const auto* firstBar = std::get_if<zan::platform::TFillRectRecord>(&records.at(2));
     ASSERT_NE(firstBar, nullptr);
-    EXPECT_EQ(firstBar->Rect, (platform::TRect{5, 5, 6, 80}));
+    EXPECT_EQ(firstBar->Rect, (zan::platform::TRect{5, 5, 6, 80}));
 
     d.Symbology->SetDisplayCaption(false);
-    const std::vector<platform::TMetafileRecord> bare = d.Records();
-    const auto* fullBar = std::get_if<platform::TFillRectRecord>(&bare.at(1));
+    const std::vector<zan::platform::TMetafileRecord> bare = d.Records();
+    const auto* fullBar = std::get_if<zan::platform::TFillRectRecord>(&bare.at(1));
     ASSERT_NE(fullBar, nullptr);
-    EXPECT_EQ(fullBar->Rect, (platform::TRect{5, 5, 6, 95}));
+    EXPECT_EQ(fullBar->Rect, (zan::platform::TRect{5, 5, 6, 95}));
 }
 
 // PNGs drawn by the zanbarcode command and read back by zbarimg, which prints the

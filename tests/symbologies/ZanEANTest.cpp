@@ -1,5 +1,5 @@
 // The EAN/UPC family: conversions, check digits, validation, add-ons, widths, layout, encodation.
-#include "symbologies/ZanEAN.h"
+#include <zanbarcode/symbologies/ZanEAN.h>
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <memory>
 #include <variant>
 
-#include "symbologies/ZanBarcodeSymbologies.h"
+#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 #include "tests/support/SymbologyDrawing.h"
 #include "tests/support/TestSupport.h"
 
@@ -199,7 +199,7 @@ TEST(ZanEanTest, VersionsPropertiesAndRegistry) {
 
     const auto names = [](const TZanEan& s) {
         std::vector<std::string> result;
-        for (const platform::TPropInfo& p : s.PublishedProperties()) result.push_back(p.Name);
+        for (const zan::platform::TPropInfo& p : s.PublishedProperties()) result.push_back(p.Name);
         return result;
     };
     const std::vector<std::string> upc{"XDimension", "Supplemental"};
@@ -266,7 +266,8 @@ TEST(ZanEanTest, HumanReadableDigitsInsideAndOutside) {
     // cursor starts at 0 and steps 1 pixel per module. Layout: 2 modules, the flag digit
     // (and the next one when outside), 2 modules, start guard, left half, centre guard,
     // right half, end guard, 2 modules, the check digit when outside.
-    constexpr std::uint32_t left = platform::TA_LEFT, right = platform::TA_RIGHT, centre = platform::TA_CENTER;
+    constexpr std::uint32_t left = zan::platform::TTextAlign::Left, right = zan::platform::TTextAlign::Right,
+                            centre = zan::platform::TTextAlign::Center;
     const struct {
         TFactory make;
         std::string caption;
@@ -359,7 +360,7 @@ TEST(ZanEanTest, HumanReadableDigitsInsideAndOutside) {
         int start = 1000, end = 0;
         for (const auto& record : d.Records()) {
             // Back to the code frame: the margins are 5 pixels.
-            if (const auto* text = std::get_if<platform::TTextRecord>(&record)) {
+            if (const auto* text = std::get_if<zan::platform::TTextRecord>(&record)) {
                 EXPECT_EQ(text->Clip.Top, 59 + 5);
                 EXPECT_EQ(text->Clip.Bottom, 70 + 5);
                 EXPECT_EQ(text->Reference.Y, 70 + 5);
@@ -367,9 +368,9 @@ TEST(ZanEanTest, HumanReadableDigitsInsideAndOutside) {
                                  .left = text->Clip.Left - 5,
                                  .right = text->Clip.Right - 5,
                                  .anchor = text->Reference.X - 5,
-                                 .align = text->TextAlign & platform::TA_HORIZONTAL_MASK});
-            } else if (const auto* fill = std::get_if<platform::TFillRectRecord>(&record);
-                       fill != nullptr && fill->Color == platform::clBlack) {
+                                 .align = text->TextAlign & zan::platform::TTextAlign::HorizontalMask});
+            } else if (const auto* fill = std::get_if<zan::platform::TFillRectRecord>(&record);
+                       fill != nullptr && fill->Color == zan::platform::clBlack) {
                 start = std::min(start, fill->Rect.Left - 5);
                 end = std::max(end, fill->Rect.Right - 5);
             }
@@ -390,12 +391,12 @@ TEST(ZanEanTest, HumanReadableDigitsInsideAndOutside) {
 TEST(ZanEanTest, GuardsReachLowerAndAddOnStandsLower) {
     TDrawing d(Ean13, "012345678901");
     d.Symbology->SetSupplemental("12");
-    platform::TFont font;
+    zan::platform::TFont font;
     font.Assign(d.Renderer.GetFont());
-    font.SetColor(platform::clRed);  // so that digits are never taken for bars
+    font.SetColor(zan::platform::clRed);  // so that digits are never taken for bars
     d.Renderer.SetFont(font);
     d.Renderer.Paint();
-    const auto isBar = [&](int x, int y) { return d.Bitmap.GetPixel(x, y) == platform::clBlack; };
+    const auto isBar = [&](int x, int y) { return d.Bitmap.GetPixel(x, y) == zan::platform::clBlack; };
     // Canvas = code frame + 5. Start guard at 9, first bar of the digit 1 (set A 0011001) at 14,
     // the add-on 12 modules after the end guard (104) at 116; 11-pixel text.
     EXPECT_TRUE(isBar(14, 69));  // the guard reaches the code rectangle's bottom (65)
@@ -407,10 +408,10 @@ TEST(ZanEanTest, GuardsReachLowerAndAddOnStandsLower) {
     EXPECT_FALSE(isBar(121, 25));
 
     const auto records = d.Records();
-    const auto& addOnText = std::get<platform::TTextRecord>(records.back());
+    const auto& addOnText = std::get<zan::platform::TTextRecord>(records.back());
     EXPECT_EQ(addOnText.Text, "12");
-    EXPECT_EQ(addOnText.Clip, (platform::TRect{116 + 5, 9 + 5, 136 + 5, 20 + 5})) << "centred over the add-on";
-    EXPECT_EQ(addOnText.Reference, (platform::TPoint{126 + 5, 20 + 5}));
+    EXPECT_EQ(addOnText.Clip, (zan::platform::TRect{116 + 5, 9 + 5, 136 + 5, 20 + 5})) << "centred over the add-on";
+    EXPECT_EQ(addOnText.Reference, (zan::platform::TPoint{126 + 5, 20 + 5}));
 }
 
 // The modules drawn in the SVG output: 1 per bar module, 0 per space module; the add-on,
@@ -471,7 +472,7 @@ TEST(ZanEanTest, EncodationMatchesTheStandard) {
         ASSERT_EQ(d.Renderer.GetCaption(), c.caption);
         d.Symbology->SetSupplemental(c.supplemental);
         d.Symbology->SetXDimension(20);  // 2 pixels a module at 96 pixels per inch
-        platform::TMetafile metafile;
+        zan::platform::TMetafile metafile;
         d.Renderer.CopyToMetafile(metafile);
         EXPECT_EQ(SvgModules(metafile.ToSvg(), 2), c.modules) << c.caption;
     }
@@ -522,7 +523,7 @@ TEST(ZanEanTest, CaptionsThatDoNotFitTheVersionNeverCrash) {
         if (c.change) c.change(*d.Symbology);
         EXPECT_EQ(d.Symbology->GetCodeWidth(), c.modules) << c.caption;
         EXPECT_EQ(MessageOf([&] { d.Renderer.Paint(); }), c.message) << c.caption;
-        platform::TBitmap copy;
+        zan::platform::TBitmap copy;
         EXPECT_THROW(d.Renderer.CopyToBitmap(copy), EInvalidText);
         d.Renderer.EndUpdate();
     }

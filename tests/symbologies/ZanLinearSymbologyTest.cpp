@@ -1,18 +1,18 @@
 // The linear base: module width in pixels, cursor placement, bars and the caption band.
-#include "symbologies/ZanLinearSymbology.h"
+#include <zanbarcode/symbologies/ZanLinearSymbology.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "platform/Bitmap.h"
-#include "symbologies/ZanBarcodeSymbologies.h"
+#include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 
 namespace {
 
 using namespace zan;
-using platform::TBitmap;
+using zan::platform::TBitmap;
 
 // A code of Modules modules: one bar per module pair, drawn with DrawBar.
 class TPairs : public TZanLinearSymbology {
@@ -44,11 +44,11 @@ protected:
     LinearSymbologyTest() {
         pairs = new TPairs;
         renderer.SetSymbology(pairs);
-        bitmap.GetCanvas().SetFontEngine(platform::FixedMetricsFontEngine());
+        bitmap.GetCanvas().SetFontEngine(zan::platform::FixedMetricsFontEngine());
     }
     void UseCanvasAt(int pixelsPerInch) {
         bitmap.SetPixelsPerInch(pixelsPerInch);
-        bitmap.GetCanvas().SetFontEngine(platform::FixedMetricsFontEngine());
+        bitmap.GetCanvas().SetFontEngine(zan::platform::FixedMetricsFontEngine());
         renderer.SetCanvas(nullptr);
         renderer.SetCanvas(&bitmap.GetCanvas());
     }
@@ -96,7 +96,7 @@ TEST_F(LinearSymbologyTest, ChangingTheCanvasRecomputesTheBarWidth) {
 
 TEST_F(LinearSymbologyTest, XDimensionNotifiesOnlyOnChange) {
     int notifications = 0;
-    renderer.SetOnVisualChange([&](platform::TPersistent*) { ++notifications; });
+    renderer.SetOnVisualChange([&](zan::platform::TPersistent*) { ++notifications; });
     pairs->SetXDimension(10);
     EXPECT_EQ(notifications, 0);
     pairs->SetXDimension(12.5);
@@ -107,7 +107,7 @@ TEST_F(LinearSymbologyTest, XDimensionWithoutABarWidthIsRefused) {
     UseCanvasAt(300);
     pairs->SetXDimension(20);
     int notifications = 0;
-    renderer.SetOnVisualChange([&](platform::TPersistent*) { ++notifications; });
+    renderer.SetOnVisualChange([&](zan::platform::TPersistent*) { ++notifications; });
     for (double bad : {0.0, -10.0, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
                        std::numeric_limits<double>::quiet_NaN(), 1e300}) {
         try {
@@ -115,14 +115,14 @@ TEST_F(LinearSymbologyTest, XDimensionWithoutABarWidthIsRefused) {
             ADD_FAILURE() << "accepted " << bad;
         } catch (const EZanBarcodeError& e) {
             EXPECT_NE(e.Message().find("XDimension"), std::string::npos) << e.Message();
-            EXPECT_NE(e.Message().find(platform::FloatToText(bad)), std::string::npos) << e.Message();
+            EXPECT_NE(e.Message().find(zan::platform::FloatToText(bad)), std::string::npos) << e.Message();
         }
         EXPECT_EQ(pairs->GetXDimension(), 20.0);
         EXPECT_EQ(pairs->BarWidth(), 6);
     }
     EXPECT_EQ(notifications, 0);
     // The published property refuses the same way.
-    const platform::TPropInfo* property = pairs->FindProperty("XDimension");
+    const zan::platform::TPropInfo* property = pairs->FindProperty("XDimension");
     ASSERT_NE(property, nullptr);
     EXPECT_THROW(property->SetValue(*pairs, "0"), EZanBarcodeError);
     EXPECT_EQ(property->GetValue(*pairs), "20");
@@ -136,10 +136,11 @@ TEST_F(LinearSymbologyTest, CursorFollowsTheAlignment) {
         int Cursor;
     };
     const TCase cases[] = {
-        {platform::taLeftJustify, {3, 0, 101, 10}, 51, 3},   {platform::taRightJustify, {0, 0, 101, 10}, 51, 50},
-        {platform::taCenter, {0, 0, 101, 10}, 51, 25},        // 50 - 25
-        {platform::taCenter, {10, 0, 20, 10}, 31, 0},         // 10 + 5 - 15
-        {platform::taRightJustify, {0, 0, 40, 10}, 51, -11},  // wider than the rectangle
+        {zan::platform::taLeftJustify, {3, 0, 101, 10}, 51, 3},
+        {zan::platform::taRightJustify, {0, 0, 101, 10}, 51, 50},
+        {zan::platform::taCenter, {0, 0, 101, 10}, 51, 25},        // 50 - 25
+        {zan::platform::taCenter, {10, 0, 20, 10}, 31, 0},         // 10 + 5 - 15
+        {zan::platform::taRightJustify, {0, 0, 40, 10}, 51, -11},  // wider than the rectangle
     };
     for (const TCase& c : cases) {
         renderer.SetAlignment(c.Alignment);
@@ -154,7 +155,7 @@ TEST_F(LinearSymbologyTest, CursorFollowsTheAlignment) {
 std::string Row(const TBitmap& b, int y, int from, int to) {
     std::string row;
     for (int x = from; x < to; ++x) {
-        const platform::TColor c = b.GetPixel(x, y);
+        const zan::platform::TColor c = b.GetPixel(x, y);
         row += c == 0x000080 ? 'B' : c == 0x00C000 ? 'S' : '.';
     }
     return row;
@@ -167,7 +168,7 @@ TEST_F(LinearSymbologyTest, BarsAndSpacesArePaintedInTheirColoursAtTheCursor) {
     renderer.SetBarColor(0x000080);
     renderer.SetSpaceColor(0x00C000);
     pairs->Modules = 6;
-    renderer.SetAlignment(platform::taRightJustify);
+    renderer.SetAlignment(zan::platform::taRightJustify);
     renderer.Paint();
     // Paint area 5..35; a 12-pixel code placed at its right edge.
     EXPECT_EQ(Row(bitmap, 10, 0, 40),
@@ -183,7 +184,7 @@ TEST_F(LinearSymbologyTest, BarsAndSpacesArePaintedInTheirColoursAtTheCursor) {
 TEST_F(LinearSymbologyTest, CaptionBandTakesTheTextHeightFromTheBars) {
     UseCanvasAt(96);
     renderer.SetBoundsRect({0, 0, 100, 110});
-    platform::TFont font;
+    zan::platform::TFont font;
     font.SetName("Arial");
     font.SetHeight(-13);  // fixed metrics: a cell 13 pixels high
     renderer.SetFont(font);
@@ -191,12 +192,12 @@ TEST_F(LinearSymbologyTest, CaptionBandTakesTheTextHeightFromTheBars) {
     pairs->PaintCaption(r);
     EXPECT_EQ(r.Bottom, 85);
     // The text sits in the band 86..100 of the code frame, anchored at its bottom.
-    EXPECT_EQ(bitmap.GetCanvas().GetTextAlign(), platform::TA_BOTTOM | platform::TA_LEFT);
+    EXPECT_EQ(bitmap.GetCanvas().GetTextAlign(), zan::platform::TTextAlign::Bottom | zan::platform::TTextAlign::Left);
 }
 
 TEST_F(LinearSymbologyTest, CaptionIsDrawnUnderTheBarsInEveryOrientation) {
     UseCanvasAt(96);
-    platform::TFont font;
+    zan::platform::TFont font;
     font.SetName("Arial");
     font.SetHeight(-8);  // fixed metrics: cell 8, each character 4 wide, ascent 6
     renderer.SetFont(font);
@@ -223,7 +224,7 @@ TEST_F(LinearSymbologyTest, CaptionIsDrawnUnderTheBarsInEveryOrientation) {
         renderer.SetOrientation(c.Orientation);
         bitmap.SetSize(renderer.GetWidth(), renderer.GetHeight());
         renderer.Paint();
-        EXPECT_EQ(bitmap.GetPixel(c.CaptionPixel.X, c.CaptionPixel.Y), platform::clBlack)  // the font colour
+        EXPECT_EQ(bitmap.GetPixel(c.CaptionPixel.X, c.CaptionPixel.Y), zan::platform::clBlack)  // the font colour
             << int(c.Orientation);
         EXPECT_EQ(bitmap.GetPixel(c.BarPixel.X, c.BarPixel.Y), 0x000080u) << int(c.Orientation);
     }
@@ -233,17 +234,17 @@ TEST_F(LinearSymbologyTest, FacesThatAreNotTrueTypeAreTurnedInArial) {
     UseCanvasAt(96);
     renderer.SetBoundsRect({0, 0, 100, 100});
     renderer.SetOrientation(bo90Degrees);
-    platform::TFont font;
+    zan::platform::TFont font;
     font.SetName("MS Sans Serif");  // a bitmap face for the fixed-metrics engine
     font.SetHeight(-12);
-    font.SetStyle(platform::fsBold);
+    font.SetStyle(zan::platform::fsBold);
     renderer.SetFont(font);
     TRect r{0, 0, 90, 90};
     pairs->PaintCaption(r);
-    const platform::TLogFont drawn = platform::GetObject(bitmap.GetCanvas().GetFont().GetHandle());
+    const zan::platform::TLogFont drawn = zan::platform::GetObject(bitmap.GetCanvas().GetFont().GetHandle());
     EXPECT_EQ(drawn.FaceName, "Arial");
     EXPECT_EQ(drawn.Height, -12);
-    EXPECT_EQ(drawn.Weight, platform::FW_BOLD);
+    EXPECT_EQ(drawn.Weight, zan::platform::fwBold);
     EXPECT_EQ(drawn.Escapement, 900);
     EXPECT_EQ(drawn.Orientation, 900);
 }
@@ -251,22 +252,22 @@ TEST_F(LinearSymbologyTest, FacesThatAreNotTrueTypeAreTurnedInArial) {
 TEST_F(LinearSymbologyTest, PlaceTextAnchorsAtTheBottomEdge) {
     UseCanvasAt(96);
     renderer.SetBoundsRect({0, 0, 100, 100});
-    platform::TFont font;
+    zan::platform::TFont font;
     font.SetName("Arial");
     font.SetHeight(-8);
     renderer.SetFont(font);
     bitmap.GetCanvas().GetFont().Assign(renderer.GetFont());
-    EXPECT_EQ(pairs->Place({0, 0, 40, 20}, "ABC", platform::taCenter), 12);
-    EXPECT_EQ(bitmap.GetCanvas().GetTextAlign(), platform::TA_BOTTOM | platform::TA_CENTER);
+    EXPECT_EQ(pairs->Place({0, 0, 40, 20}, "ABC", zan::platform::taCenter), 12);
+    EXPECT_EQ(bitmap.GetCanvas().GetTextAlign(), zan::platform::TTextAlign::Bottom | zan::platform::TTextAlign::Center);
     // Centred on an inverted rectangle: the midpoint rounded toward Left.
     bitmap.SetSize(100, 100);
     renderer.Paint();
-    pairs->Place({31, 0, 20, 20}, "A", platform::taCenter);
+    pairs->Place({31, 0, 20, 20}, "A", zan::platform::taCenter);
     // Anchor x = 31 - (31 - 20) div 2 = 26 in the code frame, 31 on the canvas; the box
     // is clipped to the collapsed rectangle, so nothing of the text shows.
-    EXPECT_EQ(bitmap.GetPixel(30, 24), platform::clWhite);
+    EXPECT_EQ(bitmap.GetPixel(30, 24), zan::platform::clWhite);
     TPairs alone;
-    EXPECT_EQ(alone.Place({0, 0, 40, 20}, "ABC", platform::taLeftJustify), 0);
+    EXPECT_EQ(alone.Place({0, 0, 40, 20}, "ABC", zan::platform::taLeftJustify), 0);
 }
 
 }  // namespace
@@ -281,16 +282,17 @@ TEST(ExtremeGeometry, EverySymbologyPaintsWithoutOverflow) {
     const zan::TRect boundsCases[] = {{Min, Min, Max, Max}, {Max, Max, Min, Min}, {0, 0, Max, 40}, {-5, -5, 0, 0}};
     const int marginCases[] = {Min, -1, Max};
     zan::RegisterBarcodeSymbologies();
-    platform::TBitmap bitmap;
+    zan::platform::TBitmap bitmap;
     bitmap.SetSize(30, 30);
-    bitmap.GetCanvas().SetFontEngine(platform::FixedMetricsFontEngine());
+    bitmap.GetCanvas().SetFontEngine(zan::platform::FixedMetricsFontEngine());
     for (int i = 0; i < zan::SymbologyCount(); ++i) {
         zan::TZanBarcodeRenderer renderer;
         renderer.SetSymbology(zan::GetSymbologyClassByIndex(i)->Create());
         renderer.SetCanvas(&bitmap.GetCanvas());
         for (const zan::TRect& bounds : boundsCases)
             for (int margin : marginCases)
-                for (auto alignment : {platform::taLeftJustify, platform::taRightJustify, platform::taCenter})
+                for (auto alignment :
+                     {zan::platform::taLeftJustify, zan::platform::taRightJustify, zan::platform::taCenter})
                     for (auto o : {zan::boNormal, zan::bo90Degrees, zan::bo180Degrees, zan::bo270Degrees}) {
                         renderer.SetOrientation(o);
                         renderer.SetAlignment(alignment);

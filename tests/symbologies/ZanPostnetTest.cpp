@@ -1,4 +1,4 @@
-#include "symbologies/ZanPostnet.h"
+#include <zanbarcode/symbologies/ZanPostnet.h>
 
 #include <gtest/gtest.h>
 
@@ -7,20 +7,20 @@
 #include <variant>
 #include <vector>
 
-#include "symbologies/ZanBarcodeSymbologies.h"
+#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 #include "tests/support/SymbologyDrawing.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-using platform::TRect;
 using zan::TZanPostnet;
+using zan::platform::TRect;
 using TDrawing = zantest::TSymbologyDrawing<TZanPostnet>;
 
 // The elements of one Paint: the space fill, then the bars. POSTNET draws no text.
-std::vector<platform::TFillRectRecord> Elements(TDrawing& drawing) {
-    for (const platform::TMetafileRecord& record : drawing.Records())
-        EXPECT_TRUE(std::holds_alternative<platform::TFillRectRecord>(record)) << "POSTNET draws no text";
+std::vector<zan::platform::TFillRectRecord> Elements(TDrawing& drawing) {
+    for (const zan::platform::TMetafileRecord& record : drawing.Records())
+        EXPECT_TRUE(std::holds_alternative<zan::platform::TFillRectRecord>(record)) << "POSTNET draws no text";
     return drawing.Elements();
 }
 
@@ -134,7 +134,7 @@ TEST(ZanPostnetTest, SymbolMatchesTheUspsTable) {
 
 TEST(ZanPostnetTest, BarsStandOnTheBottomEdge) {
     TDrawing drawing;
-    const std::vector<platform::TFillRectRecord> elements = Elements(drawing);
+    const std::vector<zan::platform::TFillRectRecord> elements = Elements(drawing);
     // The space fill, then 50 data bars and 2 frame bars.
     ASSERT_EQ(elements.size(), 1u + 52u);
     const TRect area = PaintArea(drawing);
@@ -149,19 +149,19 @@ TEST(ZanPostnetTest, BarsStandOnTheBottomEdge) {
 
 TEST(ZanPostnetTest, AlignmentPlacesTheBars) {
     struct TCase {
-        platform::TAlignment alignment;
+        zan::platform::TAlignment alignment;
         int firstLeft;  // relative to the paint area of 390 pixels
     };
     // The code is 154 pixels wide at 96 pixels per inch.
     const TCase cases[] = {
-        {.alignment = platform::taLeftJustify, .firstLeft = 0},
-        {.alignment = platform::taRightJustify, .firstLeft = 390 - 154},
-        {.alignment = platform::taCenter, .firstLeft = 195 - 77},
+        {.alignment = zan::platform::taLeftJustify, .firstLeft = 0},
+        {.alignment = zan::platform::taRightJustify, .firstLeft = 390 - 154},
+        {.alignment = zan::platform::taCenter, .firstLeft = 195 - 77},
     };
     for (const TCase& c : cases) {
         TDrawing drawing;
         drawing.Renderer.SetAlignment(c.alignment);
-        const std::vector<platform::TFillRectRecord> elements = Elements(drawing);
+        const std::vector<zan::platform::TFillRectRecord> elements = Elements(drawing);
         ASSERT_EQ(elements.size(), 1u + 52u);
         const TRect area = PaintArea(drawing);
         EXPECT_EQ(elements[1].Rect.Left - area.Left, c.firstLeft);
@@ -174,7 +174,7 @@ TEST(ZanPostnetTest, SpaceFillCoversThePaintAreaWhereItLies) {
     for (const zan::TZanBarcodeOrientation orientation : {zan::boNormal, zan::bo90Degrees}) {
         TDrawing drawing(96, {40, 30, 440, 90});
         drawing.Renderer.SetOrientation(orientation);
-        const std::vector<platform::TFillRectRecord> elements = Elements(drawing);
+        const std::vector<zan::platform::TFillRectRecord> elements = Elements(drawing);
         ASSERT_GE(elements.size(), 1u);
         EXPECT_EQ(elements[0].Color, zantest::SpaceColor);
         const TRect expected = orientation == zan::boNormal ? TRect{45, 35, 435, 85} : TRect{45, 35, 95, 425};
@@ -240,7 +240,7 @@ TEST(ZanPostnetTest, ValidatesDigits) {
 TEST(ZanPostnetTest, NonDigitsWhileValidationWaitsDrawNothing) {
     TDrawing drawing;
     drawing.Renderer.SetCaption("19");
-    const std::vector<platform::TFillRectRecord> expected = Elements(drawing);
+    const std::vector<zan::platform::TFillRectRecord> expected = Elements(drawing);
     const int expectedWidth = drawing.Symbology->GetCodeWidth();
 
     drawing.Renderer.BeginUpdate();
@@ -255,7 +255,7 @@ TEST(ZanPostnetTest, NonDigitsWhileValidationWaitsDrawNothing) {
 TEST(ZanPostnetTest, PublishedPropertiesAndRegistration) {
     TZanPostnet postnet;
     ASSERT_EQ(postnet.PublishedProperties().size(), 1u);
-    const platform::TPropInfo& x = postnet.PublishedProperties().front();
+    const zan::platform::TPropInfo& x = postnet.PublishedProperties().front();
     EXPECT_EQ(x.Name, "XDimension");
     x.SetValue(postnet, "12.5");
     EXPECT_EQ(postnet.GetXDimension(), 12.5);

@@ -1,9 +1,9 @@
 // Draws an EAN 13 through the installed headers and libraries; exits 0 when the PNG is written.
 #include <cstdio>
 
-#include "base/ZanBarcodeBase.h"
-#include "platform/Bitmap.h"
-#include "symbologies/ZanBarcodeSymbologies.h"
+#include <zanbarcode/base/ZanBarcodeBase.h>
+#include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     zan::TZanBarcodeRenderer renderer;
     renderer.SetSymbologyName("EAN 13");
     renderer.SetCaption("590123412345");
-    platform::TBitmap bitmap;
+    zan::platform::TBitmap bitmap;
     bitmap.SetPixelsPerInch(300);
     renderer.SetCanvas(&bitmap.GetCanvas());
     renderer.SetBounds(0, 0, 0, 150);

@@ -353,6 +353,13 @@ void TZanBarcodeRenderer::SetSymbologyName(const std::string& value) {
             return;
         }
     }
+    // An empty registry almost always means that the application never registered the
+    // library's symbologies: say what to call after the standard message.
+    if (SymbologyCount() == 0)
+        throw ESymbologyError(
+            "%s is not a valid symbology name. No symbology is registered: call "
+            "zan::RegisterBarcodeSymbologies() first.",
+            {value});
     throw ESymbologyError("%s is not a valid symbology name.", {value});
 }
 

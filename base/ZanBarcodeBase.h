@@ -278,7 +278,8 @@ public:
     void SetOrientation(TZanBarcodeOrientation value);
     std::string GetSymbologyName() const;
     // Selects the first registered class of that name, letter case of A to Z ignored;
-    // raises ESymbologyError "<name> is not a valid symbology name." for an unknown one.
+    // raises ESymbologyError "<name> is not a valid symbology name." for an unknown one
+    // (with a hint to register the symbologies when the registry is empty).
     void SetSymbologyName(const std::string& value);
     TZanBarcodeSymbology* GetSymbology() const { return FSymbology.get(); }
     // Takes ownership of Value (null leaves the renderer without symbology) and destroys

@@ -25,6 +25,19 @@ TEST(EmptyRegistry, LookupsAnswerNoneAndRendererHasNoSymbology) {
     EXPECT_THROW(renderer.SetSymbologyName("Code 128"), ESymbologyError);
 }
 
+TEST(EmptyRegistry, UnknownNameSaysWhatToCall) {
+    TZanBarcodeRenderer renderer;
+    try {
+        renderer.SetSymbologyName("EAN 13");
+        FAIL() << "no ESymbologyError";
+    } catch (const ESymbologyError& e) {
+        EXPECT_EQ(e.Message(),
+                  "EAN 13 is not a valid symbology name. No symbology is registered: call "
+                  "zan::RegisterBarcodeSymbologies() first.");
+    }
+    EXPECT_EQ(renderer.GetSymbology(), nullptr);
+}
+
 TEST(EmptyRegistry, CopiesWithoutSymbologyLeaveTheTargetsAlone) {
     TZanBarcodeRenderer renderer;
     zan::platform::TBitmap bitmap;

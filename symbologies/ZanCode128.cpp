@@ -69,6 +69,13 @@ constexpr bool PatternsAreWellFormed() {
 static_assert(PatternsAreWellFormed());
 static_assert(ModulesOf(StopPattern) == StopModules);
 
+// The patterns as the widths they are drawn with.
+constexpr auto PatternWidths = ConvertTable(Patterns, WidthsFromDigits<6>);
+constexpr auto StopWidths = WidthsFromDigits<7>(StopPattern);
+static_assert(PatternWidths[0] == TElementWidths<6>{2, 1, 2, 2, 2, 2});
+static_assert(PatternWidths[symbol::StartB] == TElementWidths<6>{2, 1, 1, 2, 1, 4});
+static_assert(StopWidths == TElementWidths<7>{2, 3, 3, 1, 1, 1, 2});
+
 constexpr std::size_t Code(char c) { return static_cast<unsigned char>(c); }
 
 // Symbol value of each character code 0 to 136 in each set; NoSymbol where the set has
@@ -124,7 +131,7 @@ int SymbolValue(TZanCode128CharSet set, unsigned char code) {
 
 std::string_view PatternOf(int symbolValue) { return Patterns[static_cast<std::size_t>(symbolValue)]; }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+TModuleWidths WidthsOf(int symbolValue) { return PatternWidths[static_cast<std::size_t>(symbolValue)]; }
 
 bool IsShift(char c) { return c == Code128ShiftToA || c == Code128ShiftToB; }
 
@@ -318,32 +325,22 @@ std::string TZanCode128::GetCaption() {
 int TZanCode128::GetCodeWidth() {
     FollowParentCaption();
     const std::int64_t modules = SymbolModules * (FSegments.GetSymbolCount() + 1) + StopModules;  // + check, stop
-    return static_cast<int>(std::min<std::int64_t>(FBarWidth * modules, std::numeric_limits<int>::max()));
+    return static_cast<int>(std::min<std::int64_t>(GetBarWidth() * modules, std::numeric_limits<int>::max()));
 }
 
 void TZanCode128::Paint() {
-    TZanBarcodeRenderer* renderer = GetParent();
-    if (renderer == nullptr || renderer->GetCanvas() == nullptr) return;
     FollowParentCaption();
-    TRect r = renderer->GetPaintRect(0);
-    if (FDisplayCaption) PaintCaption(r);
-    SetCodeRect(r);
-    ResetPosition();
+    if (!BeginCode(FDisplayCaption)) return;
     for (const auto& segment : FSegments) {
-        DrawChar(segment->GetStartCode());
-        for (int value : segment->GetSymbols()) DrawChar(PatternOf(value));
+        // A segment that resumes the set before a shift has no introducing symbol.
+        if (segment->GetStartCodeValue() > 0) DrawChar(WidthsOf(segment->GetStartCodeValue()));
+        for (int value : segment->GetSymbols()) DrawChar(WidthsOf(value));
     }
-    DrawChar(PatternOf(FSegments.GetCheckCharacter()));
-    DrawChar(StopPattern);
+    DrawChar(WidthsOf(FSegments.GetCheckCharacter()));
+    DrawChar(StopWidths);
 }
 
-void TZanCode128::DrawChar(std::string_view pattern) {
-    bool isBar = true;
-    for (char width : pattern) {
-        DrawBar(isBar, width - '0');
-        isBar = !isBar;
-    }
-}
+void TZanCode128::DrawChar(TModuleWidths widths) { DrawElements(widths); }
 
 void TZanCode128::SetCharacterSet(TZanCode128CharSet value) {
     if (value > CodeC) throw EZanBarcodeError("Invalid Character Set: %d", {std::int64_t{value}});

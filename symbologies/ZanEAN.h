@@ -85,6 +85,7 @@ protected:
 
 private:
     static std::size_t LocationSlot(int index) { return index == 0 ? 0 : 1; }
+    // Draws a pattern that says whether it starts with a bar.
     template <std::size_t N>
     void PaintRun(const TElementRun<N>& run) {
         PaintBars(run.Widths, run.StartsWithBar);

@@ -37,8 +37,8 @@ public:
     }
     void Paint() override {
         TZanBarcodeRenderer& r = *GetParent();
-        r.GetCanvas()->GetBrush().SetColor(r.GetColor(0));
-        const int length = r.GetPaintRect(0).Bottom;
+        r.GetCanvas()->GetBrush().SetColor(r.GetColor(BarColorIndex));
+        const int length = r.GetPaintRect(CodeRectIndex).Bottom;
         for (int i = 0; i < static_cast<int>(r.GetCaption().size()); ++i)
             r.GetCanvas()->FillRect(r.ResolveRect({4 * i, 0, 4 * i + 2, length}));
     }
@@ -55,7 +55,7 @@ public:
     void ResetMetrics() override {}
     void Paint() override {
         TZanBarcodeRenderer& r = *GetParent();
-        r.GetCanvas()->GetBrush().SetColor(r.GetColor(0));
+        r.GetCanvas()->GetBrush().SetColor(r.GetColor(BarColorIndex));
         r.GetCanvas()->FillRect(r.ResolveRect({0, 0, 40, 30}));
     }
 };
@@ -696,7 +696,7 @@ TRect StripeOnOutput(TZanBarcodeOrientation o, int width, int height, int i) {
     geometry.SetCanvas(&device.GetCanvas());
     geometry.SetOrientation(o);
     geometry.SetBoundsRect({0, 0, width, height});
-    return geometry.ResolveRect({4 * i, 0, 4 * i + 2, geometry.GetPaintRect(0).Bottom});
+    return geometry.ResolveRect({4 * i, 0, 4 * i + 2, geometry.GetPaintRect(CodeRectIndex).Bottom});
 }
 
 // The SVG's rectangles are exactly those ResolveRect gives, and the same drawing on a

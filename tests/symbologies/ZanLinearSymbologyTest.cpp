@@ -23,7 +23,7 @@ public:
     int GetCodeWidth() override { return GetBarWidth() * Modules; }
     std::string GetCaption() override { return "PAIRS"; }
     void Paint() override {
-        TRect r = GetParent()->GetPaintRect(0);
+        TRect r = GetParent()->GetPaintRect(CodeRectIndex);
         if (DisplayCaption) PaintCaption(r);
         SetCodeRect(r);
         ResetPosition();

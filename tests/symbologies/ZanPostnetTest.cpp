@@ -25,7 +25,9 @@ std::vector<zan::platform::TFillRectRecord> Elements(TDrawing& drawing) {
 }
 
 // The paint area on the canvas.
-TRect PaintArea(const TDrawing& drawing) { return drawing.Renderer.ResolveRect(drawing.Renderer.GetPaintRect(0)); }
+TRect PaintArea(const TDrawing& drawing) {
+    return drawing.Renderer.ResolveRect(drawing.Renderer.GetPaintRect(zan::CodeRectIndex));
+}
 
 // The bars of an SVG drawing as 1 for a full bar and 0 for a half bar, checking that
 // they all stand on Bottom, are BarWidth wide and follow each other at 3 bar widths.

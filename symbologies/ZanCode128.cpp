@@ -50,31 +50,19 @@ constexpr std::string_view StopPattern = "2331112";
 constexpr int SymbolModules = 11;
 constexpr int StopModules = 13;
 
-constexpr int ModulesOf(std::string_view pattern) {
-    int modules = 0;
-    for (char width : pattern) modules += width - '0';
-    return modules;
-}
-
-// Every symbol is 11 modules wide with an even number of bar modules (the parity the
-// standard gives each symbol), so a mistyped width cannot go unnoticed.
-constexpr bool PatternsAreWellFormed() {
-    for (std::string_view pattern : Patterns) {
-        if (pattern.size() != 6 || ModulesOf(pattern) != SymbolModules) return false;
-        const int barModules = (pattern[0] - '0') + (pattern[2] - '0') + (pattern[4] - '0');
-        if (barModules % 2 != 0) return false;
-    }
-    return true;
-}
-static_assert(PatternsAreWellFormed());
-static_assert(ModulesOf(StopPattern) == StopModules);
-
 // The patterns as the widths they are drawn with.
 constexpr auto PatternWidths = ConvertTable(Patterns, WidthsFromDigits<6>);
 constexpr auto StopWidths = WidthsFromDigits<7>(StopPattern);
 static_assert(PatternWidths[0] == TElementWidths<6>{2, 1, 2, 2, 2, 2});
 static_assert(PatternWidths[symbol::StartB] == TElementWidths<6>{2, 1, 1, 2, 1, 4});
 static_assert(StopWidths == TElementWidths<7>{2, 3, 3, 1, 1, 1, 2});
+
+// Every symbol is 11 modules wide with an even number of bar modules (the parity the
+// standard gives each symbol), so a mistyped width cannot go unnoticed.
+static_assert(std::all_of(PatternWidths.begin(), PatternWidths.end(), [](const TElementWidths<6>& widths) {
+    return ModuleCount(widths) == SymbolModules && (widths[0] + widths[2] + widths[4]) % 2 == 0;
+}));
+static_assert(ModuleCount(StopWidths) == StopModules);
 
 constexpr std::size_t Code(char c) { return static_cast<unsigned char>(c); }
 

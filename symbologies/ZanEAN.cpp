@@ -339,11 +339,11 @@ void TZanEan::Paint() {
     // covers, stand half a text height lower than the digit bars.
     canvas->SetFont(renderer->GetFont());
     const int textHeight = canvas->TextHeight(digits);
-    TRect code = renderer->GetPaintRect(0);
+    TRect code = renderer->GetPaintRect(CodeRectIndex);
     code.Bottom -= textHeight / 2;
     SetCodeRect(code);
     ResetPosition();
-    TRect text = renderer->GetPaintRect(0);
+    TRect text = renderer->GetPaintRect(CodeRectIndex);
     text.Top = text.Bottom - textHeight;
 
     Skip(2);

@@ -88,6 +88,20 @@ void TZanBarcodeSymbology::UpdateParent() {
     if (FParent != nullptr) FParent->ChangeEvent(this);
 }
 
+std::string TZanBarcodeSymbology::GetRendererCaption() const {
+    return FParent != nullptr ? FParent->GetCaption() : std::string();
+}
+
+int CodeStart(TAlignment alignment, const TRect& room, int codeWidth) {
+    switch (alignment) {
+        case platform::taRightJustify: return platform::Saturate32(std::int64_t{room.Right} - codeWidth);
+        case platform::taCenter:
+            return platform::Saturate32(std::int64_t{room.Left} + room.Width() / 2 - codeWidth / 2);
+        case platform::taLeftJustify: break;
+    }
+    return room.Left;
+}
+
 // ---------------------------------------------------------------------------
 // Module width
 
@@ -161,9 +175,9 @@ TZanBarcodeRenderer::TZanBarcodeRenderer() {
     FMargins->FMargins = {5, 5, 5, 5};
     FMargins->OnChange = [this](TPersistent* sender) { ChangeEvent(sender); };
     FOrientation = boNormal;
-    SetColor(2, platform::clWhite);
-    SetColor(0, platform::clBlack);
-    SetColor(1, platform::clWhite);
+    SetColor(BackColorIndex, platform::clWhite);
+    SetColor(BarColorIndex, platform::clBlack);
+    SetColor(SpaceColorIndex, platform::clWhite);
     FFont = std::make_unique<platform::TFont>();
     FFont->SetName("Courier New");
     FUpdateCount = 0;
@@ -194,8 +208,8 @@ const TPropList& TZanBarcodeRenderer::PublishedProperties() const {
                 "Alignment", {"taLeftJustify", "taRightJustify", "taCenter"},
                 [](const R& r) { return static_cast<int>(r.GetAlignment()); },
                 [](R& r, int v) { r.SetAlignment(static_cast<TAlignment>(v)); }),
-            color("BackColor", 2),
-            color("BarColor", 0),
+            color("BackColor", BackColorIndex),
+            color("BarColor", BarColorIndex),
             platform::StringProperty<R>(
                 "Caption", [](const R& r) { return r.GetCaption(); },
                 [](R& r, const std::string& v) { r.SetCaption(v); }),
@@ -207,7 +221,7 @@ const TPropList& TZanBarcodeRenderer::PublishedProperties() const {
                 "Orientation", {"boNormal", "bo90Degrees", "bo180Degrees", "bo270Degrees"},
                 [](const R& r) { return static_cast<int>(r.GetOrientation()); },
                 [](R& r, int v) { r.SetOrientation(static_cast<TZanBarcodeOrientation>(v)); }),
-            color("SpaceColor", 1),
+            color("SpaceColor", SpaceColorIndex),
             platform::StringProperty<R>(
                 "SymbologyName", [](const R& r) { return r.GetSymbologyName(); },
                 [](R& r, const std::string& v) { r.SetSymbologyName(v); }),
@@ -225,14 +239,14 @@ void TZanBarcodeRenderer::SetAlignment(TAlignment value) {
 }
 
 TColor TZanBarcodeRenderer::GetColor(int index) const {
-    if (index < 0 || index > 2) index = 2;
-    if (index == 2 && IsHosted()) return FControlAdapter->GetColor();
+    if (index < BarColorIndex || index > BackColorIndex) index = BackColorIndex;
+    if (index == BackColorIndex && IsHosted()) return FControlAdapter->GetColor();
     return FColors[static_cast<std::size_t>(index)];
 }
 
 void TZanBarcodeRenderer::SetColor(int index, TColor value) {
-    if (index < 0 || index > 2) return;
-    if (index == 2 && IsHosted()) {
+    if (index < BarColorIndex || index > BackColorIndex) return;
+    if (index == BackColorIndex && IsHosted()) {
         FControlAdapter->SetColor(value);
         return;
     }
@@ -454,13 +468,48 @@ TRect CodeFrameRect(std::int64_t right, std::int64_t bottom) {
     return SaturatedRect(0, 0, std::clamp(right, -Limit, Limit), std::clamp(bottom, -Limit, Limit));
 }
 
+// A canvas step: where one unit along an axis of the code frame goes on the canvas.
+struct TCanvasStep {
+    int X;
+    int Y;
+};
+
+// How an orientation lays the code frame onto the canvas: the corner of the paint
+// rectangle where the frame's origin lies, and the canvas steps of its two axes.
+struct TOrientationMapping {
+    bool OriginRight;
+    bool OriginBottom;
+    TCanvasStep AlongBars;  // x, the bars' sequence
+    TCanvasStep DownBars;   // y, the way the bars hang
+};
+constexpr std::array<TOrientationMapping, 4> OrientationMappings = {{
+    {.OriginRight = false, .OriginBottom = false, .AlongBars = {1, 0}, .DownBars = {0, 1}},  // boNormal
+    {.OriginRight = false, .OriginBottom = true, .AlongBars = {0, -1}, .DownBars = {1, 0}},  // bo90Degrees
+    {.OriginRight = true, .OriginBottom = true, .AlongBars = {-1, 0}, .DownBars = {0, -1}},  // bo180Degrees
+    {.OriginRight = true, .OriginBottom = false, .AlongBars = {0, 1}, .DownBars = {-1, 0}},  // bo270Degrees
+}};
+
+struct TCanvasPoint {
+    std::int64_t X;
+    std::int64_t Y;
+};
+
+// The canvas point of the code frame's point (X, Y), for the paint rectangle PR on the canvas.
+TCanvasPoint ToCanvas(TZanBarcodeOrientation orientation, const TRect& pr, std::int64_t x, std::int64_t y) {
+    const TOrientationMapping& m = OrientationMappings[orientation];
+    const std::int64_t originX = m.OriginRight ? pr.Right : pr.Left;
+    const std::int64_t originY = m.OriginBottom ? pr.Bottom : pr.Top;
+    return {originX + m.AlongBars.X * x + m.DownBars.X * y, originY + m.AlongBars.Y * x + m.DownBars.Y * y};
+}
+
 }  // namespace
 
 TRect TZanBarcodeRenderer::GetPaintRect(int index) const {
     const std::int64_t width = GetWidth();
     const std::int64_t height = GetHeight();
     const TZanBarcodeMargins& m = *FMargins;
-    if (index != 0) return SaturatedRect(m.GetLeft(), m.GetTop(), width - m.GetRight(), height - m.GetBottom());
+    if (index != CodeRectIndex)
+        return SaturatedRect(m.GetLeft(), m.GetTop(), width - m.GetRight(), height - m.GetBottom());
     const std::int64_t across = width - m.GetLeft() - m.GetRight();
     const std::int64_t down = height - m.GetTop() - m.GetBottom();
     return IsVertical(FOrientation) ? CodeFrameRect(down, across) : CodeFrameRect(across, down);
@@ -468,34 +517,14 @@ TRect TZanBarcodeRenderer::GetPaintRect(int index) const {
 
 // The paint rectangle in canvas coordinates.
 TRect TZanBarcodeRenderer::CanvasPaintRect() const {
-    const TRect pr = GetPaintRect(1);
+    const TRect pr = GetPaintRect(PaintRectIndex);
     const std::int64_t left = GetLeft();
     const std::int64_t top = GetTop();
     return SaturatedRect(pr.Left + left, pr.Top + top, pr.Right + left, pr.Bottom + top);
 }
 
 TPoint TZanBarcodeRenderer::ResolvePoint(TPoint p) const {
-    const TRect pr = CanvasPaintRect();
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    switch (FOrientation) {
-        case boNormal:
-            x = std::int64_t{pr.Left} + p.X;
-            y = std::int64_t{pr.Top} + p.Y;
-            break;
-        case bo90Degrees:
-            x = std::int64_t{pr.Left} + p.Y;
-            y = std::int64_t{pr.Bottom} - p.X;
-            break;
-        case bo180Degrees:
-            x = std::int64_t{pr.Right} - p.X;
-            y = std::int64_t{pr.Bottom} - p.Y;
-            break;
-        case bo270Degrees:
-            x = std::int64_t{pr.Right} - p.Y;
-            y = std::int64_t{pr.Top} + p.X;
-            break;
-    }
+    auto [x, y] = ToCanvas(FOrientation, CanvasPaintRect(), p.X, p.Y);
     // Clamped to the output rectangle, margins included.
     const TRect bounds = GetBoundsRect();
     if (x < bounds.Left) x = bounds.Left;
@@ -507,33 +536,17 @@ TPoint TZanBarcodeRenderer::ResolvePoint(TPoint p) const {
 
 TRect TZanBarcodeRenderer::ResolveRect(const TRect& r) const {
     const TRect pr = CanvasPaintRect();
-    std::int64_t left = 0, top = 0, right = 0, bottom = 0;
-    switch (FOrientation) {
-        case boNormal:
-            left = std::int64_t{pr.Left} + r.Left;
-            top = std::int64_t{pr.Top} + r.Top;
-            right = std::int64_t{pr.Left} + r.Right;
-            bottom = std::int64_t{pr.Top} + r.Bottom;
-            break;
-        case bo90Degrees:
-            left = std::int64_t{pr.Left} + r.Top;
-            top = std::int64_t{pr.Bottom} - r.Right;
-            right = std::int64_t{pr.Left} + r.Bottom;
-            bottom = std::int64_t{pr.Bottom} - r.Left;
-            break;
-        case bo180Degrees:
-            left = std::int64_t{pr.Right} - r.Right;
-            top = std::int64_t{pr.Bottom} - r.Bottom;
-            right = std::int64_t{pr.Right} - r.Left;
-            bottom = std::int64_t{pr.Bottom} - r.Top;
-            break;
-        case bo270Degrees:
-            left = std::int64_t{pr.Right} - r.Bottom;
-            top = std::int64_t{pr.Top} + r.Left;
-            right = std::int64_t{pr.Right} - r.Top;
-            bottom = std::int64_t{pr.Top} + r.Right;
-            break;
-    }
+    const TCanvasPoint first = ToCanvas(FOrientation, pr, r.Left, r.Top);
+    const TCanvasPoint last = ToCanvas(FOrientation, pr, r.Right, r.Bottom);
+    // The edges are the mapped corners' coordinates. Where the turn runs the canvas's X
+    // (Y) against the frame's axes, the left (top) edge is the far corner's.
+    const TOrientationMapping& m = OrientationMappings[FOrientation];
+    const bool xRunsBack = m.AlongBars.X + m.DownBars.X < 0;
+    const bool yRunsBack = m.AlongBars.Y + m.DownBars.Y < 0;
+    std::int64_t left = xRunsBack ? last.X : first.X;
+    std::int64_t right = xRunsBack ? first.X : last.X;
+    std::int64_t top = yRunsBack ? last.Y : first.Y;
+    std::int64_t bottom = yRunsBack ? first.Y : last.Y;
     // Clipped to the paint rectangle; an inverted result collapses onto its far edge.
     left = std::max<std::int64_t>(left, pr.Left);
     top = std::max<std::int64_t>(top, pr.Top);
@@ -547,101 +560,104 @@ TRect TZanBarcodeRenderer::ResolveRect(const TRect& r) const {
 // ---------------------------------------------------------------------------
 // Renderer: output
 
+namespace {
+
+// Runs Work, then Undo, also when Work fails. Undo's own failure reaches the caller
+// after a Work that succeeded; after a failed one it is dropped, so that the caller
+// hears of the failure that matters, and nothing is ever thrown from a destructor.
+template <class TWork, class TUndo>
+void RunThenUndo(TWork&& work, TUndo&& undo) {
+    try {
+        work();
+    } catch (...) {
+        try {
+            undo();
+        } catch (...) {
+            // Work's failure is the one the caller hears of.
+        }
+        throw;
+    }
+    undo();
+}
+
+}  // namespace
+
 void TZanBarcodeRenderer::Paint() {
     TCanvas* canvas = GetCanvas();
     if (canvas == nullptr) throw EInvalidCanvas("Invalid Canvas");
     const std::shared_ptr<ISavedCanvas> saved = SaveCanvas(*canvas);
-    struct TRestore {
-        const TZanBarcodeRenderer& Renderer;
-        ISavedCanvas& Saved;
-        ~TRestore() {
-            if (TCanvas* target = Renderer.GetCanvas()) Saved.Restore(*target);
-        }
-    } restore{*this, *saved};
-    canvas->GetBrush().SetColor(IsHosted() ? FControlAdapter->GetColor() : GetColor(2));
-    canvas->GetBrush().SetStyle(platform::bsSolid);
-    canvas->GetPen().SetStyle(platform::psClear);
-    canvas->FillRect(GetBoundsRect());
-    if (FSymbology) FSymbology->Paint();
+    RunThenUndo(
+        [&] {
+            canvas->GetBrush().SetColor(GetColor(BackColorIndex));
+            canvas->GetBrush().SetStyle(platform::bsSolid);
+            canvas->GetPen().SetStyle(platform::psClear);
+            canvas->FillRect(GetBoundsRect());
+            if (FSymbology) FSymbology->Paint();
+        },
+        [&] {
+            if (TCanvas* target = GetCanvas()) saved->Restore(*target);
+        });
 }
 
-namespace {
-
-// Puts a renderer's explicit canvas and stored bounds back when a copy ends, also when
-// painting failed, so that the renderer never keeps a canvas that belongs to the copy.
-class TCanvasSwap {
-public:
-    TCanvasSwap(TZanBarcodeRenderer& renderer, TCanvas*& canvasField, TRect bounds)
-        : FRenderer(renderer), FCanvasField(canvasField), FCanvas(canvasField), FBounds(bounds) {}
-    TCanvasSwap(const TCanvasSwap&) = delete;
-    TCanvasSwap& operator=(const TCanvasSwap&) = delete;
-    ~TCanvasSwap() noexcept(false) {
-        FCanvasField = FCanvas;
-        // The copy's resolution may differ from the canvas's: measure bars for it again.
-        if (FRenderer.GetSymbology() != nullptr) FRenderer.GetSymbology()->ResetMetrics();
-        if (std::uncaught_exceptions() > 0) {
-            try {
-                FRenderer.SetBoundsRect(FBounds);
-            } catch (...) {
-                // The painting failure is the one the caller hears of.
-            }
-        } else {
-            FRenderer.SetBoundsRect(FBounds);
-        }
-    }
-
-private:
-    TZanBarcodeRenderer& FRenderer;
-    TCanvas*& FCanvasField;
-    TCanvas* FCanvas;
-    TRect FBounds;
-};
-
-}  // namespace
+void TZanBarcodeRenderer::EndCopy(TCanvas* canvas, const TRect& bounds) {
+    // The renderer never keeps a canvas that belongs to the copy, whatever fails below.
+    FCanvas = canvas;
+    FBounds = bounds;
+    // The copy's resolution may differ from the canvas's: measure bars for it again.
+    if (FSymbology) FSymbology->ResetMetrics();
+    ChangeEvent(this);
+}
 
 void TZanBarcodeRenderer::CopyToBitmap(TBitmap& bitmap) {
     if (!FSymbology) return;
     const int rendererWidth = GetWidth();
     const int rendererHeight = GetHeight();
-    TCanvasSwap swap(*this, FCanvas, FBounds);
-    // Measured on the bitmap's own canvas, so that a bitmap whose resolution differs
-    // from the current canvas's is sized for the bars it will really get.
-    SetCanvas(&bitmap.GetCanvas());
-    const int codeWidth = FSymbology->GetCodeWidth();
-    const int codeHeight = FSymbology->GetCodeHeight();
-    const TZanBarcodeMargins& m = *FMargins;
-    if (IsVertical(FOrientation)) {
-        bitmap.SetWidth(codeHeight != 0 ? codeHeight + m.GetLeft() + m.GetRight() : rendererWidth);
-        bitmap.SetHeight(codeWidth + m.GetTop() + m.GetBottom());
-    } else {
-        bitmap.SetHeight(codeHeight != 0 ? codeHeight + m.GetTop() + m.GetBottom() : rendererHeight);
-        bitmap.SetWidth(codeWidth + m.GetLeft() + m.GetRight());
-    }
-    SetBoundsRect({0, 0, bitmap.GetWidth(), bitmap.GetHeight()});
-    Paint();
+    RunThenUndo(
+        [&] {
+            // Measured on the bitmap's own canvas, so that a bitmap whose resolution differs
+            // from the current canvas's is sized for the bars it will really get.
+            SetCanvas(&bitmap.GetCanvas());
+            const int codeWidth = FSymbology->GetCodeWidth();
+            const int codeHeight = FSymbology->GetCodeHeight();
+            const TZanBarcodeMargins& m = *FMargins;
+            if (IsVertical(FOrientation)) {
+                bitmap.SetWidth(codeHeight != 0 ? codeHeight + m.GetLeft() + m.GetRight() : rendererWidth);
+                bitmap.SetHeight(codeWidth + m.GetTop() + m.GetBottom());
+            } else {
+                bitmap.SetHeight(codeHeight != 0 ? codeHeight + m.GetTop() + m.GetBottom() : rendererHeight);
+                bitmap.SetWidth(codeWidth + m.GetLeft() + m.GetRight());
+            }
+            SetBoundsRect({0, 0, bitmap.GetWidth(), bitmap.GetHeight()});
+            Paint();
+        },
+        [&, canvas = FCanvas, bounds = FBounds] { EndCopy(canvas, bounds); });
 }
 
 void TZanBarcodeRenderer::CopyToMetafile(TMetafile& metafile) {
     if (!FSymbology) return;
     const int rendererWidth = GetWidth();
     const int rendererHeight = GetHeight();
-    TCanvasSwap swap(*this, FCanvas, FBounds);
-    // The current canvas is the reference device; without any canvas the metafile
-    // canvas takes a 96 pixels-per-inch one. Destroyed before the swap is undone.
-    auto metafileCanvas = std::make_unique<TMetafileCanvas>(metafile, GetCanvas());
-    SetCanvas(metafileCanvas.get());
-    const int codeWidth = FSymbology->GetCodeWidth();
-    const int codeHeight = FSymbology->GetCodeHeight();
-    const TZanBarcodeMargins& m = *FMargins;
-    if (IsVertical(FOrientation)) {
-        metafile.SetHeight(codeWidth + m.GetTop() + m.GetBottom());
-        metafile.SetWidth((codeHeight != 0 ? codeHeight : rendererWidth) + m.GetLeft() + m.GetRight());
-    } else {
-        metafile.SetHeight((codeHeight != 0 ? codeHeight : rendererHeight) + m.GetTop() + m.GetBottom());
-        metafile.SetWidth(codeWidth + m.GetLeft() + m.GetRight());
-    }
-    SetBoundsRect({0, 0, metafile.GetWidth(), metafile.GetHeight()});
-    Paint();
+    RunThenUndo(
+        [&] {
+            // The current canvas is the reference device; without any canvas the metafile
+            // canvas takes a 96 pixels-per-inch one. It completes the metafile when it goes,
+            // before the renderer's own canvas is given back.
+            TMetafileCanvas metafileCanvas(metafile, GetCanvas());
+            SetCanvas(&metafileCanvas);
+            const int codeWidth = FSymbology->GetCodeWidth();
+            const int codeHeight = FSymbology->GetCodeHeight();
+            const TZanBarcodeMargins& m = *FMargins;
+            if (IsVertical(FOrientation)) {
+                metafile.SetHeight(codeWidth + m.GetTop() + m.GetBottom());
+                metafile.SetWidth((codeHeight != 0 ? codeHeight : rendererWidth) + m.GetLeft() + m.GetRight());
+            } else {
+                metafile.SetHeight((codeHeight != 0 ? codeHeight : rendererHeight) + m.GetTop() + m.GetBottom());
+                metafile.SetWidth(codeWidth + m.GetLeft() + m.GetRight());
+            }
+            SetBoundsRect({0, 0, metafile.GetWidth(), metafile.GetHeight()});
+            Paint();
+        },
+        [&, canvas = FCanvas, bounds = FBounds] { EndCopy(canvas, bounds); });
 }
 
 void TZanBarcodeRenderer::AssignTo(TPersistent& dest) {
@@ -651,22 +667,22 @@ void TZanBarcodeRenderer::AssignTo(TPersistent& dest) {
         return;
     }
     clipboard->Open();
-    struct TClose {
-        platform::TClipboard& Clipboard;
-        ~TClose() { Clipboard.Close(); }
-    } close{*clipboard};
-    {
-        TMetafile metafile;
-        CopyToMetafile(metafile);
-        clipboard->Assign(metafile);
-    }
-    TBitmap bitmap;
-    CopyToBitmap(bitmap);
-    platform::TClipboardFormat format = platform::cfBitmap;
-    platform::TClipboardData data;
-    std::uint32_t palette = 0;
-    bitmap.SaveToClipboardFormat(format, data, palette);
-    clipboard->SetAsHandle(format, data);
+    RunThenUndo(
+        [&] {
+            {
+                TMetafile metafile;
+                CopyToMetafile(metafile);
+                clipboard->Assign(metafile);
+            }
+            TBitmap bitmap;
+            CopyToBitmap(bitmap);
+            platform::TClipboardFormat format = platform::cfBitmap;
+            platform::TClipboardData data;
+            std::uint32_t palette = 0;
+            bitmap.SaveToClipboardFormat(format, data, palette);
+            clipboard->SetAsHandle(format, data);
+        },
+        [&] { clipboard->Close(); });
 }
 
 }  // namespace zan

@@ -59,6 +59,15 @@ inline constexpr std::array<std::int32_t, 4> OrientationAngles = {0, 90, 180, 27
 
 inline constexpr bool IsVertical(TZanBarcodeOrientation o) { return o == bo90Degrees || o == bo270Degrees; }
 
+// Indices of the renderer's colours (GetColor, SetColor).
+inline constexpr int BarColorIndex = 0;
+inline constexpr int SpaceColorIndex = 1;
+inline constexpr int BackColorIndex = 2;  // the whole output rectangle
+
+// Indices of the renderer's GetPaintRect.
+inline constexpr int CodeRectIndex = 0;   // the room for the code, in the code frame
+inline constexpr int PaintRectIndex = 1;  // inside the margins, relative to the output rectangle
+
 enum TZanBarcodeUpdateCode : std::uint8_t { busUpdating, busRepaint, busAutoSize, busValidateCaption };
 
 // A set of update codes in one byte, bit n standing for code n.
@@ -140,9 +149,24 @@ public:
     // Reports a visible change to the parent; does nothing without one.
     void UpdateParent();
 
+protected:
+    // The caption being drawn: the parent's caption, empty without a parent.
+    std::string GetRendererCaption() const;
+
 private:
     TZanBarcodeRenderer* FParent = nullptr;
 };
+
+// True for the characters "0" to "9" only, whatever the byte.
+inline constexpr bool IsDigit(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= '0' && byte <= '9';
+}
+
+// Where a code CodeWidth pixels long starts in Room by Alignment: at Room's left edge,
+// ending at its right edge, or centred (both halves truncated toward zero). A code
+// longer than Room starts left of it.
+int CodeStart(TAlignment alignment, const TRect& room, int codeWidth);
 
 // ---------------------------------------------------------------------------
 // Module width: XDimension thousandths of an inch turned into device pixels
@@ -245,15 +269,16 @@ public:
     // Properties
     TAlignment GetAlignment() const { return FAlignment; }
     void SetAlignment(TAlignment value);
-    // 0 bars, 1 spaces, 2 background. Other indices read the background and write nothing.
+    // BarColorIndex, SpaceColorIndex, BackColorIndex. Other indices read the background and
+    // write nothing.
     TColor GetColor(int index) const;
     void SetColor(int index, TColor value);
-    TColor GetBarColor() const { return GetColor(0); }
-    void SetBarColor(TColor value) { SetColor(0, value); }
-    TColor GetSpaceColor() const { return GetColor(1); }
-    void SetSpaceColor(TColor value) { SetColor(1, value); }
-    TColor GetBackColor() const { return GetColor(2); }
-    void SetBackColor(TColor value) { SetColor(2, value); }
+    TColor GetBarColor() const { return GetColor(BarColorIndex); }
+    void SetBarColor(TColor value) { SetColor(BarColorIndex, value); }
+    TColor GetSpaceColor() const { return GetColor(SpaceColorIndex); }
+    void SetSpaceColor(TColor value) { SetColor(SpaceColorIndex, value); }
+    TColor GetBackColor() const { return GetColor(BackColorIndex); }
+    void SetBackColor(TColor value) { SetColor(BackColorIndex, value); }
     const std::string& GetCaption() const { return FCaption; }
     void SetCaption(const std::string& value);
     // The host's font on a hosted renderer, else the renderer's own.
@@ -303,8 +328,8 @@ public:
     TRect GetBoundsRect() const;
     void SetBoundsRect(const TRect& value);
 
-    // Geometry. Index 0: the code rectangle in the code frame; any other index: the
-    // paint rectangle relative to the output rectangle's top-left corner.
+    // Geometry. CodeRectIndex: the code rectangle in the code frame; any other index
+    // (PaintRectIndex): the paint rectangle relative to the output rectangle's top-left corner.
     TRect GetPaintRect(int index) const;
     // A point of the code frame on the canvas, clamped to the output rectangle.
     TPoint ResolvePoint(TPoint p) const;
@@ -321,13 +346,16 @@ private:
     void ReleaseSymbology(TZanBarcodeSymbology* symbology);
     bool IsHosted() const { return FControlAdapter != nullptr; }
     TRect CanvasPaintRect() const;
+    // Gives a copy's canvas back: puts the explicit canvas and the stored bounds that the
+    // copy replaced back in place, then lets the symbology measure again and notifies.
+    void EndCopy(platform::TCanvas* canvas, const TRect& bounds);
 
     TAlignment FAlignment = platform::taLeftJustify;
     TRect FBounds;
     platform::TCanvas* FCanvas = nullptr;
     std::string FCaption;
     bool FChanging = false;
-    std::array<TColor, 3> FColors{};
+    std::array<TColor, BackColorIndex + 1> FColors{};
     std::unique_ptr<platform::TFont> FFont;
     std::unique_ptr<TZanBarcodeMargins> FMargins;
     TZanBarcodeOrientation FOrientation = boNormal;

@@ -44,9 +44,15 @@ static_assert(std::ranges::all_of(Patterns,
               "seven elements, two or three of them wide");
 
 // Wide to narrow ratio 3:1; characters are separated by one narrow space.
-constexpr int WideModules = 3;
-constexpr int NarrowModules = 1;
+constexpr std::uint8_t WideModules = 3;
+constexpr std::uint8_t NarrowModules = 1;
 constexpr int InterCharacterGapModules = NarrowModules;
+
+// The patterns as the widths they are drawn with.
+constexpr auto PatternWidths =
+    ConvertTable(Patterns, [](std::string_view pattern) { return WidthsFromNarrowWide<7>(pattern, WideModules); });
+static_assert(PatternWidths[0] == TElementWidths<7>{1, 1, 3, 3, 1, 1, 1});   // $
+static_assert(PatternWidths[16] == TElementWidths<7>{1, 1, 3, 3, 1, 3, 1});  // A
 
 constexpr std::int8_t NoEntry = -1;
 
@@ -59,21 +65,16 @@ constexpr std::array<std::int8_t, 256> PatternIndex = [] {
     return index;
 }();
 
-// The pattern of C; empty for a character without one, which then draws nothing.
-std::string_view PatternOf(char c) {
+// The widths of C's pattern; empty for a character without one, which then draws nothing.
+TModuleWidths WidthsOf(char c) {
     const std::int8_t i = PatternIndex[static_cast<unsigned char>(c)];
-    return i == NoEntry ? std::string_view{} : Patterns[static_cast<std::size_t>(i)];
+    return i == NoEntry ? TModuleWidths{} : TModuleWidths{PatternWidths[static_cast<std::size_t>(i)]};
 }
-
-int ElementModules(char element) { return element == 'W' ? WideModules : NarrowModules; }
 
 // Modules of C's pattern and the gap after it; 0 for a character without a pattern.
 int CharacterModules(char c) {
-    const std::string_view pattern = PatternOf(c);
-    if (pattern.empty()) return 0;
-    int modules = InterCharacterGapModules;
-    for (char element : pattern) modules += ElementModules(element);
-    return modules;
+    const TModuleWidths widths = WidthsOf(c);
+    return widths.empty() ? 0 : ModuleCount(widths) + InterCharacterGapModules;
 }
 
 bool IsDataCharacter(char c) { return c == '$' || c == '+' || (c >= '-' && c <= ':'); }
@@ -117,31 +118,20 @@ void TZanCodabar::ValidateText(std::string& text) {
         if (!IsDataCharacter(c)) throw EInvalidText("Invalid character: %s", {std::string(1, c)});
 }
 
-std::string TZanCodabar::GetCaption() {
-    const std::string caption = GetParent() != nullptr ? GetParent()->GetCaption() : std::string();
-    return GetStartChar() + caption + GetStopChar();
-}
+std::string TZanCodabar::GetCaption() { return GetStartChar() + GetRendererCaption() + GetStopChar(); }
 
 int TZanCodabar::GetCodeWidth() {
     int modules = 0;
     for (char c : GetCaption()) modules += CharacterModules(c);
-    return FBarWidth * modules;
+    return GetBarWidth() * modules;
 }
 
 void TZanCodabar::Paint() {
-    if (GetParent() == nullptr || GetParent()->GetCanvas() == nullptr) return;
-    TRect r = GetParent()->GetPaintRect(0);
-    if (FDisplayCaption) PaintCaption(r);
-    SetCodeRect(r);
-    ResetPosition();
+    if (!BeginCode(FDisplayCaption)) return;
     for (char c : GetCaption()) {
-        const std::string_view pattern = PatternOf(c);
-        if (pattern.empty()) continue;
-        bool isBar = true;
-        for (char element : pattern) {
-            DrawBar(isBar, ElementModules(element));
-            isBar = !isBar;
-        }
+        const TModuleWidths widths = WidthsOf(c);
+        if (widths.empty()) continue;
+        DrawElements(widths);
         DrawBar(false, InterCharacterGapModules);
     }
 }

@@ -50,24 +50,19 @@ constexpr std::string_view StopPattern = "2331112";
 constexpr int SymbolModules = 11;
 constexpr int StopModules = 13;
 
-constexpr int ModulesOf(std::string_view pattern) {
-    int modules = 0;
-    for (char width : pattern) modules += width - '0';
-    return modules;
-}
+// The patterns as the widths they are drawn with.
+constexpr auto PatternWidths = ConvertTable(Patterns, WidthsFromDigits<6>);
+constexpr auto StopWidths = WidthsFromDigits<7>(StopPattern);
+static_assert(PatternWidths[0] == TElementWidths<6>{2, 1, 2, 2, 2, 2});
+static_assert(PatternWidths[symbol::StartB] == TElementWidths<6>{2, 1, 1, 2, 1, 4});
+static_assert(StopWidths == TElementWidths<7>{2, 3, 3, 1, 1, 1, 2});
 
 // Every symbol is 11 modules wide with an even number of bar modules (the parity the
 // standard gives each symbol), so a mistyped width cannot go unnoticed.
-constexpr bool PatternsAreWellFormed() {
-    for (std::string_view pattern : Patterns) {
-        if (pattern.size() != 6 || ModulesOf(pattern) != SymbolModules) return false;
-        const int barModules = (pattern[0] - '0') + (pattern[2] - '0') + (pattern[4] - '0');
-        if (barModules % 2 != 0) return false;
-    }
-    return true;
-}
-static_assert(PatternsAreWellFormed());
-static_assert(ModulesOf(StopPattern) == StopModules);
+static_assert(std::all_of(PatternWidths.begin(), PatternWidths.end(), [](const TElementWidths<6>& widths) {
+    return ModuleCount(widths) == SymbolModules && (widths[0] + widths[2] + widths[4]) % 2 == 0;
+}));
+static_assert(ModuleCount(StopWidths) == StopModules);
 
 constexpr std::size_t Code(char c) { return static_cast<unsigned char>(c); }
 
@@ -124,7 +119,7 @@ int SymbolValue(TZanCode128CharSet set, unsigned char code) {
 
 std::string_view PatternOf(int symbolValue) { return Patterns[static_cast<std::size_t>(symbolValue)]; }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+TModuleWidths WidthsOf(int symbolValue) { return PatternWidths[static_cast<std::size_t>(symbolValue)]; }
 
 bool IsShift(char c) { return c == Code128ShiftToA || c == Code128ShiftToB; }
 
@@ -318,32 +313,22 @@ std::string TZanCode128::GetCaption() {
 int TZanCode128::GetCodeWidth() {
     FollowParentCaption();
     const std::int64_t modules = SymbolModules * (FSegments.GetSymbolCount() + 1) + StopModules;  // + check, stop
-    return static_cast<int>(std::min<std::int64_t>(FBarWidth * modules, std::numeric_limits<int>::max()));
+    return static_cast<int>(std::min<std::int64_t>(GetBarWidth() * modules, std::numeric_limits<int>::max()));
 }
 
 void TZanCode128::Paint() {
-    TZanBarcodeRenderer* renderer = GetParent();
-    if (renderer == nullptr || renderer->GetCanvas() == nullptr) return;
     FollowParentCaption();
-    TRect r = renderer->GetPaintRect(0);
-    if (FDisplayCaption) PaintCaption(r);
-    SetCodeRect(r);
-    ResetPosition();
+    if (!BeginCode(FDisplayCaption)) return;
     for (const auto& segment : FSegments) {
-        DrawChar(segment->GetStartCode());
-        for (int value : segment->GetSymbols()) DrawChar(PatternOf(value));
+        // A segment that resumes the set before a shift has no introducing symbol.
+        if (segment->GetStartCodeValue() > 0) DrawChar(WidthsOf(segment->GetStartCodeValue()));
+        for (int value : segment->GetSymbols()) DrawChar(WidthsOf(value));
     }
-    DrawChar(PatternOf(FSegments.GetCheckCharacter()));
-    DrawChar(StopPattern);
+    DrawChar(WidthsOf(FSegments.GetCheckCharacter()));
+    DrawChar(StopWidths);
 }
 
-void TZanCode128::DrawChar(std::string_view pattern) {
-    bool isBar = true;
-    for (char width : pattern) {
-        DrawBar(isBar, width - '0');
-        isBar = !isBar;
-    }
-}
+void TZanCode128::DrawChar(TModuleWidths widths) { DrawElements(widths); }
 
 void TZanCode128::SetCharacterSet(TZanCode128CharSet value) {
     if (value > CodeC) throw EZanBarcodeError("Invalid Character Set: %d", {std::int64_t{value}});

@@ -141,8 +141,8 @@ public:
     void SetDisplayCaption(bool value);
 
 protected:
-    // Draws one symbol: bar, space, bar, ... of the pattern's module widths.
-    virtual void DrawChar(std::string_view pattern);
+    // Draws one symbol: bar, space, bar, ... of the given module widths.
+    virtual void DrawChar(TModuleWidths widths);
 
 private:
     // Re-parses the renderer's caption when it is not the one the segments hold.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 
 namespace zan {
 
@@ -28,37 +29,79 @@ static_assert(std::ranges::all_of(DigitPatterns,
               "five elements, two of them wide");
 
 // Wide to narrow ratio 3:1.
-constexpr int WideModules = 3;
-constexpr int NarrowModules = 1;
+constexpr std::uint8_t WideModules = 3;
+constexpr std::uint8_t NarrowModules = 1;
 
-constexpr int PatternModules(std::string_view pattern) {
-    int modules = 0;
-    for (char element : pattern) modules += element == 'W' ? WideModules : NarrowModules;
-    return modules;
+// The digit patterns as the widths they are drawn with.
+constexpr auto DigitWidths =
+    ConvertTable(DigitPatterns, [](std::string_view pattern) { return WidthsFromNarrowWide<5>(pattern, WideModules); });
+static_assert(DigitWidths[0] == TElementWidths<5>{1, 1, 3, 3, 1});
+
+// N bars with the N spaces that follow them, bar and space in turn.
+template <std::size_t N>
+constexpr TElementWidths<2 * N> Interleaved(const TElementWidths<N>& bars, const TElementWidths<N>& spaces) {
+    TElementWidths<2 * N> elements{};
+    for (std::size_t i = 0; i < N; ++i) {
+        elements[2 * i] = bars[i];
+        elements[2 * i + 1] = spaces[i];
+    }
+    return elements;
 }
 
-// Code 2 of 5 start and stop characters, bars only; every bar of the symbol is
-// followed by a narrow space.
-constexpr std::string_view Code2of5Start = "WWN";
-constexpr std::string_view Code2of5Stop = "WNW";
-// Every digit has the same width: two wide and three narrow elements.
-constexpr int Code2of5DigitModules = PatternModules(DigitPatterns[0]) + 5 * NarrowModules;
-constexpr int Code2of5FrameModules = PatternModules(Code2of5Start) + PatternModules(Code2of5Stop) + 6 * NarrowModules;
+// Code 2 of 5 keeps its data in the bars: every bar is followed by a narrow space,
+// the last bar of the stop character included.
+template <std::size_t N>
+constexpr TElementWidths<2 * N> WithNarrowSpaces(const TElementWidths<N>& bars) {
+    TElementWidths<N> spaces{};
+    spaces.fill(NarrowModules);
+    return Interleaved(bars, spaces);
+}
+
+constexpr auto Code2of5Digits = [] {
+    std::array<TElementWidths<10>, 10> digits{};
+    for (std::size_t d = 0; d < digits.size(); ++d) digits[d] = WithNarrowSpaces(DigitWidths[d]);
+    return digits;
+}();
+// Start and stop characters, bars only.
+constexpr auto Code2of5Start = WithNarrowSpaces(WidthsFromNarrowWide<3>("WWN", WideModules));
+constexpr auto Code2of5Stop = WithNarrowSpaces(WidthsFromNarrowWide<3>("WNW", WideModules));
+static_assert(Code2of5Digits[1] == TElementWidths<10>{3, 1, 1, 1, 1, 1, 1, 1, 3, 1});
+static_assert(Code2of5Start == TElementWidths<6>{3, 1, 3, 1, 1, 1});
+// Every digit has the same width: two wide and three narrow bars, five narrow spaces.
+constexpr int Code2of5DigitModules = ModuleCount(Code2of5Digits[0]);
+constexpr int Code2of5FrameModules = ModuleCount(Code2of5Start) + ModuleCount(Code2of5Stop);
 static_assert(Code2of5DigitModules == 14 && Code2of5FrameModules == 20);
 
-// Interleaved 2 of 5 start (narrow bar, space, bar, space) and stop (wide bar, narrow
-// space, narrow bar), alternating bar and space from a bar.
-constexpr std::string_view InterleavedStart = "NNNN";
-constexpr std::string_view InterleavedStop = "WNN";
-// A digit pair: one digit in five bars, the other in five spaces.
-constexpr int InterleavedPairModules = 2 * PatternModules(DigitPatterns[0]);
-constexpr int InterleavedFrameModules = PatternModules(InterleavedStart) + PatternModules(InterleavedStop);
+// Interleaved 2 of 5 digit pairs, by the pair's value: the first digit in the bars, the
+// second in the spaces.
+constexpr auto InterleavedPairs = [] {
+    std::array<TElementWidths<10>, 100> pairs{};
+    for (std::size_t p = 0; p < pairs.size(); ++p) pairs[p] = Interleaved(DigitWidths[p / 10], DigitWidths[p % 10]);
+    return pairs;
+}();
+static_assert(InterleavedPairs[12] == TElementWidths<10>{3, 1, 1, 3, 1, 1, 1, 1, 3, 3});
+// Start (narrow bar, space, bar, space) and stop (wide bar, narrow space, narrow bar).
+constexpr auto InterleavedStart = WidthsFromNarrowWide<4>("NNNN", WideModules);
+constexpr auto InterleavedStop = WidthsFromNarrowWide<3>("WNN", WideModules);
+constexpr int InterleavedPairModules = ModuleCount(InterleavedPairs[0]);
+constexpr int InterleavedFrameModules = ModuleCount(InterleavedStart) + ModuleCount(InterleavedStop);
 static_assert(InterleavedPairModules == 18 && InterleavedFrameModules == 9);
 
 // Bearer bars are a fixed height in pixels, whatever the module width.
 constexpr int BearerBarPixels = 3;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// The widths of a digit; empty for any other character, which the caller then leaves
+// out of the drawing and the width. Painting happens with a validated caption, except
+// while validation waits for the end of an update.
+TModuleWidths Code2of5Digit(char c) {
+    return IsDigit(c) ? TModuleWidths{Code2of5Digits[static_cast<std::size_t>(c - '0')]} : TModuleWidths{};
+}
+
+// The widths of the pair of digits First and Second; empty unless both are digits.
+TModuleWidths InterleavedPair(char first, char second) {
+    if (!IsDigit(first) || !IsDigit(second)) return {};
+    return InterleavedPairs[static_cast<std::size_t>((first - '0') * 10 + (second - '0'))];
+}
 
 }  // namespace
 
@@ -83,27 +126,12 @@ void TZanBasic2of5::ValidateText(std::string& text) {
         if (!IsDigit(c)) throw EInvalidText("Invalid character: %s", {std::string(1, c)});
 }
 
-std::string TZanBasic2of5::GetCaption() { return GetParent() != nullptr ? GetParent()->GetCaption() : std::string(); }
+std::string TZanBasic2of5::GetCaption() { return GetRendererCaption(); }
 
 void TZanBasic2of5::SetDisplayCaption(bool value) {
     if (value == FDisplayCaption) return;
     FDisplayCaption = value;
     UpdateParent();
-}
-
-std::string_view TZanBasic2of5::DigitPattern(char c) {
-    return IsDigit(c) ? DigitPatterns[static_cast<std::size_t>(c - '0')] : std::string_view{};
-}
-
-int TZanBasic2of5::ElementModules(char element) { return element == 'W' ? WideModules : NarrowModules; }
-
-bool TZanBasic2of5::BeginCode() {
-    if (GetParent() == nullptr || GetParent()->GetCanvas() == nullptr) return false;
-    TRect r = GetParent()->GetPaintRect(0);
-    if (FDisplayCaption) PaintCaption(r);
-    SetCodeRect(r);
-    ResetPosition();
-    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -112,22 +140,15 @@ bool TZanBasic2of5::BeginCode() {
 int TZanCode2of5::GetCodeWidth() {
     int modules = Code2of5FrameModules;
     for (char c : GetCaption())
-        if (!DigitPattern(c).empty()) modules += Code2of5DigitModules;
-    return FBarWidth * modules;
+        if (IsDigit(c)) modules += Code2of5DigitModules;
+    return GetBarWidth() * modules;
 }
 
 void TZanCode2of5::Paint() {
-    if (!BeginCode()) return;
-    DrawBarsWithNarrowSpaces(Code2of5Start);
-    for (char c : GetCaption()) DrawBarsWithNarrowSpaces(DigitPattern(c));
-    DrawBarsWithNarrowSpaces(Code2of5Stop);
-}
-
-void TZanCode2of5::DrawBarsWithNarrowSpaces(std::string_view pattern) {
-    for (char element : pattern) {
-        DrawBar(true, ElementModules(element));
-        DrawBar(false, NarrowModules);
-    }
+    if (!BeginCode(GetDisplayCaption())) return;
+    DrawElements(Code2of5Start);
+    for (char c : GetCaption()) DrawElements(Code2of5Digit(c));
+    DrawElements(Code2of5Stop);
 }
 
 // ---------------------------------------------------------------------------
@@ -170,40 +191,24 @@ int TZanInterleaved2of5::GetCodeWidth() {
     const std::string text = GetCaption();
     int modules = InterleavedFrameModules;
     for (std::size_t p = 0; p + 1 < text.size(); p += 2)
-        if (!DigitPattern(text[p]).empty() && !DigitPattern(text[p + 1]).empty()) modules += InterleavedPairModules;
-    return FBarWidth * modules;
+        if (!InterleavedPair(text[p], text[p + 1]).empty()) modules += InterleavedPairModules;
+    return GetBarWidth() * modules;
 }
 
 void TZanInterleaved2of5::Paint() {
-    if (!BeginCode()) return;
+    if (!BeginCode(GetDisplayCaption())) return;
     const int left = FPosition;
-    DrawAlternating(InterleavedStart);
+    DrawElements(InterleavedStart);
     const std::string text = GetCaption();
-    for (std::size_t p = 0; p + 1 < text.size(); p += 2) {
-        const std::string_view bars = DigitPattern(text[p]);
-        const std::string_view spaces = DigitPattern(text[p + 1]);
-        if (bars.empty() || spaces.empty()) continue;
-        for (std::size_t i = 0; i < bars.size(); ++i) {
-            DrawBar(true, ElementModules(bars[i]));
-            DrawBar(false, ElementModules(spaces[i]));
-        }
-    }
-    DrawAlternating(InterleavedStop);
+    for (std::size_t p = 0; p + 1 < text.size(); p += 2) DrawElements(InterleavedPair(text[p], text[p + 1]));
+    DrawElements(InterleavedStop);
     if (GetBearerBars()) PaintBearerBars(left, FPosition);
-}
-
-void TZanInterleaved2of5::DrawAlternating(std::string_view pattern) {
-    bool isBar = true;
-    for (char element : pattern) {
-        DrawBar(isBar, ElementModules(element));
-        isBar = !isBar;
-    }
 }
 
 void TZanInterleaved2of5::PaintBearerBars(int left, int right) {
     TZanBarcodeRenderer& parent = *GetParent();
     platform::TCanvas& canvas = *parent.GetCanvas();
-    canvas.GetBrush().SetColor(parent.GetColor(0));
+    canvas.GetBrush().SetColor(parent.GetColor(BarColorIndex));
     canvas.GetBrush().SetStyle(platform::bsSolid);
     canvas.GetPen().SetStyle(platform::psClear);
     canvas.FillRect(parent.ResolveRect({left, FCodeRect.Top, right, FCodeRect.Top + BearerBarPixels}));

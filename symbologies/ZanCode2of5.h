@@ -3,14 +3,12 @@
 
 #include <array>
 #include <string>
-#include <string_view>
 
 #include <zanbarcode/symbologies/ZanLinearSymbology.h>
 
 namespace zan {
 
-// What both 2 of 5 symbologies share: digits-only captions, the caption switch, the
-// digit patterns and the frame every painting starts with.
+// What both 2 of 5 symbologies share: digits-only captions and the caption switch.
 class TZanBasic2of5 : public TZanLinearSymbology {
 public:
     TZanBasic2of5() = default;
@@ -26,16 +24,6 @@ public:
     bool GetDisplayCaption() const { return FDisplayCaption; }
     void SetDisplayCaption(bool value);
 
-protected:
-    // The five wide (W) or narrow (N) elements of digit C; empty for any other character,
-    // which the caller then leaves out of the drawing and the width. Painting happens
-    // with a validated caption, except while validation waits for the end of an update.
-    static std::string_view DigitPattern(char c);
-    static int ElementModules(char element);
-    // Takes the paint rectangle, draws the caption when it is displayed, makes the rest
-    // the code rectangle and places the cursor. False without a renderer or canvas.
-    bool BeginCode();
-
 private:
     bool FDisplayCaption = true;
 };
@@ -49,10 +37,6 @@ public:
 
     int GetCodeWidth() override;
     void Paint() override;
-
-private:
-    // Draws each element of Pattern as a bar followed by a narrow space.
-    void DrawBarsWithNarrowSpaces(std::string_view pattern);
 };
 
 // Interleaved 2 of 5: digits in pairs, the first of a pair in the bars and the second
@@ -87,8 +71,6 @@ public:
     void SetUseChecksum(bool value) { SetOption(UseChecksumOption, value); }
 
 private:
-    // Draws the elements of Pattern as bar, space, bar, ... from a bar.
-    void DrawAlternating(std::string_view pattern);
     // Fills the bearer bars along the top and the bottom of the bars from Left to Right.
     void PaintBearerBars(int left, int right);
 

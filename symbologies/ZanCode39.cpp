@@ -40,6 +40,17 @@ constexpr bool IsWellFormedPattern(std::string_view pattern) {
 }
 static_assert(std::all_of(Patterns.begin(), Patterns.end(), IsWellFormedPattern), "nine elements, three of them wide");
 
+// Wide to narrow ratio 3:1.
+constexpr std::uint8_t WideModules = 3;
+constexpr std::uint8_t NarrowModules = 1;
+
+// The patterns as the widths they are drawn with.
+constexpr auto PatternWidths =
+    ConvertTable(Patterns, [](std::string_view pattern) { return WidthsFromNarrowWide<9>(pattern, WideModules); });
+static_assert(PatternWidths[0] == TElementWidths<9>{1, 3, 1, 1, 3, 1, 3, 1, 1});   // *
+static_assert(PatternWidths[11] == TElementWidths<9>{3, 1, 1, 1, 1, 3, 1, 1, 3});  // A
+static_assert(ModuleCount(PatternWidths[43]) == 15, "six narrow elements and three wide ones");
+
 // Character code -> position in Alphabet, -1 for a character without a pattern.
 constexpr std::array<std::int8_t, 256> CharacterIndex = [] {
     std::array<std::int8_t, 256> table{};
@@ -80,17 +91,13 @@ std::string_view SpellInFullAscii(unsigned char character) {
 }
 
 constexpr char StartStopCharacter = '*';
-constexpr int NarrowModules = 1;
-constexpr int WideModules = 3;
 // A character without a pattern takes the room of a character and its gap: 15 + 1 modules.
 constexpr int NoPatternModules = 16;
 
 constexpr bool IsLowerCase(char c) { return c >= 'a' && c <= 'z'; }
 
 // Without full ASCII a caption may hold spaces, digits and letters only.
-constexpr bool IsPlainCharacter(char c) {
-    return c == ' ' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || IsLowerCase(c);
-}
+constexpr bool IsPlainCharacter(char c) { return c == ' ' || IsDigit(c) || (c >= 'A' && c <= 'Z') || IsLowerCase(c); }
 
 constexpr std::array<const char*, TZanCode39::OptionCount> OptionNames = {"DisplayCaption", "DisplayStartStopChars",
                                                                           "FullAscii", "UseCheckDigit"};
@@ -133,9 +140,8 @@ void TZanCode39::ValidateText(std::string& text) {
 }
 
 std::string TZanCode39::GetBarcodeString() const {
-    const std::string caption = GetParent() ? GetParent()->GetCaption() : std::string();
     std::string result;
-    for (const char c : caption) {
+    for (const char c : GetRendererCaption()) {
         if (GetFullAscii())
             result += SpellInFullAscii(static_cast<unsigned char>(c));
         else
@@ -158,7 +164,7 @@ std::string TZanCode39::GetEncodedData() const {
 }
 
 std::string TZanCode39::GetCaption() {
-    std::string caption = GetParent() ? GetParent()->GetCaption() : std::string();
+    std::string caption = GetRendererCaption();
     if (GetUseCheckDigit()) caption += GetCheckDigit();
     if (GetDisplayStartStopChars()) caption = StartStopCharacter + caption + StartStopCharacter;
     return caption;
@@ -169,15 +175,11 @@ int TZanCode39::GetCodeWidth() {
     // 1 module, three wide of 3), and n + 1 narrow gaps between them.
     const std::int64_t n = static_cast<std::int64_t>(GetEncodedData().size());
     const std::int64_t modules = 16 * (n + 1) + 15;
-    return static_cast<int>(std::min<std::int64_t>(FBarWidth * modules, std::numeric_limits<int>::max()));
+    return static_cast<int>(std::min<std::int64_t>(GetBarWidth() * modules, std::numeric_limits<int>::max()));
 }
 
 void TZanCode39::Paint() {
-    if (!GetParent()) return;
-    TRect r = GetParent()->GetPaintRect(0);
-    if (GetDisplayCaption()) PaintCaption(r);
-    SetCodeRect(r);
-    ResetPosition();
+    if (!BeginCode(GetDisplayCaption())) return;
     const std::string symbol = StartStopCharacter + GetEncodedData() + StartStopCharacter;
     for (std::size_t i = 0; i < symbol.size(); ++i)
         DrawCharacter(static_cast<unsigned char>(symbol[i]), i + 1 == symbol.size());
@@ -189,9 +191,7 @@ void TZanCode39::DrawCharacter(unsigned char character, bool isLast) {
         DrawBar(false, NoPatternModules);
         return;
     }
-    const std::string_view pattern = Patterns[static_cast<std::size_t>(index)];
-    for (std::size_t element = 0; element < pattern.size(); ++element)
-        DrawBar(element % 2 == 0, pattern[element] == 'W' ? WideModules : NarrowModules);
+    DrawElements(PatternWidths[static_cast<std::size_t>(index)]);
     if (!isLast) DrawBar(false, NarrowModules);  // the gap between characters
 }
 

@@ -10,11 +10,30 @@ namespace {
 
 // Tables of ISO/IEC 15420 (EAN/UPC bar code symbology specification).
 
-// Element widths in modules of each digit in number set A, read from the left, beginning
-// with a space. Number set B is the same row reversed, number set C the same row
-// beginning with a bar.
-constexpr std::array<std::string_view, 10> DigitWidths{"3211", "2221", "2122", "1411", "1132",
-                                                       "1231", "1114", "1312", "1213", "3112"};
+// The seven modules of each digit in number set A, 1 dark and 0 light. Number set C is
+// its complement, number set B that complement read from the right.
+constexpr std::array<std::string_view, 10> NumberSetA{"0001101", "0011001", "0010011", "0111101", "0100011",
+                                                      "0110001", "0101111", "0111011", "0110111", "0001011"};
+static_assert(std::all_of(NumberSetA.begin(), NumberSetA.end(), [](std::string_view row) { return row.size() == 7; }),
+              "every digit is seven modules wide");
+
+// The three number sets of the standard: A (odd parity) and B (even parity) on the left,
+// C on the right.
+enum TNumberSet : std::uint8_t { nsA, nsB, nsC };
+
+// The digits of each number set as the bars and spaces they are drawn with: two bars and
+// two spaces, from a space in number sets A and B, from a bar in number set C.
+constexpr auto NumberSets = [] {
+    std::array<std::array<TElementRun<4>, 10>, 3> sets{};
+    for (std::size_t digit = 0; digit < NumberSetA.size(); ++digit) {
+        sets[nsA][digit] = RunFromModules<4>(NumberSetA[digit]);
+        sets[nsC][digit] = Complemented(sets[nsA][digit]);
+        sets[nsB][digit] = Reversed(sets[nsC][digit]);
+    }
+    return sets;
+}();
+static_assert(NumberSets[nsB][0] == RunFromModules<4>("0100111") && NumberSets[nsC][0] == RunFromModules<4>("1110010"));
+static_assert(NumberSets[nsB][9] == RunFromModules<4>("0010111") && NumberSets[nsC][6] == RunFromModules<4>("1010000"));
 
 // Parities (A: number set A, B: number set B) of the six left-hand digits of an EAN-13,
 // by the leading digit that they encode; UPC A uses the row of 0.
@@ -33,30 +52,22 @@ constexpr std::array<std::string_view, 10> UpcEParity{"BBBAAA", "BBABAA", "BBAAB
 // Parities of the 2-digit add-on, by its value modulo 4.
 constexpr std::array<std::string_view, 4> TwoDigitAddOnParity{"AA", "AB", "BA", "BB"};
 
-// Guard patterns, widths in modules.
-constexpr std::string_view NormalGuard = "111";    // bar first: start and end of every version
-constexpr std::string_view CentreGuard = "11111";  // space first
-constexpr std::string_view UpcEEndSpaces = "111";  // space first; with the normal guard, UPC E's end
-constexpr std::string_view AddOnStart = "112";     // bar first
-constexpr std::string_view AddOnSeparator = "11";  // space first, between add-on digits
+// Guard patterns, 1 dark and 0 light module.
+constexpr auto NormalGuard = RunFromModules<3>("101");          // start of every version, end of all but UPC E
+constexpr auto CentreGuard = RunFromModules<5>("01010");        // UPC A, EAN 13 and EAN 8
+constexpr auto UpcESpecialGuard = RunFromModules<6>("010101");  // end of UPC E
+constexpr auto AddOnStart = RunFromModules<3>("1011");
+constexpr auto AddOnSeparator = RunFromModules<2>("01");  // between add-on digits
+static_assert(!CentreGuard.StartsWithBar && AddOnStart.Widths == TElementWidths<3>{1, 1, 2});
 
-constexpr bool AllRows(const auto& table, std::size_t length, std::string_view alphabet) {
+constexpr bool AllRows(const auto& table, std::size_t length) {
     return std::all_of(table.begin(), table.end(), [&](std::string_view row) {
-        return row.size() == length &&
-               std::all_of(row.begin(), row.end(), [&](char c) { return alphabet.find(c) != std::string_view::npos; });
+        return row.size() == length && std::all_of(row.begin(), row.end(), [](char c) { return c == 'A' || c == 'B'; });
     });
 }
-static_assert(AllRows(DigitWidths, 4, "1234"));
-static_assert(AllRows(LeadingDigitParity, 6, "AB"));
-static_assert(AllRows(UpcEParity, 6, "AB"));
-static_assert(AllRows(TwoDigitAddOnParity, 2, "AB"));
-
-// Every digit is seven modules wide.
-static_assert(std::all_of(DigitWidths.begin(), DigitWidths.end(), [](std::string_view row) {
-    int modules = 0;
-    for (char c : row) modules += c - '0';
-    return modules == 7;
-}));
+static_assert(AllRows(LeadingDigitParity, 6));
+static_assert(AllRows(UpcEParity, 6));
+static_assert(AllRows(TwoDigitAddOnParity, 2));
 
 // Caption length (without check digit) and the width each version reports, in modules:
 // 14 for guards and spacing, 7 for each digit plus one, 5 more for UPC A and EAN 13.
@@ -78,7 +89,6 @@ static_assert(Versions[evUpcA].ReportedModules == 103 && Versions[evUpcE].Report
 // The width an add-on adds to the reported width, in modules.
 int AddOnModules(std::size_t digits) { return digits == 0 ? 0 : 9 * static_cast<int>(digits) + 14; }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsAllDigits(const std::string& s) { return std::all_of(s.begin(), s.end(), IsDigit); }
 
 std::string InvalidCharacter(char c) { return platform::Format("Invalid character: %s", {std::string(1, c)}); }
@@ -88,6 +98,9 @@ std::size_t DigitIndex(char c) {
     if (!IsDigit(c)) throw EInvalidText(InvalidCharacter(c));
     return static_cast<std::size_t>(c - '0');
 }
+
+// The bars and spaces of a digit character in a number set.
+const TElementRun<4>& DigitRun(char digit, TNumberSet set) { return NumberSets[set][DigitIndex(digit)]; }
 
 // The parities of a UPC-E symbol: number system 1 takes the complement of the row of
 // number system 0.
@@ -243,16 +256,13 @@ std::string TZanEan::CaptionFault(const std::string& caption) const {
 }
 
 int TZanEan::GetCheckDigit() {
-    std::string caption = GetParent() ? GetParent()->GetCaption() : std::string();
+    std::string caption = GetRendererCaption();
     // UPC E has the check digit of its UPC A expansion.
     if (FVersion == evUpcE) caption = UpcEToA(caption);
     return ModuloTenCheckDigit(caption);
 }
 
-std::string TZanEan::GetCaption() {
-    const std::string caption = GetParent() ? GetParent()->GetCaption() : std::string();
-    return caption + std::to_string(GetCheckDigit());
-}
+std::string TZanEan::GetCaption() { return GetRendererCaption() + std::to_string(GetCheckDigit()); }
 
 void TZanEan::SetVersion(TZanEanVersion value) {
     if (value >= Versions.size()) throw EZanBarcodeError("%d is not an EAN/UPC version.", {std::int64_t{value}});
@@ -294,7 +304,7 @@ std::string TZanEan::GetSupplementalParityPattern() const {
 
 int TZanEan::GetCodeWidth() {
     const int modules = Versions[FVersion].ReportedModules + AddOnModules(FSupplemental.size());
-    int width = modules * FBarWidth;
+    int width = modules * GetBarWidth();
     TZanBarcodeRenderer* renderer = GetParent();
     platform::TCanvas* canvas = renderer ? renderer->GetCanvas() : nullptr;
     // A caption that does not fit the version is not painted: it has no texts to measure.
@@ -307,23 +317,11 @@ int TZanEan::GetCodeWidth() {
     return width;
 }
 
-void TZanEan::PaintBars(std::string_view pattern, bool startsWithBar) {
-    bool isBar = startsWithBar;
-    for (char width : pattern) {
-        DrawBar(isBar, width - '0');
-        isBar = !isBar;
-    }
-}
+void TZanEan::PaintBars(TModuleWidths widths, bool startsWithBar) { DrawElements(widths, startsWithBar); }
 
-void TZanEan::PaintDigit(char digit, TNumberSet set) {
-    std::string widths(DigitWidths[DigitIndex(digit)]);
-    if (set == TNumberSet::B) std::reverse(widths.begin(), widths.end());
-    PaintBars(widths, set == TNumberSet::C);
-}
-
-void TZanEan::PaintWithParity(std::string_view digits, std::string_view parity, std::string_view separator) {
+void TZanEan::PaintWithParity(std::string_view digits, std::string_view parity, TModuleWidths separator) {
     for (std::size_t i = 0; i < digits.size(); ++i) {
-        PaintDigit(digits[i], i < parity.size() && parity[i] == 'B' ? TNumberSet::B : TNumberSet::A);
+        PaintRun(DigitRun(digits[i], i < parity.size() && parity[i] == 'B' ? nsB : nsA));
         if (i + 1 < digits.size()) PaintBars(separator, false);
     }
 }
@@ -341,11 +339,11 @@ void TZanEan::Paint() {
     // covers, stand half a text height lower than the digit bars.
     canvas->SetFont(renderer->GetFont());
     const int textHeight = canvas->TextHeight(digits);
-    TRect code = renderer->GetPaintRect(0);
+    TRect code = renderer->GetPaintRect(CodeRectIndex);
     code.Bottom -= textHeight / 2;
     SetCodeRect(code);
     ResetPosition();
-    TRect text = renderer->GetPaintRect(0);
+    TRect text = renderer->GetPaintRect(CodeRectIndex);
     text.Top = text.Bottom - textHeight;
 
     Skip(2);
@@ -353,13 +351,12 @@ void TZanEan::Paint() {
     const std::string prefix = digits.substr(0, GetFlagDigitLocation() == dlOutside ? 2 : 1);
     FPosition += PlaceText(text, prefix, platform::taLeftJustify);
     Skip(2);
-    PaintBars(NormalGuard, true);
+    PaintRun(NormalGuard);
     text.Left = FPosition;
     if (FVersion == evUpcE)
         PaintUpcE(digits, text);
     else
         PaintHalves(digits, text);
-    PaintBars(NormalGuard, true);
 
     Skip(2);
     text.Left = FPosition;
@@ -379,27 +376,28 @@ void TZanEan::PaintHalves(const std::string& digits, TRect& text) {
     const std::string_view parity =
         FVersion == evEan8 ? Ean8Parity : LeadingDigitParity[ean13 ? DigitIndex(digits[0]) : 0];
 
-    PaintWithParity(std::string_view(digits).substr(first, half), parity, "");
-    PaintBars(CentreGuard, false);
+    PaintWithParity(std::string_view(digits).substr(first, half), parity, {});
+    PaintRun(CentreGuard);
     // Under the left half go its digits that are not printed before the start guard.
-    text.Right = FPosition - 5 * FBarWidth;
+    text.Right = FPosition - ModuleCount(CentreGuard.Widths) * GetBarWidth();
     const std::size_t printed = GetFlagDigitLocation() == dlOutside ? 2 : 1;
     PlaceText(text, digits.substr(printed, first + half - printed), platform::taRightJustify);
 
     text.Left = FPosition;
-    for (char digit : right) PaintDigit(digit, TNumberSet::C);
+    for (char digit : right) PaintRun(DigitRun(digit, nsC));
     text.Right = FPosition;
     PlaceText(text, GetCheckDigitLocation() == dlOutside ? right.substr(0, right.size() - 1) : right,
               platform::taLeftJustify);
+    PaintRun(NormalGuard);
 }
 
 void TZanEan::PaintUpcE(const std::string& digits, TRect& text) {
     // Six digits whose parities encode the check digit and the number system.
     const std::string six = digits.substr(1, 6);
-    PaintWithParity(six, UpcEParityPattern(digits.front(), digits.back()), "");
+    PaintWithParity(six, UpcEParityPattern(digits.front(), digits.back()), {});
     text.Right = FPosition;
     PlaceText(text, six, platform::taCenter);
-    PaintBars(UpcEEndSpaces, false);
+    PaintRun(UpcESpecialGuard);
 }
 
 void TZanEan::PaintSupplemental(platform::TCanvas& canvas) {
@@ -412,8 +410,8 @@ void TZanEan::PaintSupplemental(platform::TCanvas& canvas) {
     text.Left = FPosition;
     text.Bottom = bars.Top - 1;
     text.Top = text.Bottom - canvas.TextHeight(FSupplemental);
-    PaintBars(AddOnStart, true);
-    PaintWithParity(FSupplemental, GetSupplementalParityPattern(), AddOnSeparator);
+    PaintRun(AddOnStart);
+    PaintWithParity(FSupplemental, GetSupplementalParityPattern(), AddOnSeparator.Widths);
     text.Right = FPosition;
     PlaceText(text, FSupplemental, platform::taCenter);
 }

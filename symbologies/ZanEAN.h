@@ -76,22 +76,22 @@ protected:
     TZanEanDigitLocation GetCheckDigitLocation() const { return GetDigitLocation(1); }
     void SetCheckDigitLocation(TZanEanDigitLocation value) { SetDigitLocation(1, value); }
 
-    // Draws Pattern's elements at the cursor, each digit a width in modules, alternating
-    // between bar and space.
-    virtual void PaintBars(std::string_view pattern, bool startsWithBar);
+    // Draws Widths at the cursor, alternating between bar and space from the kind that
+    // StartsWithBar says.
+    virtual void PaintBars(TModuleWidths widths, bool startsWithBar);
     // Draws Digits in number set A or B as Parity's letters say (A where Parity is short),
-    // with Separator drawn between two digits.
-    virtual void PaintWithParity(std::string_view digits, std::string_view parity, std::string_view separator);
+    // with Separator, from a space, drawn between two digits.
+    virtual void PaintWithParity(std::string_view digits, std::string_view parity, TModuleWidths separator);
 
 private:
-    // The three number sets of the standard: A (odd parity) and B (even parity) on the
-    // left, C on the right.
-    enum class TNumberSet : std::uint8_t { A, B, C };
-
     static std::size_t LocationSlot(int index) { return index == 0 ? 0 : 1; }
-    void PaintDigit(char digit, TNumberSet set);
+    // Draws a pattern that says whether it starts with a bar.
+    template <std::size_t N>
+    void PaintRun(const TElementRun<N>& run) {
+        PaintBars(run.Widths, run.StartsWithBar);
+    }
     // Moves the cursor on by Modules modules without drawing.
-    void Skip(int modules) { FPosition += modules * FBarWidth; }
+    void Skip(int modules) { FPosition += modules * GetBarWidth(); }
     // The message that refuses Text's characters for this version, empty when they fit.
     std::string CharacterFault(const std::string& text) const;
     // The same for length and characters of a caption as painted.

@@ -17,23 +17,21 @@ void TZanLinearSymbology::SetXDimension(double value) {
     CheckXDimension(value);
     if (value == FXDimension) return;
     FXDimension = value;
-    FBarWidth = GetBarWidth();
     UpdateParent();
 }
 
-void TZanLinearSymbology::ResetMetrics() { FBarWidth = GetBarWidth(); }
-
 void TZanLinearSymbology::ResetPosition() {
-    const int codeWidth = GetCodeWidth();
-    switch (GetParent()->GetAlignment()) {
-        case platform::taLeftJustify: FPosition = FCodeRect.Left; break;
-        case platform::taRightJustify:
-            FPosition = platform::Saturate32(std::int64_t{FCodeRect.Right} - codeWidth);
-            break;
-        case platform::taCenter:
-            FPosition = platform::Saturate32(std::int64_t{FCodeRect.Left} + FCodeRect.Width() / 2 - codeWidth / 2);
-            break;
-    }
+    FPosition = CodeStart(GetParent()->GetAlignment(), FCodeRect, GetCodeWidth());
+}
+
+bool TZanLinearSymbology::BeginCode(bool displayCaption) {
+    TZanBarcodeRenderer* renderer = GetParent();
+    if (renderer == nullptr || renderer->GetCanvas() == nullptr) return false;
+    TRect r = renderer->GetPaintRect(CodeRectIndex);
+    if (displayCaption) PaintCaption(r);
+    SetCodeRect(r);
+    ResetPosition();
+    return true;
 }
 
 void TZanLinearSymbology::DrawBar(bool isBar, int modules) {
@@ -42,12 +40,20 @@ void TZanLinearSymbology::DrawBar(bool isBar, int modules) {
     canvas.GetPen().SetStyle(platform::psClear);
     canvas.GetBrush().SetStyle(platform::bsSolid);
     const TColor previousColor = canvas.GetBrush().GetColor();
-    canvas.GetBrush().SetColor(renderer.GetColor(isBar ? 0 : 1));
-    const std::int64_t width = std::int64_t{FBarWidth} * modules;
+    canvas.GetBrush().SetColor(renderer.GetColor(isBar ? BarColorIndex : SpaceColorIndex));
+    const std::int64_t width = std::int64_t{GetBarWidth()} * modules;
     const TRect element{FPosition, FCodeRect.Top, platform::Saturate32(FPosition + width), FCodeRect.Bottom};
     FPosition = element.Right;
     canvas.FillRect(renderer.ResolveRect(element));
     canvas.GetBrush().SetColor(previousColor);
+}
+
+void TZanLinearSymbology::DrawElements(TModuleWidths widths, bool startsWithBar) {
+    bool isBar = startsWithBar;
+    for (const std::uint8_t width : widths) {
+        DrawBar(isBar, width);
+        isBar = !isBar;
+    }
 }
 
 int TZanLinearSymbology::PlaceText(const TRect& r, const std::string& text, TAlignment alignment) {

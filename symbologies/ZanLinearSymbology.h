@@ -4,6 +4,7 @@
 #include <string>
 
 #include <zanbarcode/base/ZanBarcodeBase.h>
+#include <zanbarcode/symbologies/ZanModuleWidths.h>
 
 namespace zan {
 
@@ -17,7 +18,9 @@ public:
 
     // Always 0: the bars are as long as the renderer's rectangle allows.
     int GetCodeHeight() override { return 0; }
-    void ResetMetrics() override;
+    // Nothing to measure again: the module width follows the canvas's current resolution
+    // whenever it is used, also when that changes under a canvas the renderer holds.
+    void ResetMetrics() override {}
 
     // The human-readable text drawn under the bars.
     virtual std::string GetCaption() = 0;
@@ -26,8 +29,8 @@ public:
     // Places the cursor by the renderer's Alignment.
     virtual void ResetPosition();
 
-    // Module width in pixels for the current canvas: dcLogPixelsX / (1000 / XDimension),
-    // rounded half to even; 1 without renderer or canvas.
+    // Module width in pixels for the renderer's canvas as it is now: dcLogPixelsX /
+    // (1000 / XDimension), rounded half to even; 1 without renderer or canvas.
     int GetBarWidth() const;
     double GetXDimension() const { return FXDimension; }
     // Refuses zero, negative and non-finite values with EZanBarcodeError: they have no
@@ -36,13 +39,20 @@ public:
     void SetCodeRect(const TRect& r) { FCodeRect = r; }
 
 protected:
+    // Takes the renderer's code rectangle, draws the caption at its bottom when
+    // DisplayCaption, makes the rest the code rectangle and places the cursor. False
+    // without a renderer or canvas: there is nothing to paint on.
+    bool BeginCode(bool displayCaption);
     // Paints one bar (or space) of Modules modules at the cursor and advances it.
     void DrawBar(bool isBar, int modules);
+    // Paints Widths at the cursor as bars and spaces that alternate, the first a bar (a
+    // space when StartsWithBar is false), each with DrawBar: every symbol character,
+    // guard and start or stop pattern of the linear symbologies is drawn here.
+    void DrawElements(TModuleWidths widths, bool startsWithBar = true);
     // Draws Text inside R anchored at its bottom edge with the font turned to the
     // orientation; returns the text's width in pixels (0 without renderer).
     int PlaceText(const TRect& r, const std::string& text, TAlignment alignment);
 
-    int FBarWidth = 1;
     TRect FCodeRect;
     int FPosition = 0;
 

@@ -38,8 +38,6 @@ constexpr int FrameBarWidths = BarPitch + 1;
 // Full bars are 0.115 inch tall, in thousandths of an inch.
 constexpr int FullBarHeightMils = 115;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // The bars of C; empty for a character other than a digit, which then draws nothing.
 // Painting happens with a validated caption, except while validation waits for the end
 // of an update.
@@ -67,7 +65,7 @@ int TZanPostnet::GetCodeWidth() {
     int barWidths = FrameBarWidths;
     for (char c : GetCodeText())
         if (!BarPattern(c).empty()) barWidths += BarsPerDigit * BarPitch;
-    return FBarWidth * barWidths;
+    return GetBarWidth() * barWidths;
 }
 
 void TZanPostnet::Paint() {
@@ -75,27 +73,22 @@ void TZanPostnet::Paint() {
     platform::TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
     if (canvas == nullptr) return;
     canvas->GetBrush().SetStyle(platform::bsSolid);
-    canvas->GetBrush().SetColor(renderer->GetColor(1));
+    canvas->GetBrush().SetColor(renderer->GetColor(SpaceColorIndex));
     canvas->GetPen().SetStyle(platform::psClear);
     // The whole code rectangle mapped onto the canvas is the paint area where it really
     // lies, whatever the output rectangle's position and the orientation.
-    const TRect r = renderer->GetPaintRect(0);
+    const TRect r = renderer->GetPaintRect(CodeRectIndex);
     canvas->FillRect(renderer->ResolveRect(r));
-    canvas->GetBrush().SetColor(renderer->GetColor(0));
+    canvas->GetBrush().SetColor(renderer->GetColor(BarColorIndex));
 
     // The bars stand on the bottom edge of the paint area; half bars are the lower half.
     const int fullTop = r.Bottom - GetCodeHeight();
     const int halfTop = fullTop + (r.Bottom - fullTop) / 2;
-    const int codeWidth = GetCodeWidth();
-    int x = r.Left;
-    switch (renderer->GetAlignment()) {
-        case platform::taLeftJustify: break;
-        case platform::taRightJustify: x = r.Right - codeWidth; break;
-        case platform::taCenter: x = r.Left + r.Width() / 2 - codeWidth / 2; break;
-    }
+    const int barWidth = GetBarWidth();
+    int x = CodeStart(renderer->GetAlignment(), r, GetCodeWidth());
     const auto drawBar = [&](int barTop) {
-        canvas->FillRect(renderer->ResolveRect({x, barTop, x + FBarWidth, r.Bottom}));
-        x += BarPitch * FBarWidth;
+        canvas->FillRect(renderer->ResolveRect({x, barTop, x + barWidth, r.Bottom}));
+        x += BarPitch * barWidth;
     };
 
     drawBar(fullTop);  // leading frame bar
@@ -103,8 +96,6 @@ void TZanPostnet::Paint() {
         for (char bar : BarPattern(c)) drawBar(bar == FullBar ? fullTop : halfTop);
     drawBar(fullTop);  // closing frame bar
 }
-
-void TZanPostnet::ResetMetrics() { FBarWidth = GetBarWidth(); }
 
 void TZanPostnet::ValidateText(std::string& text) {
     for (char c : text)
@@ -126,12 +117,7 @@ void TZanPostnet::SetXDimension(double value) {
     CheckXDimension(value);
     if (value == FXDimension) return;
     FXDimension = value;
-    FBarWidth = GetBarWidth();
     UpdateParent();
-}
-
-std::string TZanPostnet::GetRendererCaption() const {
-    return GetParent() != nullptr ? GetParent()->GetCaption() : std::string();
 }
 
 }  // namespace zan

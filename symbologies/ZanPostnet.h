@@ -23,12 +23,14 @@ public:
     int GetCodeWidth() override;
     std::string GetDefaultCaption() override { return "012345678"; }
     void Paint() override;
-    void ResetMetrics() override;
+    // Nothing to measure again: the bar width follows the canvas's current resolution
+    // whenever it is used.
+    void ResetMetrics() override {}
     // Accepts any number of digits, none included; raises EInvalidText otherwise.
     void ValidateText(std::string& text) override;
 
-    // Bar width in pixels for the current canvas: dcLogPixelsX / (1000 / XDimension),
-    // rounded half to even; 1 without renderer or canvas.
+    // Bar width in pixels for the renderer's canvas as it is now: dcLogPixelsX /
+    // (1000 / XDimension), rounded half to even; 1 without renderer or canvas.
     int GetBarWidth() const;
     // The check digit, 0 to 9, that brings the digit sum of the caption to a multiple of 10.
     int GetCheckDigit() const;
@@ -41,9 +43,6 @@ public:
     void SetXDimension(double value);
 
 private:
-    std::string GetRendererCaption() const;
-
-    int FBarWidth = 1;
     double FXDimension = 15;
 };
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include <zanbarcode/platform/Clipboard.h>
+#include "tests/support/SymbologyDrawing.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -35,8 +37,8 @@ public:
     }
     void Paint() override {
         TZanBarcodeRenderer& r = *GetParent();
-        r.GetCanvas()->GetBrush().SetColor(r.GetColor(0));
-        const int length = r.GetPaintRect(0).Bottom;
+        r.GetCanvas()->GetBrush().SetColor(r.GetColor(BarColorIndex));
+        const int length = r.GetPaintRect(CodeRectIndex).Bottom;
         for (int i = 0; i < static_cast<int>(r.GetCaption().size()); ++i)
             r.GetCanvas()->FillRect(r.ResolveRect({4 * i, 0, 4 * i + 2, length}));
     }
@@ -53,7 +55,7 @@ public:
     void ResetMetrics() override {}
     void Paint() override {
         TZanBarcodeRenderer& r = *GetParent();
-        r.GetCanvas()->GetBrush().SetColor(r.GetColor(0));
+        r.GetCanvas()->GetBrush().SetColor(r.GetColor(BarColorIndex));
         r.GetCanvas()->FillRect(r.ResolveRect({0, 0, 40, 30}));
     }
 };
@@ -583,6 +585,61 @@ TEST_F(RendererTest, FailedCopiesDoNotKeepTheCopysCanvas) {
     EXPECT_EQ(renderer.GetBoundsRect(), (TRect{1, 2, 3, 4}));
 }
 
+// Fails to paint, and then fails to measure again when the copy gives its canvas back.
+class TFailingTwice : public TFailing {
+public:
+    void ResetMetrics() override {
+        if (Painted) throw EZanBarcodeError("measuring failed");
+    }
+    void Paint() override {
+        Painted = true;
+        if (FailPainting) TFailing::Paint();
+    }
+    bool Painted = false;
+    bool FailPainting = true;
+};
+
+TEST_F(RendererTest, AFailureWhileACopyGivesTheCanvasBackNeverHidesThePaintingFailure) {
+    TBitmap screen;
+    renderer.SetCanvas(&screen.GetCanvas());
+    renderer.SetBoundsRect({3, 4, 103, 54});
+    TBitmap bitmap;
+    TMetafile metafile;
+    const std::function<void()> copies[] = {[&] { renderer.CopyToBitmap(bitmap); },
+                                            [&] { renderer.CopyToMetafile(metafile); }};
+    for (const auto& copy : copies) {
+        auto owned = std::make_unique<TFailingTwice>();
+        TFailingTwice& symbology = *owned;
+        renderer.SetSymbology(std::move(owned));
+        EXPECT_EQ(zantest::MessageOf(copy), "painting failed");
+        EXPECT_EQ(renderer.GetCanvas(), &screen.GetCanvas());
+        EXPECT_EQ(renderer.GetBoundsRect(), (TRect{3, 4, 103, 54}));
+
+        // After a painting that succeeded, the failure to give the canvas back is the
+        // caller's to hear of, and the canvas and bounds are back all the same.
+        symbology.Painted = false;
+        symbology.FailPainting = false;
+        EXPECT_EQ(zantest::MessageOf(copy), "measuring failed");
+        EXPECT_EQ(renderer.GetCanvas(), &screen.GetCanvas());
+        EXPECT_EQ(renderer.GetBoundsRect(), (TRect{3, 4, 103, 54}));
+    }
+}
+
+TEST_F(RendererTest, AListenerThatFailsWhenACopyEndsDoesNotHideThePaintingFailure) {
+    TBitmap screen;
+    renderer.SetCanvas(&screen.GetCanvas());
+    renderer.SetBoundsRect({3, 4, 103, 54});
+    renderer.SetSymbologyName("Failing");
+    renderer.SetOnVisualChange([&](TPersistent*) {
+        // Only the notification that gives the bounds back fails.
+        if (renderer.GetBoundsRect() == TRect{3, 4, 103, 54}) throw EZanBarcodeError("listener failed");
+    });
+    TBitmap bitmap;
+    EXPECT_EQ(zantest::MessageOf([&] { renderer.CopyToBitmap(bitmap); }), "painting failed");
+    EXPECT_EQ(renderer.GetCanvas(), &screen.GetCanvas());
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{3, 4, 103, 54}));
+}
+
 TEST_F(RendererTest, MetafileCopyWithoutAnyCanvasUsesA96PixelsPerInchDevice) {
     renderer.SetSymbologyName("Slab");
     TMetafile metafile;
@@ -639,7 +696,7 @@ TRect StripeOnOutput(TZanBarcodeOrientation o, int width, int height, int i) {
     geometry.SetCanvas(&device.GetCanvas());
     geometry.SetOrientation(o);
     geometry.SetBoundsRect({0, 0, width, height});
-    return geometry.ResolveRect({4 * i, 0, 4 * i + 2, geometry.GetPaintRect(0).Bottom});
+    return geometry.ResolveRect({4 * i, 0, 4 * i + 2, geometry.GetPaintRect(CodeRectIndex).Bottom});
 }
 
 // The SVG's rectangles are exactly those ResolveRect gives, and the same drawing on a
@@ -686,6 +743,15 @@ TEST_F(RendererTest, OutputsMatchResolveRectInEveryOrientation) {
                 << int(o) << " bar " << i;
         }
     }
+}
+
+// ---------------------------------------------------------------------------
+// Helpers shared by the symbologies
+
+TEST(SymbologyHelpers, IsDigitTakesTheTenAsciiDigitsAmongAllBytes) {
+    // ASCII: "0" to "9" are 0x30 to 0x39; bytes 128 to 255 are negative chars here.
+    for (int code = 0; code < 256; ++code)
+        EXPECT_EQ(IsDigit(static_cast<char>(code)), code >= 0x30 && code <= 0x39) << code;
 }
 
 // ---------------------------------------------------------------------------

@@ -1,9 +1,10 @@
-// Test fixture for one symbology drawing on its own renderer, and reading validation results.
+// Test fixture for one symbology drawing on its own renderer, and reading validation results and failures.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <variant>
@@ -111,6 +112,16 @@ inline std::string RejectionMessage(zan::TZanBarcodeSymbology& symbology, std::s
         return e.Message();
     }
     return "";
+}
+
+// The message of the EZanBarcodeError that Action raises, or "(nothing raised)".
+inline std::string MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const zan::EZanBarcodeError& e) {
+        return e.Message();
+    }
+    return "(nothing raised)";
 }
 
 }  // namespace zantest

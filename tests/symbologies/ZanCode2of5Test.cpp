@@ -306,7 +306,7 @@ TEST(ZanInterleaved2of5Test, BearerBarsAreFlushWithTheCode) {
             }
             if (alignment != zan::platform::taRightJustify) continue;
             // Right alignment ends the code, bearer bars included, at the paint area's edge.
-            const TRect area = drawing.Renderer.ResolveRect(drawing.Renderer.GetPaintRect(0));
+            const TRect area = drawing.Renderer.ResolveRect(drawing.Renderer.GetPaintRect(zan::CodeRectIndex));
             const TRect code = UnionOf(bearers);
             switch (orientation) {
                 case zan::boNormal: EXPECT_EQ(code.Right, area.Right); break;

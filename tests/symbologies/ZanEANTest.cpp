@@ -32,15 +32,6 @@ struct TDrawing : zantest::TSymbologyDrawing<TZanEan> {
     }
 };
 
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EZanBarcodeError& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
-
 // Encodation of ISO/IEC 15420 as the standard prints it, 1 a bar module, 0 a space module.
 // L: number set A, G: number set B, R: number set C.
 const std::array<std::string, 10> L{"0001101", "0011001", "0010011", "0111101", "0100011",
@@ -89,7 +80,7 @@ TEST(ZanEanTest, ConversionFailuresNameTheText) {
     };
     for (const auto& c : cases) {
         EXPECT_THROW(c.convert(c.text), EUpcVersionError) << c.text;
-        EXPECT_EQ(MessageOf([&] { c.convert(c.text); }), c.message);
+        EXPECT_EQ(zantest::MessageOf([&] { c.convert(c.text); }), c.message);
     }
 }
 
@@ -160,13 +151,14 @@ TEST(ZanEanTest, ValidationRewritesBetweenUpcAAndUpcE) {
 TEST(ZanEanTest, SupplementalValuesAndParities) {
     TDrawing d(Ean13);
     TZanEan& s = *d.Symbology;
-    EXPECT_EQ(MessageOf([&] { s.SetSupplemental("123"); }), "Supplemental Encodation must be 0, 2 or 5 digits.");
-    EXPECT_EQ(MessageOf([&] { s.SetSupplemental("1a"); }), "Invalid supplemental: 1a");
+    EXPECT_EQ(zantest::MessageOf([&] { s.SetSupplemental("123"); }),
+              "Supplemental Encodation must be 0, 2 or 5 digits.");
+    EXPECT_EQ(zantest::MessageOf([&] { s.SetSupplemental("1a"); }), "Invalid supplemental: 1a");
     EXPECT_EQ(d.Notifications, 0);
     s.SetSupplemental("12");
     s.SetSupplemental("12");
     EXPECT_EQ(d.Notifications, 1);
-    EXPECT_EQ(MessageOf([&] { s.SetSupplemental("12a45"); }), "Invalid supplemental: 12a45");
+    EXPECT_EQ(zantest::MessageOf([&] { s.SetSupplemental("12a45"); }), "Invalid supplemental: 12a45");
     EXPECT_EQ(s.GetSupplemental(), "12");
 
     // 2 digits: the value modulo 4; 5 digits: 3 x (d1 + d3 + d5) + 9 x (d2 + d4) modulo 10,
@@ -522,7 +514,7 @@ TEST(ZanEanTest, CaptionsThatDoNotFitTheVersionNeverCrash) {
         d.Renderer.SetCaption(c.caption);
         if (c.change) c.change(*d.Symbology);
         EXPECT_EQ(d.Symbology->GetCodeWidth(), c.modules) << c.caption;
-        EXPECT_EQ(MessageOf([&] { d.Renderer.Paint(); }), c.message) << c.caption;
+        EXPECT_EQ(zantest::MessageOf([&] { d.Renderer.Paint(); }), c.message) << c.caption;
         zan::platform::TBitmap copy;
         EXPECT_THROW(d.Renderer.CopyToBitmap(copy), EInvalidText);
         d.Renderer.EndUpdate();

@@ -8,6 +8,7 @@
 
 #include <zanbarcode/platform/Bitmap.h>
 #include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -19,10 +20,10 @@ class TPairs : public TZanLinearSymbology {
 public:
     static std::string SymbologyName() { return "Pairs"; }
     TZanBarcodeSymbologyClass ClassType() const override { return SymbologyClass<TPairs>(); }
-    int GetCodeWidth() override { return FBarWidth * Modules; }
+    int GetCodeWidth() override { return GetBarWidth() * Modules; }
     std::string GetCaption() override { return "PAIRS"; }
     void Paint() override {
-        TRect r = GetParent()->GetPaintRect(0);
+        TRect r = GetParent()->GetPaintRect(CodeRectIndex);
         if (DisplayCaption) PaintCaption(r);
         SetCodeRect(r);
         ResetPosition();
@@ -32,7 +33,8 @@ public:
         }
     }
     int Cursor() const { return FPosition; }
-    int BarWidth() const { return FBarWidth; }
+    // The module width the code is measured with.
+    int BarWidth() { return GetCodeWidth() / Modules; }
     int Place(const TRect& r, const std::string& text, TAlignment a) { return PlaceText(r, text, a); }
 
     int Modules = 10;
@@ -82,7 +84,7 @@ TEST_F(LinearSymbologyTest, BarWidthRoundsHalvesToEven) {
         UseCanvasAt(c.PixelsPerInch);
         pairs->SetXDimension(c.XDimension);
         EXPECT_EQ(pairs->GetBarWidth(), c.Pixels) << c.PixelsPerInch << " ppi, " << c.XDimension;
-        EXPECT_EQ(pairs->BarWidth(), c.Pixels) << "cached width";
+        EXPECT_EQ(pairs->BarWidth(), c.Pixels) << "width measured with";
     }
 }
 
@@ -179,6 +181,26 @@ TEST_F(LinearSymbologyTest, BarsAndSpacesArePaintedInTheirColoursAtTheCursor) {
     EXPECT_EQ(Row(bitmap, 5, 23, 35), "BBSSBBSSBBSS");
     EXPECT_EQ(Row(bitmap, 14, 23, 35), "BBSSBBSSBBSS");
     EXPECT_EQ(Row(bitmap, 15, 23, 35), std::string(12, '.'));  // bottom margin
+}
+
+// The resolution of the renderer's canvas changes after the renderer was given it, and
+// nobody tells the renderer: the modules follow the resolution the canvas has now.
+TEST_F(LinearSymbologyTest, ModulesFollowAResolutionChangedUnderTheRenderersCanvas) {
+    UseCanvasAt(96);
+    EXPECT_EQ(pairs->BarWidth(), 1);
+    bitmap.SetPixelsPerInch(300);  // XDimension 10 is 3 pixels
+    EXPECT_EQ(pairs->GetBarWidth(), 3);
+    EXPECT_EQ(pairs->BarWidth(), 3);
+    bitmap.SetSize(40, 20);
+    renderer.SetBoundsRect({0, 0, 40, 20});
+    renderer.SetBarColor(0x000080);
+    renderer.SetSpaceColor(0x00C000);
+    pairs->Modules = 6;
+    renderer.Paint();
+    EXPECT_EQ(Row(bitmap, 10, 0, 40),
+              "....."
+              "BBBSSSBBBSSSBBBSSS"
+              ".................");
 }
 
 TEST_F(LinearSymbologyTest, CaptionBandTakesTheTextHeightFromTheBars) {
@@ -304,6 +326,29 @@ TEST(ExtremeGeometry, EverySymbologyPaintsWithoutOverflow) {
                         EXPECT_LE(r.Top, r.Bottom);
                     }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A bitmap that is the renderer's canvas gets a new resolution, then the barcode is
+// copied into it: the copy is measured and drawn at the new resolution.
+TEST(ResolutionChange, ACopyIntoTheCanvasBitmapHasItsNewResolution) {
+    zan::RegisterBarcodeSymbologies();
+    zan::TZanBarcodeRenderer renderer;  // Code 128, caption 0123456789
+    TBitmap bitmap;
+    renderer.SetCanvas(&bitmap.GetCanvas());
+    renderer.SetBounds(0, 0, 600, 120);
+    bitmap.SetPixelsPerInch(300);
+    renderer.CopyToBitmap(bitmap);
+    // Start B, ten data symbols and the check symbol of 11 modules each and the 13-module
+    // stop: 145 modules of 3 pixels (0.010 inch at 300 pixels per inch), margins 5 and 5.
+    EXPECT_EQ(bitmap.GetWidth(), 145 * 3 + 10);
+    EXPECT_EQ(bitmap.GetHeight(), 120);
+    const std::string png = zantest::TestOutputDir("ResolutionChange") + "/code128.png";
+    bitmap.SaveToFile(png);
+    EXPECT_EQ(zantest::ScanWithZbar(png), (std::vector<std::string>{"CODE-128:0123456789"}));
 }
 
 }  // namespace

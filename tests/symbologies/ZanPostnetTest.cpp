@@ -25,7 +25,9 @@ std::vector<zan::platform::TFillRectRecord> Elements(TDrawing& drawing) {
 }
 
 // The paint area on the canvas.
-TRect PaintArea(const TDrawing& drawing) { return drawing.Renderer.ResolveRect(drawing.Renderer.GetPaintRect(0)); }
+TRect PaintArea(const TDrawing& drawing) {
+    return drawing.Renderer.ResolveRect(drawing.Renderer.GetPaintRect(zan::CodeRectIndex));
+}
 
 // The bars of an SVG drawing as 1 for a full bar and 0 for a half bar, checking that
 // they all stand on Bottom, are BarWidth wide and follow each other at 3 bar widths.
@@ -104,6 +106,27 @@ TEST(ZanPostnetTest, MetricsFollowTheResolution) {
         drawing.Renderer.SetCaption("");
         EXPECT_EQ(drawing.Symbology->GetCodeWidth(), 19 * c.barWidth) << c.pixelsPerInch;
     }
+}
+
+// The resolution of the renderer's canvas changes after the renderer was given it, and
+// nobody tells the renderer: the bars follow the resolution the canvas has now.
+TEST(ZanPostnetTest, BarsFollowAResolutionChangedUnderTheRenderersCanvas) {
+    TDrawing drawing;  // 96 pixels per inch: 1-pixel bars
+    EXPECT_EQ(drawing.Symbology->GetCodeWidth(), 154);
+    drawing.Bitmap.SetPixelsPerInch(600);
+    EXPECT_EQ(drawing.Symbology->GetBarWidth(), 9);
+    EXPECT_EQ(drawing.Symbology->GetCodeWidth(), 154 * 9);
+    drawing.Renderer.CopyToBitmap(drawing.Bitmap);
+    // 0.115 inch tall bars at 600 pixels per inch are 69 pixels, margins 5 all round.
+    ASSERT_EQ(drawing.Bitmap.GetWidth(), 154 * 9 + 10);
+    ASSERT_EQ(drawing.Bitmap.GetHeight(), 69 + 10);
+    // The leading frame bar, 9 pixels wide, then the first bar of 0 at a pitch of 27.
+    const int y = 5 + 68;
+    EXPECT_EQ(drawing.Bitmap.GetPixel(5, y), zantest::BarColor);
+    EXPECT_EQ(drawing.Bitmap.GetPixel(13, y), zantest::BarColor);
+    EXPECT_EQ(drawing.Bitmap.GetPixel(14, y), zantest::SpaceColor);
+    EXPECT_EQ(drawing.Bitmap.GetPixel(31, y), zantest::SpaceColor);
+    EXPECT_EQ(drawing.Bitmap.GetPixel(32, y), zantest::BarColor);
 }
 
 TEST(ZanPostnetTest, SymbolMatchesTheUspsTable) {

@@ -60,13 +60,14 @@ struct TZanPictureLayout {
 struct TZanBarcodePicture {
     std::string Symbology = "Code 128";    // registry name, letter case ignored
     std::optional<std::string> Caption{};  // the symbology's default caption when absent
-    int Dpi = 96;                    // pixels per inch of bitmaps and files; a module is Dpi * XDimension / 1000 pixels
+    // Pixels per inch of bitmaps and files; a module is Dpi * XDimension / 1000 pixels, rounded.
+    int Dpi = 96;
     std::optional<int> BarLength{};  // in pixels; half an inch when absent
     TZanBarcodeOrientation Orientation = boNormal;
     // Absent: a quiet zone of ten modules before and after the code (5 pixels for codes
     // without modules) and 5 pixels on the other two sides.
     std::optional<TZanPictureMargins> Margins{};
-    TAlignment Alignment = platform::taCenter;  // of the code and its caption
+    TAlignment Alignment = platform::taCenter;  // of the human-readable text under the bars
     TColor BarColor = platform::clBlack;
     TColor SpaceColor = platform::clWhite;
     TColor BackColor = platform::clWhite;
@@ -77,8 +78,9 @@ struct TZanBarcodePicture {
     // Every published property of the symbology with Settings made. Raises the
     // symbology's and the settings' errors only.
     TZanSettings GetSymbologySettings() const;
-    // The picture that CopyToBitmap and SaveToFile make. Raises all errors but the size
-    // limit, which the outputs check.
+    // The picture that SaveToFile makes, and CopyToBitmap into a bitmap that measures
+    // text with the installed fonts. Raises every error but the size limit, which only
+    // the outputs check.
     TZanPictureLayout GetLayout() const;
 
     // Sizes Bitmap to the picture, gives it the resolution Dpi and draws; Bitmap's canvas

@@ -228,6 +228,10 @@ TEST(ZanbarcodeCliTest, UsageErrorsExitWithTwoAndOneLine) {
         {.arguments = {"-s", "Code 39", "--set", "XDimension=5", "-o", png},
          .message = "zanbarcode: XDimension 5 gives bars of 0 pixels at 96 pixels per inch: "
                     "raise --dpi or XDimension\n"},
+        // POSTNET's bars of 15 thousandths of an inch: 32 * 15 / 1000 = 0.48 rounds to 0.
+        {.arguments = {"-s", "POSTNET", "-r", "32", "-o", png},
+         .message = "zanbarcode: XDimension 15 gives bars of 0 pixels at 32 pixels per inch: "
+                    "raise --dpi or XDimension\n"},
         {.arguments = {"-s", "Code 39", "--set", "XDimension=1000", "-r", "10000", "-o", png},
          .message = "zanbarcode: the picture would be "},
     };

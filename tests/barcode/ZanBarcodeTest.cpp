@@ -105,9 +105,15 @@ TEST(ZanBarcodePictureTest, BitmapSizeComesFromModulesBarLengthCaptionAndMargins
          .width = QuietZone + HelloModules + QuietZone,
          .height = 5 + 48 + Caption96 + 5},
         // Turned: width and height swap, the quiet zones go to the top and the bottom.
-        {.picture = with([](TZanBarcodePicture& p) { p.Orientation = bo90Degrees; }), .width = 195, .height = 330},
-        {.picture = with([](TZanBarcodePicture& p) { p.Orientation = bo180Degrees; }), .width = 330, .height = 195},
-        {.picture = with([](TZanBarcodePicture& p) { p.Orientation = bo270Degrees; }), .width = 195, .height = 330},
+        {.picture = with([](TZanBarcodePicture& p) { p.Orientation = bo90Degrees; }),
+         .width = 5 + 150 + Caption300 + 5,
+         .height = 330},
+        {.picture = with([](TZanBarcodePicture& p) { p.Orientation = bo180Degrees; }),
+         .width = 330,
+         .height = 5 + 150 + Caption300 + 5},
+        {.picture = with([](TZanBarcodePicture& p) { p.Orientation = bo270Degrees; }),
+         .width = 5 + 150 + Caption300 + 5,
+         .height = 330},
     };
     for (const TCase& c : cases) {
         platform::TBitmap bitmap;

@@ -5,7 +5,6 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
-#include <filesystem>
 #include <iterator>
 #include <string_view>
 
@@ -13,10 +12,10 @@ namespace zanbarcode {
 
 namespace {
 
-// Limits that keep every image a size a machine can hold.
-constexpr int MaxDpi = 10000;
-constexpr int MaxPixels = 65535;
-constexpr int MaxFontSize = 1000;
+// The library's limits, which keep every image a size a machine can hold.
+constexpr int MaxDpi = zan::MaxPictureDpi;
+constexpr int MaxPixels = zan::MaxPictureSide;
+constexpr int MaxFontSize = zan::MaxPictureFontSize;
 
 // What the parser has seen so far; the caption is decoded once all options are known.
 struct TParseState {
@@ -126,16 +125,6 @@ void AddCaption(TParseState& state, const std::string& argument) {
     state.RawCaption = argument;
 }
 
-std::optional<TOutputFormat> FormatOfFile(const std::string& fileName) {
-    std::string extension = std::filesystem::path(fileName).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".png") return TOutputFormat::Png;
-    if (extension == ".bmp") return TOutputFormat::Bmp;
-    if (extension == ".svg") return TOutputFormat::Svg;
-    return std::nullopt;
-}
-
 }  // namespace
 
 TOptions ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -173,7 +162,7 @@ TOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     if (state.RawCaption) options.Caption = state.Escapes ? DecodeEscapes(*state.RawCaption) : *state.RawCaption;
     if (options.Action == TAction::Draw) {
         if (options.OutputFile.empty()) throw EUsageError("no output file: give one with -o FILE (.png, .bmp or .svg)");
-        const std::optional<TOutputFormat> format = FormatOfFile(options.OutputFile);
+        const std::optional<TOutputFormat> format = zan::PictureFormatOfFile(options.OutputFile);
         if (!format)
             throw EUsageError("cannot tell the format of '%s': the name must end in .png, .bmp or .svg",
                               {options.OutputFile});

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include <zanbarcode/base/ZanBarcodeBase.h>
+#include <zanbarcode/barcode/ZanBarcode.h>
 #include <zanbarcode/platform/Exception.h>
 
 namespace zanbarcode {
@@ -20,16 +20,10 @@ public:
 // In rising rank: when several are asked for, the highest wins.
 enum class TAction { Draw, Properties, List, Version, Help };
 
-enum class TOutputFormat { Png, Bmp, Svg };
+using TOutputFormat = zan::TZanPictureFormat;
 
 // Four margins in pixels on the output's sides, whatever the orientation.
-struct TMargins {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    friend bool operator==(const TMargins&, const TMargins&) = default;
-};
+using TMargins = zan::TZanPictureMargins;
 
 struct TOptions {
     TAction Action = TAction::Draw;

@@ -9,7 +9,6 @@
 
 #include <zanbarcode/platform/Bitmap.h>
 #include "cli/ZanbarcodeOptions.h"
-#include "cli/ZanbarcodeOutput.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -173,85 +172,6 @@ TEST(ZanbarcodeOptionsTest, DecodesEscapes) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Layout
-
-TEST(ZanbarcodeLayoutTest, QuietZonesAlongTheCodeAndBarsOfTheAskedLength) {
-    struct TCase {
-        TLayoutRequest request{};
-        TLayout layout{};
-    };
-    // Bitmaps are as high (wide when turned) as the renderer's bounds, margins
-    // included; metafiles add the margins to the bounds.
-    const TCase cases[] = {
-        // 96 ppi: modules of 1 pixel, bars half an inch (48) long, a code 47 long.
-        {.request = {.Format = TOutputFormat::Png, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47},
-         .layout =
-             {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 58, .ImageWidth = 67, .ImageHeight = 58}},
-        {.request = {.Format = TOutputFormat::Svg, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47},
-         .layout =
-             {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 48, .ImageWidth = 67, .ImageHeight = 58}},
-        // 300 ppi, turned: modules of 3 pixels, quiet zones of 30 on top and bottom.
-        {.request = {.Format = TOutputFormat::Bmp,
-                     .Orientation = zan::bo90Degrees,
-                     .Dpi = 300,
-                     .ModuleWidth = 3,
-                     .CodeWidth = 141},
-         .layout = {.Margins = {5, 30, 5, 30},
-                    .BoundsWidth = 160,
-                    .BoundsHeight = 201,
-                    .ImageWidth = 160,
-                    .ImageHeight = 201}},
-        {.request = {.Format = TOutputFormat::Svg,
-                     .Orientation = zan::bo270Degrees,
-                     .Dpi = 300,
-                     .ModuleWidth = 3,
-                     .CodeWidth = 141},
-         .layout = {.Margins = {5, 30, 5, 30},
-                    .BoundsWidth = 150,
-                    .BoundsHeight = 201,
-                    .ImageWidth = 160,
-                    .ImageHeight = 201}},
-        {.request = {.Format = TOutputFormat::Png,
-                     .Orientation = zan::bo180Degrees,
-                     .Dpi = 600,
-                     .BarLength = 40,
-                     .Margins = TMargins{1, 2, 3, 4},
-                     .ModuleWidth = 6,
-                     .CodeWidth = 100},
-         .layout =
-             {.Margins = {1, 2, 3, 4}, .BoundsWidth = 104, .BoundsHeight = 46, .ImageWidth = 104, .ImageHeight = 46}},
-        // Human-readable text adds its room to the bars' length.
-        {.request = {.Format = TOutputFormat::Png, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47, .TextRoom = 14},
-         .layout =
-             {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 72, .ImageWidth = 67, .ImageHeight = 72}},
-        {.request = {.Format = TOutputFormat::Svg,
-                     .Orientation = zan::bo90Degrees,
-                     .Dpi = 96,
-                     .BarLength = 30,
-                     .ModuleWidth = 1,
-                     .CodeWidth = 47,
-                     .TextRoom = 14},
-         .layout =
-             {.Margins = {5, 10, 5, 10}, .BoundsWidth = 44, .BoundsHeight = 67, .ImageWidth = 54, .ImageHeight = 67}},
-        // A code of its own height and without modules: 5 pixels all round.
-        {.request = {.Format = TOutputFormat::Png, .Dpi = 96, .CodeWidth = 200, .CodeHeight = 11},
-         .layout =
-             {.Margins = {5, 5, 5, 5}, .BoundsWidth = 210, .BoundsHeight = 58, .ImageWidth = 210, .ImageHeight = 21}},
-        {.request = {.Format = TOutputFormat::Png, .Dpi = 1, .ModuleWidth = 1, .CodeWidth = 47},
-         .layout =
-             {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 11, .ImageWidth = 67, .ImageHeight = 11}},
-    };
-    for (const TCase& c : cases) {
-        const TLayout l = PlanLayout(c.request);
-        EXPECT_EQ(l.Margins, c.layout.Margins) << c.request.CodeWidth;
-        EXPECT_EQ(l.BoundsWidth, c.layout.BoundsWidth) << c.request.CodeWidth;
-        EXPECT_EQ(l.BoundsHeight, c.layout.BoundsHeight) << c.request.CodeWidth;
-        EXPECT_EQ(l.ImageWidth, c.layout.ImageWidth) << c.request.CodeWidth;
-        EXPECT_EQ(l.ImageHeight, c.layout.ImageHeight) << c.request.CodeWidth;
-    }
-}
-
-// ---------------------------------------------------------------------------------------
 // The command
 
 TEST(ZanbarcodeCliTest, RejectedCaptionWritesNothing) {
@@ -307,6 +227,10 @@ TEST(ZanbarcodeCliTest, UsageErrorsExitWithTwoAndOneLine) {
         // 96 * 5 / 1000 = 0.48 rounds to 0: the bars would not be there.
         {.arguments = {"-s", "Code 39", "--set", "XDimension=5", "-o", png},
          .message = "zanbarcode: XDimension 5 gives bars of 0 pixels at 96 pixels per inch: "
+                    "raise --dpi or XDimension\n"},
+        // POSTNET's bars of 15 thousandths of an inch: 32 * 15 / 1000 = 0.48 rounds to 0.
+        {.arguments = {"-s", "POSTNET", "-r", "32", "-o", png},
+         .message = "zanbarcode: XDimension 15 gives bars of 0 pixels at 32 pixels per inch: "
                     "raise --dpi or XDimension\n"},
         {.arguments = {"-s", "Code 39", "--set", "XDimension=1000", "-r", "10000", "-o", png},
          .message = "zanbarcode: the picture would be "},

@@ -9,9 +9,13 @@ function(run)
     endif()
     set(output "${output}" PARENT_SCOPE)
 endfunction()
-function(expect_picture file)
+# The consumer prints the symbology, the caption and the size of the picture it wrote.
+function(expect_picture file output)
     if(NOT EXISTS ${file})
         message(FATAL_ERROR "the consumer wrote no picture: ${file}")
+    endif()
+    if(NOT output MATCHES "^EAN 13 590123412345 [0-9]+x[0-9]+\n$")
+        message(FATAL_ERROR "the consumer printed: ${output}")
     endif()
 endfunction()
 
@@ -37,7 +41,7 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer -B ${WORK_DIR}/buil
     -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_EXE_LINKER_FLAGS=${LINK_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${WORK_DIR}/build/consumer ${WORK_DIR}/cmake.png)
-expect_picture(${WORK_DIR}/cmake.png)
+expect_picture(${WORK_DIR}/cmake.png "${output}")
 
 # pkg-config --cflags --libs zanbarcode
 file(GLOB pcDirs ${prefix}/lib*/pkgconfig)
@@ -52,4 +56,4 @@ file(GLOB libDirs ${prefix}/lib*)
 run(${CXX} -std=c++20 ${SOURCE_DIR}/tests/install/consumer/main.cpp -o ${WORK_DIR}/pkgconfig-consumer
     ${flags} -Wl,-rpath,${libDirs} ${LINK_FLAGS})
 run(${WORK_DIR}/pkgconfig-consumer ${WORK_DIR}/pkgconfig.png)
-expect_picture(${WORK_DIR}/pkgconfig.png)
+expect_picture(${WORK_DIR}/pkgconfig.png "${output}")

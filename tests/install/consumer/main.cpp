@@ -1,22 +1,13 @@
 // Draws an EAN 13 through the installed headers and libraries; exits 0 when the PNG is written.
 #include <cstdio>
 
-#include <zanbarcode/base/ZanBarcodeBase.h>
-#include <zanbarcode/platform/Bitmap.h>
-#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
+#include <zanbarcode/barcode/ZanBarcode.h>
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
-    zan::RegisterBarcodeSymbologies();
-    zan::TZanBarcodeRenderer renderer;
-    renderer.SetSymbologyName("EAN 13");
-    renderer.SetCaption("590123412345");
-    zan::platform::TBitmap bitmap;
-    bitmap.SetPixelsPerInch(300);
-    renderer.SetCanvas(&bitmap.GetCanvas());
-    renderer.SetBounds(0, 0, 0, 150);
-    renderer.CopyToBitmap(bitmap);
-    bitmap.SaveToFile(argv[1]);
-    std::printf("%s %dx%d\n", renderer.GetCaption().c_str(), bitmap.GetWidth(), bitmap.GetHeight());
+    const zan::TZanBarcodePicture ean13{.Symbology = "EAN 13", .Caption = "590123412345", .Dpi = 300};
+    ean13.SaveToFile(argv[1]);
+    const zan::TZanPictureLayout layout = ean13.GetLayout();
+    std::printf("%s %s %dx%d\n", layout.SymbologyName.c_str(), layout.Caption.c_str(), layout.Width, layout.Height);
     return 0;
 }

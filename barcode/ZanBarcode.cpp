@@ -1,0 +1,236 @@
+#include <zanbarcode/barcode/ZanBarcode.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include <zanbarcode/platform/Metafile.h>
+#include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
+#include "barcode/ZanBarcodeLayout.h"
+
+namespace zan {
+
+namespace {
+
+// A temporary file beside the target, renamed over it by Commit and removed otherwise,
+// so that nobody ever sees a half-written target. It keeps the target's extension,
+// which chooses the format it is saved in.
+class TReplacementFile {
+public:
+    explicit TReplacementFile(const std::string& target) : FTarget(target) {
+        const std::filesystem::path path(target);
+        const std::string extension = path.extension().string();
+        std::string pattern = (path.parent_path() / ("." + path.stem().string() + "-XXXXXX")).string() + extension;
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        const int fd = mkstemps(name.data(), static_cast<int>(extension.size()));
+        if (fd < 0) throw platform::EInOutError("Cannot write the file '%s': %s", {target, std::strerror(errno)});
+        // mkstemps makes the file private; give it the permissions a new file would get.
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, static_cast<mode_t>(0666 & ~mask));
+        close(fd);
+        FName = name.data();
+    }
+    ~TReplacementFile() {
+        if (!FCommitted) unlink(FName.c_str());
+    }
+    TReplacementFile(const TReplacementFile&) = delete;
+    TReplacementFile& operator=(const TReplacementFile&) = delete;
+
+    const std::string& Name() const { return FName; }
+
+    void Commit() {
+        if (std::rename(FName.c_str(), FTarget.c_str()) != 0)
+            throw platform::EInOutError("Cannot write the file '%s': %s", {FTarget, std::strerror(errno)});
+        FCommitted = true;
+    }
+
+private:
+    std::string FTarget;
+    std::string FName;
+    bool FCommitted = false;
+};
+
+// Sets the published property Name of Symbology (letter case ignored) from its text.
+void MakeSetting(TZanBarcodeSymbology& symbology, const std::string& name, const std::string& value) {
+    const platform::TPropInfo* property = symbology.FindProperty(name);
+    if (!property) throw EZanBarcodeError("%s has no property %s", {symbology.GetSymbologyName(), name});
+    try {
+        property->SetValue(symbology, value);
+    } catch (const platform::Exception& e) {
+        // The property's own refusal: a value it cannot read or will not take, or no setter.
+        throw platform::EConvertError("%s=%s: %s", {property->Name, value, e.Message()});
+    }
+}
+
+// A renderer with the picture's symbology, its settings made in order.
+std::unique_ptr<TZanBarcodeRenderer> SymbologyRenderer(const TZanBarcodePicture& picture) {
+    // Registered before the renderer is made, which takes its first symbology from the registry.
+    RegisterBarcodeSymbologies();
+    auto renderer = std::make_unique<TZanBarcodeRenderer>();
+    renderer->SetSymbologyName(picture.Symbology);
+    for (const auto& [name, value] : picture.Settings) MakeSetting(*renderer->GetSymbology(), name, value);
+    return renderer;
+}
+
+void CheckAppearance(const TZanBarcodePicture& picture) {
+    if (picture.Orientation > bo270Degrees)
+        throw EZanBarcodeError("Invalid orientation: %d", {std::int64_t{picture.Orientation}});
+    if (picture.Alignment > platform::taCenter)
+        throw EZanBarcodeError("Invalid alignment: %d", {std::int64_t{picture.Alignment}});
+    if (picture.BarLength && (*picture.BarLength < 1 || *picture.BarLength > MaxPictureSide))
+        throw EZanBarcodeError("Invalid bar length: %d pixels (1 to %d)",
+                               {std::int64_t{*picture.BarLength}, std::int64_t{MaxPictureSide}});
+    if (const std::optional<TZanPictureMargins>& m = picture.Margins) {
+        const auto [low, high] = std::minmax({m->Left, m->Top, m->Right, m->Bottom});
+        if (low < 0 || high > MaxPictureSide)
+            throw EZanBarcodeError("Invalid margins: %d, %d, %d, %d pixels (0 to %d each)",
+                                   {std::int64_t{m->Left}, std::int64_t{m->Top}, std::int64_t{m->Right},
+                                    std::int64_t{m->Bottom}, std::int64_t{MaxPictureSide}});
+    }
+    if (picture.FontSize < 1 || picture.FontSize > MaxPictureFontSize)
+        throw EZanBarcodeError("Invalid font size: %d points (1 to %d)",
+                               {std::int64_t{picture.FontSize}, std::int64_t{MaxPictureFontSize}});
+}
+
+// Gives the renderer the picture's look and caption. A caption that the symbology rejects
+// raises EInvalidText here (the renderer alone would quietly draw the default caption
+// instead); one that the symbology corrects is drawn as corrected.
+void DressRenderer(TZanBarcodeRenderer& renderer, const TZanBarcodePicture& picture) {
+    CheckAppearance(picture);
+    renderer.SetOrientation(picture.Orientation);
+    renderer.SetAlignment(picture.Alignment);
+    renderer.SetBarColor(picture.BarColor);
+    renderer.SetSpaceColor(picture.SpaceColor);
+    renderer.SetBackColor(picture.BackColor);
+    platform::TFont font;
+    font.Assign(renderer.GetFont());
+    font.SetName(picture.FontName);
+    font.SetSize(picture.FontSize);
+    renderer.SetFont(font);
+
+    TZanBarcodeSymbology& symbology = *renderer.GetSymbology();
+    std::string caption = picture.Caption.value_or(symbology.GetDefaultCaption());
+    symbology.ValidateText(caption);
+    renderer.SetCaption(caption);
+}
+
+// Gives Bitmap the picture's resolution, at which bars and text are measured.
+void SetResolution(platform::TBitmap& bitmap, int dpi) {
+    if (dpi < 1 || dpi > MaxPictureDpi)
+        throw EZanBarcodeError("Invalid resolution: %d pixels per inch (1 to %d)",
+                               {std::int64_t{dpi}, std::int64_t{MaxPictureDpi}});
+    bitmap.SetPixelsPerInch(dpi);
+}
+
+// One picture on its way out: a renderer with everything the picture asks for, laid out
+// for Format on the canvas it measures on. Every check has passed once it exists.
+class TPictureDrawing {
+public:
+    TPictureDrawing(const TZanBarcodePicture& picture, platform::TCanvas& canvas, TZanPictureFormat format)
+        : FRenderer(SymbologyRenderer(picture)) {
+        DressRenderer(*FRenderer, picture);
+        FRenderer->SetCanvas(&canvas);
+        FLayout =
+            LayOutRenderer(*FRenderer, {.Format = format, .BarLength = picture.BarLength, .Margins = picture.Margins});
+    }
+
+    TZanBarcodeRenderer& Renderer() const { return *FRenderer; }
+    const TZanLayout& Layout() const { return FLayout; }
+
+private:
+    std::unique_ptr<TZanBarcodeRenderer> FRenderer;
+    TZanLayout FLayout;
+};
+
+}  // namespace
+
+std::optional<TZanPictureFormat> PictureFormatOfFile(const std::string& fileName) {
+    std::string extension = std::filesystem::path(fileName).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".png") return TZanPictureFormat::Png;
+    if (extension == ".bmp") return TZanPictureFormat::Bmp;
+    if (extension == ".svg") return TZanPictureFormat::Svg;
+    return std::nullopt;
+}
+
+TZanSettings TZanBarcodePicture::GetSymbologySettings() const {
+    const std::unique_ptr<TZanBarcodeRenderer> renderer = SymbologyRenderer(*this);
+    const TZanBarcodeSymbology& symbology = *renderer->GetSymbology();
+    TZanSettings settings;
+    for (const platform::TPropInfo& property : symbology.PublishedProperties())
+        settings.emplace_back(property.Name, property.GetValue(symbology));
+    return settings;
+}
+
+TZanPictureLayout TZanBarcodePicture::GetLayout() const {
+    platform::TBitmap bitmap;
+    SetResolution(bitmap, Dpi);
+    const TPictureDrawing drawing(*this, bitmap.GetCanvas(), TZanPictureFormat::Png);
+    const TZanLayout& layout = drawing.Layout();
+    return {.SymbologyName = drawing.Renderer().GetSymbologyName(),
+            .Caption = drawing.Renderer().GetCaption(),
+            .Margins = layout.Margins,
+            .Width = layout.ImageWidth,
+            .Height = layout.ImageHeight,
+            .OwnBarLength = drawing.Renderer().GetSymbology()->GetCodeHeight() != 0};
+}
+
+void TZanBarcodePicture::CopyToBitmap(platform::TBitmap& bitmap) const {
+    // Measured on a bitmap of its own that measures text as Bitmap does, so that Bitmap
+    // stays as it was until every check has passed.
+    platform::TBitmap measure;
+    SetResolution(measure, Dpi);
+    measure.GetCanvas().SetFontEngine(bitmap.GetCanvas().GetFontEngine());
+    const TPictureDrawing drawing(*this, measure.GetCanvas(), TZanPictureFormat::Png);
+    CheckPictureSize(drawing.Layout());
+    bitmap.SetPixelsPerInch(Dpi);
+    drawing.Renderer().CopyToBitmap(bitmap);
+}
+
+void TZanBarcodePicture::SaveToFile(const std::string& fileName) const {
+    const std::optional<TZanPictureFormat> format = PictureFormatOfFile(fileName);
+    if (!format)
+        throw platform::EInOutError("Cannot tell the format of '%s': the name must end in .png, .bmp or .svg",
+                                    {fileName});
+    // The renderer measures bars on a canvas of the picture's resolution; the SVG output
+    // takes it as its reference device.
+    platform::TBitmap bitmap;
+    SetResolution(bitmap, Dpi);
+    const TPictureDrawing drawing(*this, bitmap.GetCanvas(), *format);
+    CheckPictureSize(drawing.Layout());
+
+    TReplacementFile file(fileName);
+    if (*format == TZanPictureFormat::Svg) {
+        platform::TMetafile metafile;
+        drawing.Renderer().CopyToMetafile(metafile);
+        metafile.SaveToFile(file.Name());
+    } else {
+        drawing.Renderer().CopyToBitmap(bitmap);
+        bitmap.SaveToFile(file.Name());
+    }
+    file.Commit();
+}
+
+TRect TZanBarcodePicture::Paint(platform::TCanvas& canvas, TPoint topLeft) const {
+    const TPictureDrawing drawing(*this, canvas, TZanPictureFormat::Png);
+    const TZanLayout& layout = drawing.Layout();
+    CheckPictureSize(layout);
+    TZanBarcodeRenderer& renderer = drawing.Renderer();
+    renderer.SetBounds(topLeft.X, topLeft.Y, layout.ImageWidth, layout.ImageHeight);
+    renderer.Paint();
+    return renderer.GetBoundsRect();
+}
+
+}  // namespace zan

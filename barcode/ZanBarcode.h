@@ -1,0 +1,98 @@
+// A barcode in a few lines: symbology, caption and size in one value, drawn into a bitmap, a file or onto a canvas.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <zanbarcode/base/ZanBarcodeBase.h>
+#include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/platform/Graphics.h>
+
+namespace zan {
+
+// Limits of what a picture may ask for. Larger pictures would not fit in memory.
+inline constexpr int MaxPictureDpi = 10000;
+inline constexpr int MaxPictureSide = 65535;     // pixels on a side; 100 million pixels in all
+inline constexpr int MaxPictureFontSize = 1000;  // points
+
+// Four margins in pixels on the picture's own sides, whatever the orientation.
+struct TZanPictureMargins {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    friend bool operator==(const TZanPictureMargins&, const TZanPictureMargins&) = default;
+};
+
+// Published properties of a symbology as NAME=VALUE pairs, values as form files write them
+// ("True", "15", "CodeC").
+using TZanSettings = std::vector<std::pair<std::string, std::string>>;
+
+enum class TZanPictureFormat { Png, Bmp, Svg };
+
+// The format that a file name asks for by its extension, letter case ignored: ".png",
+// ".bmp" or ".svg"; none for any other name.
+std::optional<TZanPictureFormat> PictureFormatOfFile(const std::string& fileName);
+
+// What a picture comes out as, planned before anything is painted.
+struct TZanPictureLayout {
+    std::string SymbologyName;  // as registered ("Code 39" for "code 39")
+    std::string Caption;        // as the symbology encodes it, which may correct it (Code 39 keeps 32 characters)
+    TZanPictureMargins Margins;
+    int Width = 0;  // of the whole picture, margins included, in pixels
+    int Height = 0;
+    bool OwnBarLength = false;  // the symbology's bars have a length of their own: BarLength does not apply
+};
+
+// One barcode picture, described by value and drawn on demand. Every output selects the
+// symbology (the library's symbologies are registered on first use), makes the settings
+// in their order, checks the caption and only then draws, so the fields can be given in
+// any order. Failures raise and leave the target as it was:
+// - ESymbologyError: a symbology name that no symbology bears;
+// - EZanBarcodeError: a setting that the symbology does not have; bars of 0 pixels; a
+//   field out of its range; a picture larger than MaxPictureSide on a side or 100 million
+//   pixels in all;
+// - platform::EConvertError: a setting value that the property refuses, "NAME=VALUE: why";
+// - EInvalidText: a caption that the symbology rejects, with the symbology's message;
+// - platform::EInOutError: a file that cannot be written.
+struct TZanBarcodePicture {
+    std::string Symbology = "Code 128";    // registry name, letter case ignored
+    std::optional<std::string> Caption{};  // the symbology's default caption when absent
+    // Pixels per inch of bitmaps and files; a module is Dpi * XDimension / 1000 pixels, rounded.
+    int Dpi = 96;
+    std::optional<int> BarLength{};  // in pixels; half an inch when absent
+    TZanBarcodeOrientation Orientation = boNormal;
+    // Absent: a quiet zone of ten modules before and after the code (5 pixels for codes
+    // without modules) and 5 pixels on the other two sides.
+    std::optional<TZanPictureMargins> Margins{};
+    TAlignment Alignment = platform::taCenter;  // of the human-readable text under the bars
+    TColor BarColor = platform::clBlack;
+    TColor SpaceColor = platform::clWhite;
+    TColor BackColor = platform::clWhite;
+    std::string FontName = "Courier New";  // of the human-readable line
+    int FontSize = 8;                      // points
+    TZanSettings Settings{};               // published properties of the symbology, made in this order
+
+    // Every published property of the symbology with Settings made. Raises the
+    // symbology's and the settings' errors only.
+    TZanSettings GetSymbologySettings() const;
+    // The picture that SaveToFile makes, and CopyToBitmap into a bitmap that measures
+    // text with the installed fonts. Raises every error but the size limit, which only
+    // the outputs check.
+    TZanPictureLayout GetLayout() const;
+
+    // Sizes Bitmap to the picture, gives it the resolution Dpi and draws; Bitmap's canvas
+    // measures the text.
+    void CopyToBitmap(platform::TBitmap& bitmap) const;
+    // Writes a PNG, BMP or SVG file, chosen by the extension. The file appears only once
+    // it is complete: it is written beside the target and renamed into place.
+    void SaveToFile(const std::string& fileName) const;
+    // Draws the picture onto Canvas with its top-left corner at TopLeft, measured at the
+    // canvas's own resolution (Dpi does not apply), and returns the rectangle it covers.
+    // The canvas's drawing state is left as it was.
+    TRect Paint(platform::TCanvas& canvas, TPoint topLeft) const;
+};
+
+}  // namespace zan

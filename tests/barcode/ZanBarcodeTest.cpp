@@ -1,0 +1,404 @@
+// The barcode picture: sizes, outputs, settings by name, refusals, and what a scanner reads.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <zanbarcode/barcode/ZanBarcode.h>
+#include <zanbarcode/platform/FontEngine.h>
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using namespace zan;
+namespace fs = std::filesystem;
+
+// "Hello" in Code 128 set B (ISO/IEC 15417): start B, five data symbols and the check
+// symbol of 11 modules each, and the stop pattern of 13.
+constexpr int HelloModules = 11 + 5 * 11 + 11 + 13;
+static_assert(HelloModules == 90);
+constexpr int QuietZone = 10;  // modules on either side
+// Bars and spaces drawn for it: three bars in every symbol, four in the stop pattern.
+constexpr int HelloBars = 7 * 3 + 4;
+
+// The kind and message of what Action raises, "" when it raises nothing.
+template <class Action>
+std::string Failure(Action action) {
+    try {
+        action();
+    } catch (const EInvalidText& e) {
+        return "EInvalidText: " + e.Message();
+    } catch (const ESymbologyError& e) {
+        return "ESymbologyError: " + e.Message();
+    } catch (const EZanBarcodeError& e) {
+        return "EZanBarcodeError: " + e.Message();
+    } catch (const platform::EConvertError& e) {
+        return "EConvertError: " + e.Message();
+    } catch (const platform::EInOutError& e) {
+        return "EInOutError: " + e.Message();
+    }
+    return "";
+}
+
+// A bitmap whose text has fixed metrics, so that every pixel of the caption is known.
+void UseFixedMetrics(platform::TBitmap& bitmap) {
+    bitmap.GetCanvas().SetFontEngine(platform::FixedMetricsFontEngine());
+}
+
+// Whether Part shows the same pixels as Whole from (Left, Top) on.
+bool ShowsAt(const platform::TBitmap& whole, int left, int top, const platform::TBitmap& part) {
+    for (int y = 0; y < part.GetHeight(); ++y)
+        for (int x = 0; x < part.GetWidth(); ++x)
+            if (whole.GetPixel(left + x, top + y) != part.GetPixel(x, y)) return false;
+    return true;
+}
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ZanBarcodePictureTest, BitmapSizeComesFromModulesBarLengthCaptionAndMargins) {
+    // 8 points at 300 pixels per inch are 33 pixels (2400 / 72, rounded), which the fixed
+    // metrics make the caption's height; the linear symbologies' caption band takes that
+    // height and 2 pixels more from the bars.
+    constexpr int Caption300 = 33 + 2;
+    constexpr int Caption96 = 11 + 2;  // 8 points at 96 pixels per inch: 768 / 72, rounded
+    struct TCase {
+        TZanBarcodePicture picture{};
+        int width = 0;
+        int height = 0;
+    };
+    const TZanBarcodePicture hello{.Symbology = "Code 128", .Caption = "Hello", .Dpi = 300};
+    const auto with = [&hello](auto change) {
+        TZanBarcodePicture picture = hello;
+        change(picture);
+        return picture;
+    };
+    const TCase cases[] = {
+        // Modules of 3 pixels; bars half an inch (150 pixels) long; 5 pixels above and below.
+        {.picture = hello, .width = 3 * (QuietZone + HelloModules + QuietZone), .height = 5 + 150 + Caption300 + 5},
+        {.picture = with([](TZanBarcodePicture& p) {
+             p.Settings = {{"DisplayCaption", "False"}};
+         }),
+         .width = 330,
+         .height = 5 + 150 + 5},
+        // XDimension 20: modules of 300 * 20 / 1000 = 6 pixels.
+        {.picture = with([](TZanBarcodePicture& p) {
+             p.Settings = {{"XDimension", "20"}};
+         }),
+         .width = 6 * (QuietZone + HelloModules + QuietZone),
+         .height = 5 + 150 + Caption300 + 5},
+        {.picture = with([](TZanBarcodePicture& p) {
+             p.BarLength = 100;
+             p.Margins = TZanPictureMargins{1, 2, 3, 4};
+         }),
+         .width = 1 + 3 * HelloModules + 3,
+         .height = 2 + 100 + Caption300 + 4},
+        // 96 pixels per inch: modules of 1 pixel, bars of 48.
+        {.picture = with([](TZanBarcodePicture& p) { p.Dpi = 96; }),
+         .width = QuietZone + HelloModules + QuietZone,
+         .height = 5 + 48 + Caption96 + 5},
+        // Turned: width and height swap, the quiet zones go to the top and the bottom.
+        {.picture = with([](TZanBarcodePicture& p) { p.Orientation = bo90Degrees; }),
+         .width = 5 + 150 + Caption300 + 5,
+         .height = 330},
+        {.picture = with([](TZanBarcodePicture& p) { p.Orientation = bo180Degrees; }),
+         .width = 330,
+         .height = 5 + 150 + Caption300 + 5},
+        {.picture = with([](TZanBarcodePicture& p) { p.Orientation = bo270Degrees; }),
+         .width = 5 + 150 + Caption300 + 5,
+         .height = 330},
+    };
+    for (const TCase& c : cases) {
+        platform::TBitmap bitmap;
+        UseFixedMetrics(bitmap);
+        c.picture.CopyToBitmap(bitmap);
+        EXPECT_EQ(bitmap.GetWidth(), c.width) << c.width << " x " << c.height;
+        EXPECT_EQ(bitmap.GetHeight(), c.height) << c.width << " x " << c.height;
+        EXPECT_EQ(bitmap.GetPixelsPerInch(), c.picture.Dpi);
+
+        // The layout is what a bitmap of the installed fonts gets.
+        platform::TBitmap installedFonts;
+        c.picture.CopyToBitmap(installedFonts);
+        const TZanPictureLayout layout = c.picture.GetLayout();
+        EXPECT_EQ(layout.Width, installedFonts.GetWidth());
+        EXPECT_EQ(layout.Height, installedFonts.GetHeight());
+    }
+}
+
+TEST(ZanBarcodePictureTest, BitmapIsReadByAScanner) {
+    const std::string dir = zantest::TestOutputDir("ZanBarcodePictureTest.Scanner");
+    for (const TZanBarcodeOrientation orientation : {boNormal, bo90Degrees, bo180Degrees, bo270Degrees}) {
+        const TZanBarcodePicture picture{
+            .Symbology = "code 128", .Caption = "Hello", .Dpi = 300, .Orientation = orientation};
+        platform::TBitmap bitmap;
+        picture.CopyToBitmap(bitmap);
+        // Ten modules of quiet zone on either side; the start and the stop pattern begin
+        // and end with a bar.
+        const bool vertical = orientation == bo90Degrees || orientation == bo270Degrees;
+        const auto pixel = [&](int along) {
+            return vertical ? bitmap.GetPixel(bitmap.GetWidth() / 2, along)
+                            : bitmap.GetPixel(along, bitmap.GetHeight() / 2);
+        };
+        const int codeEnd = 3 * (QuietZone + HelloModules);
+        for (int along = 0; along < 3 * QuietZone; ++along) {
+            ASSERT_EQ(pixel(along), platform::clWhite) << int{orientation} << ": " << along;
+            ASSERT_EQ(pixel(codeEnd + along), platform::clWhite) << int{orientation} << ": " << codeEnd + along;
+        }
+        EXPECT_EQ(pixel(3 * QuietZone), platform::clBlack);
+        EXPECT_EQ(pixel(codeEnd - 1), platform::clBlack);
+        const std::string png = dir + "/hello" + std::to_string(int{orientation}) + ".png";
+        bitmap.SaveToFile(png);
+        EXPECT_EQ(zantest::ScanWithZbar(png), std::vector<std::string>{"CODE-128:Hello"}) << png;
+    }
+}
+
+TEST(ZanBarcodePictureTest, FilesOfEachFormatHoldTheBitmapsPicture) {
+    const std::string dir = zantest::TestOutputDir("ZanBarcodePictureTest.Files");
+    const TZanBarcodePicture picture{.Symbology = "Code 128", .Caption = "Hello", .Dpi = 300};
+    platform::TBitmap expected;
+    picture.CopyToBitmap(expected);
+
+    picture.SaveToFile(dir + "/hello.png");
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/hello.png"), std::vector<std::string>{"CODE-128:Hello"});
+    platform::TBitmap png;
+    png.LoadFromPngFile(dir + "/hello.png");
+    ASSERT_EQ(png.GetWidth(), expected.GetWidth());
+    ASSERT_EQ(png.GetHeight(), expected.GetHeight());
+    EXPECT_TRUE(ShowsAt(png, 0, 0, expected));
+    EXPECT_EQ(png.GetPixelsPerInch(), 300);
+
+    // Letter case of the extension does not matter.
+    picture.SaveToFile(dir + "/hello.BMP");
+    const std::vector<std::uint8_t> bmp = expected.SaveToBmpData();
+    EXPECT_EQ(zantest::ReadFile(dir + "/hello.BMP"), std::string(bmp.begin(), bmp.end()));
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/hello.BMP"), std::vector<std::string>{"CODE-128:Hello"});
+
+    picture.SaveToFile(dir + "/hello.svg");
+    const std::string svg = zantest::ReadFile(dir + "/hello.svg");
+    const std::string size =
+        "width=\"" + std::to_string(expected.GetWidth()) + "\" height=\"" + std::to_string(expected.GetHeight()) + "\"";
+    EXPECT_NE(svg.find(size), std::string::npos) << "as large as the bitmap";
+    EXPECT_NE(svg.find(">Hello</text>"), std::string::npos);
+    int bars = 0;
+    for (const zantest::TSvgRect& r : zantest::ReadSvgRects(svg)) {
+        if (r.Fill != "#000000") continue;
+        ++bars;
+        EXPECT_EQ(r.Width % 3, 0) << "whole modules of 3 pixels";
+        EXPECT_GE(r.X, 3 * QuietZone);
+        EXPECT_LE(r.X + r.Width, 3 * (QuietZone + HelloModules));
+        EXPECT_EQ(r.Height, 150) << "bars half an inch long";
+    }
+    EXPECT_EQ(bars, HelloBars);
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"hello.BMP", "hello.png", "hello.svg"}))
+        << "no temporary file left";
+
+    EXPECT_EQ(
+        Failure([&] { picture.SaveToFile(dir + "/hello.jpg"); }),
+        "EInOutError: Cannot tell the format of '" + dir + "/hello.jpg': the name must end in .png, .bmp or .svg");
+    EXPECT_EQ(Failure([&] {
+                  picture.SaveToFile(dir + "/missing/hello.png");
+              }).rfind("EInOutError: Cannot write the file '" + dir + "/missing/hello.png'", 0),
+              0u);
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"hello.BMP", "hello.png", "hello.svg"}));
+}
+
+TEST(ZanBarcodePictureTest, PaintsOntoACanvasAtAPoint) {
+    const TZanBarcodePicture picture{.Symbology = "Code 128", .Caption = "Hello", .Dpi = 300};
+    platform::TBitmap expected;
+    UseFixedMetrics(expected);
+    picture.CopyToBitmap(expected);
+
+    constexpr platform::TColor Paper = platform::RgbColor(200, 220, 240);
+    platform::TBitmap target;
+    UseFixedMetrics(target);
+    target.SetPixelsPerInch(300);
+    target.SetSize(400, 250);
+    platform::TCanvas& canvas = target.GetCanvas();
+    canvas.GetBrush().SetColor(Paper);
+    canvas.FillRect({0, 0, 400, 250});
+
+    const platform::TRect painted = picture.Paint(canvas, {17, 23});
+    EXPECT_EQ(painted, (platform::TRect{17, 23, 17 + 330, 23 + 195}));
+    EXPECT_TRUE(ShowsAt(target, 17, 23, expected)) << "the bitmap's picture, pixel for pixel";
+    for (const platform::TPoint outside :
+         {platform::TPoint{16, 23}, platform::TPoint{17, 22}, platform::TPoint{347, 217}, platform::TPoint{346, 218}})
+        EXPECT_EQ(target.GetPixel(outside.X, outside.Y), Paper) << outside.X << ", " << outside.Y;
+    EXPECT_EQ(canvas.GetBrush().GetColor(), Paper) << "the canvas's drawing state is left as it was";
+
+    // The canvas's resolution, not Dpi, sets the modules: 1 pixel at 96 pixels per inch.
+    platform::TBitmap screen;
+    UseFixedMetrics(screen);
+    screen.SetSize(200, 100);
+    EXPECT_EQ(picture.Paint(screen.GetCanvas(), {0, 0}), (platform::TRect{0, 0, 110, 5 + 48 + 13 + 5}));
+}
+
+TEST(ZanBarcodePictureTest, SettingsByNameAreMadeBeforeTheCaptionIsChecked) {
+    const std::string dir = zantest::TestOutputDir("ZanBarcodePictureTest.Settings");
+    TZanBarcodePicture fullAscii{.Symbology = "Code 39", .Dpi = 300};
+    // Lower-case letters exist only in Full ASCII (ISO/IEC 16388, Annex A), which the
+    // settings ask for after the caption is given: fields have no order to keep.
+    fullAscii.Caption = "abc-123";
+    fullAscii.Settings = {{"fullascii", "true"}, {"UseCheckDigit", "1"}};
+    fullAscii.SaveToFile(dir + "/abc.png");
+    // zbarimg reads Full ASCII pairs as they stand, followed by this library's check digit
+    // string (its own rule, not the standard's check character): the character values
+    // + 42, A 11, + 42, B 12, + 42, C 13, - 37, 1, 2, 3 add up to 205, and 205 mod 43 = 33.
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/abc.png", {"-Sdisable", "-Scode39.enable"}),
+              std::vector<std::string>{"CODE-39:+A+B+C-12333"});
+    // The symbology's published properties, in their order, with the settings made.
+    EXPECT_EQ(fullAscii.GetSymbologySettings(), (TZanSettings{{"XDimension", "10"},
+                                                              {"DisplayCaption", "True"},
+                                                              {"DisplayStartStopChars", "True"},
+                                                              {"FullAscii", "True"},
+                                                              {"UseCheckDigit", "True"}}));
+
+    struct TCase {
+        TZanBarcodePicture picture{};
+        std::string failure{};
+    };
+    const TCase cases[] = {
+        {.picture = {.Symbology = "Code 93"}, .failure = "ESymbologyError: Code 93 is not a valid symbology name."},
+        {.picture = {.Symbology = "Code 39", .Settings = {{"Nope", "1"}}},
+         .failure = "EZanBarcodeError: Code 39 has no property Nope"},
+        {.picture = {.Symbology = "Code 39", .Settings = {{"UseCheckDigit", "maybe"}}},
+         .failure = "EConvertError: UseCheckDigit=maybe: 'maybe' is not a valid boolean value"},
+        {.picture = {.Symbology = "code 39", .Settings = {{"xdimension", "0"}}},
+         .failure = "EConvertError: XDimension=0: Invalid XDimension: 0 (thousandths of an inch, above 0 and at "
+                    "most 1000)"},
+        {.picture = {.Symbology = "Code 128", .Settings = {{"CharacterSet", "CodeD"}}},
+         .failure = "EConvertError: CharacterSet=CodeD: 'CodeD' is not a valid value"},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(Failure([&] { c.picture.GetSymbologySettings(); }), c.failure);
+        EXPECT_EQ(Failure([&] { c.picture.GetLayout(); }), c.failure);
+        EXPECT_EQ(Failure([&] { c.picture.SaveToFile(dir + "/failed.png"); }), c.failure);
+    }
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"abc.png"});
+}
+
+TEST(ZanBarcodePictureTest, RejectedCaptionRaisesTheSymbologysMessageAndChangesNothing) {
+    const std::string dir = zantest::TestOutputDir("ZanBarcodePictureTest.Rejected");
+    struct TCase {
+        TZanBarcodePicture picture{};
+        std::string failure{};
+    };
+    // The renderer alone would quietly draw the default caption instead.
+    const TCase cases[] = {
+        {.picture = {.Symbology = "Code 39", .Caption = "ABC-123"}, .failure = "EInvalidText: Invalid character: -"},
+        {.picture = {.Symbology = "EAN 13", .Caption = "12345"}, .failure = "EInvalidText: Invalid Caption Length"},
+        {.picture = {.Symbology = "POSTNET", .Caption = "1234A"}, .failure = "EInvalidText: Invalid character: A"},
+    };
+    const std::string png = dir + "/old.png";
+    TZanBarcodePicture{.Symbology = "Code 39", .Caption = "OLD"}.SaveToFile(png);
+    const std::string before = zantest::ReadFile(png);
+    for (const TCase& c : cases) {
+        EXPECT_EQ(Failure([&] { c.picture.GetLayout(); }), c.failure);
+        EXPECT_EQ(Failure([&] { c.picture.SaveToFile(png); }), c.failure);
+        EXPECT_EQ(zantest::ReadFile(png), before) << "the existing file stays as it was";
+
+        platform::TBitmap bitmap;
+        bitmap.SetPixelsPerInch(72);
+        bitmap.SetSize(3, 2);
+        bitmap.SetPixel(1, 1, platform::clRed);
+        EXPECT_EQ(Failure([&] { c.picture.CopyToBitmap(bitmap); }), c.failure);
+        EXPECT_EQ(bitmap.GetPixelsPerInch(), 72);
+        EXPECT_EQ(bitmap.GetWidth(), 3);
+        EXPECT_EQ(bitmap.GetPixel(1, 1), platform::clRed);
+        EXPECT_EQ(Failure([&] { c.picture.Paint(bitmap.GetCanvas(), {0, 0}); }), c.failure);
+        EXPECT_EQ(bitmap.GetPixel(1, 1), platform::clRed);
+    }
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"old.png"});
+}
+
+TEST(ZanBarcodePictureTest, LayoutTellsWhatIsDrawn) {
+    // Code 39 keeps 32 characters of a longer caption.
+    const std::string forty = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789WXYZ";
+    const TZanPictureLayout code39 = TZanBarcodePicture{.Symbology = "code 39", .Caption = forty}.GetLayout();
+    EXPECT_EQ(code39.SymbologyName, "Code 39");
+    EXPECT_EQ(code39.Caption, forty.substr(0, 32));
+    EXPECT_EQ(code39.Margins, (TZanPictureMargins{10, 5, 10, 5})) << "ten modules of 1 pixel at 96 pixels per inch";
+    EXPECT_FALSE(code39.OwnBarLength);
+
+    const TZanPictureLayout defaults = TZanBarcodePicture{}.GetLayout();
+    EXPECT_EQ(defaults.SymbologyName, "Code 128");
+    EXPECT_EQ(defaults.Caption, "0123456789") << "the symbology's default caption";
+
+    // POSTNET bars stand at heights of their own (0.115 inch, 11 pixels at 96 pixels per
+    // inch); without modules the margins are 5 pixels all round.
+    const TZanPictureLayout postnet =
+        TZanBarcodePicture{.Symbology = "POSTNET", .Caption = "12345", .BarLength = 40}.GetLayout();
+    EXPECT_TRUE(postnet.OwnBarLength);
+    EXPECT_EQ(postnet.Margins, (TZanPictureMargins{5, 5, 5, 5}));
+    EXPECT_EQ(postnet.Height, 5 + 11 + 5);
+}
+
+TEST(ZanBarcodePictureTest, RefusesWhatCannotBeDrawn) {
+    const std::string dir = zantest::TestOutputDir("ZanBarcodePictureTest.Refused");
+    struct TCase {
+        TZanBarcodePicture picture{};
+        std::string failure{};
+        bool laidOut = false;  // the layout exists; only drawing it is refused
+    };
+    const TZanBarcodePicture a{.Symbology = "Code 39", .Caption = "A"};
+    const auto with = [&a](auto change) {
+        TZanBarcodePicture picture = a;
+        change(picture);
+        return picture;
+    };
+    const TCase cases[] = {
+        // 96 * 5 / 1000 = 0.48 rounds to 0.
+        {.picture = with([](TZanBarcodePicture& p) {
+             p.Settings = {{"XDimension", "5"}};
+         }),
+         .failure = "EZanBarcodeError: XDimension 5 gives bars of 0 pixels at 96 pixels per inch"},
+        // POSTNET's bars of 15 thousandths: 32 * 15 / 1000 = 0.48 rounds to 0 as well.
+        {.picture = {.Symbology = "POSTNET", .Dpi = 32},
+         .failure = "EZanBarcodeError: XDimension 15 gives bars of 0 pixels at 32 pixels per inch"},
+        // Modules of 10000 pixels: 47 of them are 470000 pixels, and two quiet zones more.
+        {.picture = with([](TZanBarcodePicture& p) {
+             p.Dpi = 10000;
+             p.Settings = {{"XDimension", "1000"}, {"DisplayCaption", "False"}};
+         }),
+         .failure = "EZanBarcodeError: the picture would be 670000 x 5010 pixels, more than the 65535 on a side or "
+                    "100 million in all that a picture may have",
+         .laidOut = true},
+        {.picture = with([](TZanBarcodePicture& p) { p.Dpi = 0; }),
+         .failure = "EZanBarcodeError: Invalid resolution: 0 pixels per inch (1 to 10000)"},
+        {.picture = with([](TZanBarcodePicture& p) { p.Dpi = 10001; }),
+         .failure = "EZanBarcodeError: Invalid resolution: 10001 pixels per inch (1 to 10000)"},
+        {.picture = with([](TZanBarcodePicture& p) { p.BarLength = 0; }),
+         .failure = "EZanBarcodeError: Invalid bar length: 0 pixels (1 to 65535)"},
+        {.picture = with([](TZanBarcodePicture& p) {
+             p.Margins = TZanPictureMargins{0, -1, 0, 0};
+         }),
+         .failure = "EZanBarcodeError: Invalid margins: 0, -1, 0, 0 pixels (0 to 65535 each)"},
+        {.picture = with([](TZanBarcodePicture& p) { p.FontSize = 0; }),
+         .failure = "EZanBarcodeError: Invalid font size: 0 points (1 to 1000)"},
+        {.picture = with([](TZanBarcodePicture& p) { p.Orientation = static_cast<TZanBarcodeOrientation>(4); }),
+         .failure = "EZanBarcodeError: Invalid orientation: 4"},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(Failure([&] { c.picture.GetLayout(); }), c.laidOut ? "" : c.failure);
+        EXPECT_EQ(Failure([&] { c.picture.SaveToFile(dir + "/x.svg"); }), c.failure);
+        platform::TBitmap bitmap;
+        EXPECT_EQ(Failure([&] { c.picture.CopyToBitmap(bitmap); }), c.failure);
+        EXPECT_EQ(bitmap.GetWidth(), 0);
+    }
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{});
+}
+
+TEST(ZanBarcodePictureTest, RegistersTheLibrarysSymbologiesOnce) {
+    // This program never registers them itself; drawing twice leaves one of each.
+    TZanBarcodePicture{}.GetLayout();
+    TZanBarcodePicture{.Symbology = "UPC A", .Caption = "01234567890"}.GetLayout();
+    EXPECT_EQ(SymbologyCount(), 10);
+}
+
+}  // namespace

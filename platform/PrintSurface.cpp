@@ -310,12 +310,35 @@ void SetEpsBoundingBox(std::string& document, double width, double height) {
     ReplaceCommentLine(document, "%%PageBoundingBox:", "%%PageBoundingBox: " + whole);
 }
 
+void CheckStatus(cairo_status_t status) {
+    if (status != CAIRO_STATUS_SUCCESS)
+        throw EInOutError("Cannot draw the print page: %s", {cairo_status_to_string(status)});
+}
+
 // The FreeType engine supplies the faces: the metafile's own engine when it is one, the
 // shared engine otherwise (the fixed metrics of tests still place the glyphs).
 std::shared_ptr<TFreeTypeFontEngine> FaceEngine(const std::shared_ptr<TFontEngine>& measure) {
     if (auto own = std::dynamic_pointer_cast<TFreeTypeFontEngine>(measure)) return own;
     // FreeTypeFontEngine() makes a TFreeTypeFontEngine.
     return std::static_pointer_cast<TFreeTypeFontEngine>(FreeTypeFontEngine());
+}
+
+// The picture in pixels on a recording surface. cairo keeps coordinates in fixed point,
+// 1/256 of a unit: that holds every pixel edge exactly, while the same edges in points
+// would move by up to 1/512 point, enough for a printer to widen a bar by one of its
+// pixels where an edge meets a pixel boundary.
+TCairoPtr<cairo_surface_t> RecordPicture(const TMetafile& metafile) {
+    const cairo_rectangle_t extents{0, 0, static_cast<double>(metafile.GetWidth()),
+                                    static_cast<double>(metafile.GetHeight())};
+    TCairoPtr<cairo_surface_t> picture(cairo_recording_surface_create(CAIRO_CONTENT_COLOR, &extents));
+    const std::shared_ptr<TFontEngine> measure =
+        metafile.GetFontEngine() ? metafile.GetFontEngine() : FreeTypeFontEngine();
+    const TCairoPtr<cairo_t> cr(cairo_create(picture.get()));
+    const TPrintPainter painter(cr.get(), *measure, *FaceEngine(measure));
+    const TPrintPlan plan(metafile);
+    for (const TPrintItem& item : plan.Items()) std::visit(painter, item);
+    CheckStatus(cairo_status(cr.get()));
+    return picture;
 }
 
 }  // namespace
@@ -335,12 +358,11 @@ std::string PrintMetafile(const TMetafile& metafile, TPrintFormat format) {
     if (pageWidth > MaxPrintPageSide || pageHeight > MaxPrintPageSide)
         throw EInOutError("A picture of %d x %d pixels at %d pixels per inch is larger than a print page of 200 inches",
                           {std::int64_t{width}, std::int64_t{height}, std::int64_t{pixelsPerInch}});
+    if (width > MaxPrintPixels || height > MaxPrintPixels)
+        throw EInOutError("A picture of %d x %d pixels has more than the %d pixels on a side that a print page holds",
+                          {std::int64_t{width}, std::int64_t{height}, std::int64_t{MaxPrintPixels}});
 
-    const std::shared_ptr<TFontEngine> measure =
-        metafile.GetFontEngine() ? metafile.GetFontEngine() : FreeTypeFontEngine();
-    const std::shared_ptr<TFreeTypeFontEngine> faces = FaceEngine(measure);
-    const TPrintPlan plan(metafile);
-
+    const TCairoPtr<cairo_surface_t> picture = RecordPicture(metafile);
     std::string document;
     TCairoPtr<cairo_surface_t> surface;
     {
@@ -356,16 +378,14 @@ std::string PrintMetafile(const TMetafile& metafile, TPrintFormat format) {
         }
         const TCairoPtr<cairo_t> cr(cairo_create(surface.get()));
         if (format == pfEps) cairo_translate(cr.get(), 0, std::ceil(pageHeight) - pageHeight);
+        // The page scales the picture as a whole, so that its pixels stay exact inside.
         cairo_scale(cr.get(), scale, scale);
-        const TPrintPainter painter(cr.get(), *measure, *faces);
-        for (const TPrintItem& item : plan.Items()) std::visit(painter, item);
-        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
-            throw EInOutError("Cannot draw the print page: %s", {cairo_status_to_string(cairo_status(cr.get()))});
+        cairo_set_source_surface(cr.get(), picture.get(), 0, 0);
+        cairo_paint(cr.get());
+        CheckStatus(cairo_status(cr.get()));
     }
     cairo_surface_finish(surface.get());
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
-        throw EInOutError("Cannot make the print document: %s",
-                          {cairo_status_to_string(cairo_surface_status(surface.get()))});
+    CheckStatus(cairo_surface_status(surface.get()));
     if (format == pfEps) SetEpsBoundingBox(document, pageWidth, pageHeight);
     return document;
 }

@@ -13,6 +13,8 @@ enum TPrintFormat : std::uint8_t { pfPdf, pfEps };
 // The largest page side in points. ISO 32000-1 Annex C gives 14 400 units as the page
 // size a PDF reader must take; EPS pages keep to the same.
 inline constexpr double MaxPrintPageSide = 14400;
+// The most pixels on a side; cairo holds coordinates up to 2^23.
+inline constexpr int MaxPrintPixels = 1 << 22;
 
 // The metafile as a document of one page, Width x Height pixels at the metafile's
 // resolution turned into points (72 an inch):
@@ -25,8 +27,8 @@ inline constexpr double MaxPrintPageSide = 14400;
 //   are not drawn, as in a bitmap;
 // - the EPS bounding box is the page, %%BoundingBox rounded out to whole points and
 //   %%HiResBoundingBox exact.
-// Raises EInOutError for an empty picture, a resolution below 1 or a page side above
-// MaxPrintPageSide.
+// Raises EInOutError for an empty picture, a resolution below 1, a page side above
+// MaxPrintPageSide or a picture side above MaxPrintPixels.
 std::string PrintMetafile(const TMetafile& metafile, TPrintFormat format);
 
 }  // namespace zan::platform

@@ -229,7 +229,7 @@ TEST(PrintSurfaceTest, RefusesPicturesWithoutAPage) {
         int width, height, pixelsPerInch;
         std::string message;
     };
-    // 200 inches at 96 pixels per inch are 19 200 pixels.
+    // 200 inches (14 400 points) at 96 pixels per inch are 19 200 pixels.
     const TCase cases[] = {
         {.width = 0, .height = 10, .pixelsPerInch = 96, .message = "A picture of 0 x 10 pixels has no page to print"},
         {.width = 10, .height = -1, .pixelsPerInch = 96, .message = "A picture of 10 x -1 pixels has no page to print"},
@@ -245,6 +245,12 @@ TEST(PrintSurfaceTest, RefusesPicturesWithoutAPage) {
          .height = 60001,
          .pixelsPerInch = 300,
          .message = "A picture of 10 x 60001 pixels at 300 pixels per inch is larger than a print page of 200 inches"},
+        // 4194305 pixels at 100000 per inch are 42 inches, but more pixels than cairo places.
+        {.width = 4194305,
+         .height = 10,
+         .pixelsPerInch = 100000,
+         .message = "A picture of 4194305 x 10 pixels has more than the 4194304 pixels on a side that a print page "
+                    "holds"},
     };
     const std::string dir = zantest::TestOutputDir("PrintSurfaceTest.Refused");
     for (const TCase& c : cases) {

@@ -330,7 +330,7 @@ std::shared_ptr<TFreeTypeFontEngine> FaceEngine(const std::shared_ptr<TFontEngin
 TCairoPtr<cairo_surface_t> RecordPicture(const TMetafile& metafile) {
     const cairo_rectangle_t extents{0, 0, static_cast<double>(metafile.GetWidth()),
                                     static_cast<double>(metafile.GetHeight())};
-    TCairoPtr<cairo_surface_t> picture(cairo_recording_surface_create(CAIRO_CONTENT_COLOR, &extents));
+    TCairoPtr<cairo_surface_t> picture(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents));
     const std::shared_ptr<TFontEngine> measure =
         metafile.GetFontEngine() ? metafile.GetFontEngine() : FreeTypeFontEngine();
     const TCairoPtr<cairo_t> cr(cairo_create(picture.get()));

@@ -298,6 +298,18 @@ TEST(PrintSurfaceTest, FillsKeepTheirPixelsColoursAndOrder) {
     }
 }
 
+TEST(PrintSurfaceTest, WhatIsNotPaintedStaysPaper) {
+    // One fill in the middle of the page: around it the paper shows.
+    const std::string dir = zantest::TestOutputDir("PrintSurfaceTest.Paper");
+    const auto metafile = FillsMetafile(40, 12, 96, {{Rect(10, 3, 30, 9), Ink1}});
+    const auto expected = std::make_unique<TBitmap>();
+    expected->SetSize(40, 12);  // white
+    expected->GetCanvas().GetBrush().SetColor(Ink1);
+    expected->GetCanvas().FillRect(Rect(10, 3, 30, 9));
+    ExpectSameColours(*LoadPng(zantest::RenderPdfPage(Save(*metafile, dir + "/a.pdf"), 96)), *expected, 1, "PDF");
+    ExpectSameColours(*LoadPng(zantest::RenderEps(Save(*metafile, dir + "/a.eps"), 96)), *expected, 1, "EPS");
+}
+
 TEST(PrintSurfaceTest, TouchingBarsLeaveNoSeam) {
     // Three black bars side by side, x 3..5, 5..9 and 9..11 at 96 pixels per inch. At 144
     // dpi the edges at 5 and 9 fall in the middle of device pixels 7 and 13: painted as

@@ -56,6 +56,7 @@ struct TFace {
     FT_Face Face = nullptr;
     std::string Family;
     bool TrueType = false;
+    TFontFile File{};
 };
 
 // Only scalable sfnt faces with TrueType (glyf) outlines count as TrueType; CFF-flavoured
@@ -203,6 +204,7 @@ struct TFreeTypeFontEngine::TState {
             result.Face = nullptr;
         if (result.Face && FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch)
             result.Family = reinterpret_cast<const char*>(matchedFamily);
+        if (result.Face) result.File = {.Path = reinterpret_cast<const char*>(file), .Index = index};
         FcPatternDestroy(match);
         if (result.Face) result.TrueType = HasTrueTypeOutlines(result.Face);
         return result;
@@ -254,6 +256,8 @@ TTextMask TFreeTypeFontEngine::Render(const TLogFont& font, std::string_view tex
 }
 
 std::string TFreeTypeFontEngine::ResolveFamily(const TLogFont& font) { return FState->Find(font).Family; }
+
+TFontFile TFreeTypeFontEngine::ResolveFile(const TLogFont& font) { return FState->Find(font).File; }
 
 std::shared_ptr<TFontEngine> FreeTypeFontEngine() {
     // Made on first use and destroyed at exit, which frees every face and the library.

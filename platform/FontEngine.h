@@ -13,6 +13,13 @@ namespace zan::platform {
 // font cannot ask for gigabytes of coverage mask.
 inline constexpr int MaxFontPixelHeight = 4096;
 
+// Where a face lives, for writers that embed the face itself.
+struct TFontFile {
+    std::string Path;  // empty when no face could be opened
+    int Index = 0;     // of the face within the file
+    friend bool operator==(const TFontFile&, const TFontFile&) = default;
+};
+
 // Faces found by fontconfig (family, weight, slant) and drawn by FreeType.
 // Heights follow the GDI rules: a negative lfHeight is the em height in pixels, a
 // positive one the cell height (ascent + descent), 0 an em height of 16 pixels.
@@ -31,6 +38,8 @@ public:
     int GetTextWidth(const TLogFont& font, std::string_view text) override;
     TTextMask Render(const TLogFont& font, std::string_view text) override;
     std::string ResolveFamily(const TLogFont& font) override;
+    // The file of the face that measures and draws Font, the fallback face included.
+    TFontFile ResolveFile(const TLogFont& font);
 
 private:
     struct TState;

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include <zanbarcode/platform/Exception.h>
+#include <zanbarcode/platform/PrintSurface.h>
 
 namespace zan::platform {
 
@@ -149,7 +150,7 @@ public:
         }
 
         FOut << "<text x=\"" << reference.X << "\" y=\"" << baseline << "\" font-family=\"" << FontFamily(font)
-             << "\" font-size=\"" << FontSize(font) << "\"";
+             << "\" font-size=\"" << FontEmHeight(Engine(), font) << "\"";
         if (font.Weight != 0 && font.Weight != fwNormal) FOut << " font-weight=\"" << font.Weight << "\"";
         if (font.Italic) FOut << " font-style=\"italic\"";
         if (font.Underline && font.StrikeOut)
@@ -182,23 +183,6 @@ private:
         return CssFamily(font.FaceName) + ", " + CssFamily(resolved);
     }
 
-    // SVG sizes fonts by the em, as a negative height does. A positive height, and the
-    // default height 0, give the cell (ascent + descent) instead: the em is then scaled
-    // from the cell that the engine reports for an em of that many pixels.
-    std::int64_t FontSize(const TLogFont& font) {
-        if (font.Height < 0) return -std::int64_t{font.Height};
-        const std::int64_t cell = font.Height > 0 ? font.Height : CellHeight(font);
-        TLogFont probe = font;
-        probe.Height = static_cast<std::int32_t>(-cell);
-        const std::int64_t probeCell = CellHeight(probe);
-        return probeCell > 0 ? (cell * cell + probeCell / 2) / probeCell : cell;
-    }
-
-    int CellHeight(const TLogFont& font) {
-        const TFontMetrics metrics = Engine().GetMetrics(font);
-        return metrics.Ascent + metrics.Descent;
-    }
-
     // Text records come from a metafile canvas, which leaves its engine in the metafile;
     // the installed fonts stand in should a metafile have text but no engine.
     TFontEngine& Engine() {
@@ -211,11 +195,30 @@ private:
     int FClipCount = 0;
 };
 
-bool HasSvgExtension(const std::string& fileName) {
+int CellHeight(TFontEngine& engine, const TLogFont& font) {
+    const TFontMetrics metrics = engine.GetMetrics(font);
+    return metrics.Ascent + metrics.Descent;
+}
+
+std::string LowerCaseExtension(const std::string& fileName) {
     std::string extension = std::filesystem::path(fileName).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".svg";
+    return extension;
+}
+
+// Writes a finished document; a file that could not be written completely is removed,
+// so that no truncated picture can pass for a complete one.
+void WriteDocument(const std::string& fileName, const std::string& document) {
+    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+    if (!file) throw EInOutError("Cannot create the file '%s'", {fileName});
+    file.write(document.data(), static_cast<std::streamsize>(document.size()));
+    file.close();
+    if (!file) {
+        std::error_code ignored;
+        std::filesystem::remove(fileName, ignored);
+        throw EInOutError("Cannot write the file '%s'", {fileName});
+    }
 }
 
 }  // namespace
@@ -252,19 +255,29 @@ std::string TMetafile::ToSvg() const {
 }
 
 void TMetafile::SaveToFile(const std::string& fileName) const {
-    if (!HasSvgExtension(fileName))
-        throw EInOutError("Cannot save the metafile as '%s': only .svg files are supported", {fileName});
-    const std::string svg = ToSvg();
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    if (!file) throw EInOutError("Cannot create the file '%s'", {fileName});
-    file.write(svg.data(), static_cast<std::streamsize>(svg.size()));
-    file.close();
-    if (!file) {
-        // Leave no truncated picture behind that could pass for a complete one.
-        std::error_code ignored;
-        std::filesystem::remove(fileName, ignored);
-        throw EInOutError("Cannot write the file '%s'", {fileName});
-    }
+    const std::string extension = LowerCaseExtension(fileName);
+    if (extension == ".svg")
+        WriteDocument(fileName, ToSvg());
+    else if (extension == ".pdf")
+        WriteDocument(fileName, PrintMetafile(*this, pfPdf));
+    else if (extension == ".eps")
+        WriteDocument(fileName, PrintMetafile(*this, pfEps));
+    else
+        throw EInOutError("Cannot save the metafile as '%s': only .svg, .pdf and .eps files are supported", {fileName});
+}
+
+// ---------------------------------------------------------------------------------------
+// Text size of vector output
+
+// SVG, PDF and PostScript size fonts by the em, as a negative height does. A positive
+// height, and the default height 0, give the cell (ascent + descent) instead.
+std::int64_t FontEmHeight(TFontEngine& engine, const TLogFont& font) {
+    if (font.Height < 0) return -std::int64_t{font.Height};
+    const std::int64_t cell = font.Height > 0 ? font.Height : CellHeight(engine, font);
+    TLogFont probe = font;
+    probe.Height = static_cast<std::int32_t>(-cell);
+    const std::int64_t probeCell = CellHeight(engine, probe);
+    return probeCell > 0 ? (cell * cell + probeCell / 2) / probeCell : cell;
 }
 
 // ---------------------------------------------------------------------------------------

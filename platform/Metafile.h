@@ -48,11 +48,16 @@ public:
     // Draws every record onto Canvas, in pixels of the metafile (no scaling).
     void Play(TCanvas& canvas) const;
 
+    // The engine that measured the text records; null before the first recording.
+    const std::shared_ptr<TFontEngine>& GetFontEngine() const { return FFontEngine; }
+
     // SVG of Width by Height pixels: one <rect> per filled rectangle with x, y, width,
     // height and fill="#RRGGBB", one <text> per text call with font-family, font-size,
     // text-anchor and a rotate transform for turned text.
     std::string ToSvg() const;
-    // Saves by the file's extension: ".svg" (letter case ignored); raises EInOutError.
+    // Saves by the file's extension, letter case ignored: ".svg" (ToSvg), ".pdf" or
+    // ".eps" (a print page of the picture's physical size, see PrintSurface.h); raises
+    // EInOutError and then leaves no file behind.
     void SaveToFile(const std::string& fileName) const;
 
 private:
@@ -64,6 +69,11 @@ private:
     std::vector<TMetafileRecord> FRecords;
     std::shared_ptr<TFontEngine> FFontEngine;  // measured the text records; places text in SVG
 };
+
+// The em height in pixels that Engine draws Font at, by which vector output sizes its
+// text: the height itself when it is negative; for a positive height (the cell) and the
+// default 0, the em scaled from the cell that Engine reports for an em of that size.
+std::int64_t FontEmHeight(TFontEngine& engine, const TLogFont& font);
 
 // Records into a metafile. Resolution and text metrics come from the reference canvas
 // (a 96 pixels-per-inch device with the FreeType engine when there is none). The

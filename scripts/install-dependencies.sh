@@ -3,7 +3,7 @@
 set -eu
 
 packages="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev libpng-dev
-fonts-liberation libgtest-dev zbar-tools"
+libcairo2-dev fonts-liberation libgtest-dev zbar-tools poppler-utils ghostscript"
 
 missing=""
 for package in $packages; do

@@ -19,23 +19,24 @@ TLogFont Font(const std::string& face, std::int32_t height, std::int32_t weight 
     return font;
 }
 
-// The font format fontconfig itself reports for the face it matches: the oracle for the
-// TrueType flag ("TrueType", "CFF", "Type 1", "PCF", ...).
-std::string FontconfigFormat(const std::string& family) {
+// A property of the face that fontconfig itself matches for a family: the oracle for the
+// TrueType flag (FC_FONTFORMAT: "TrueType", "CFF", "Type 1", "PCF", ...) and for the file
+// of the face (FC_FILE).
+std::string FontconfigString(const std::string& family, const char* object) {
     FcConfig* config = FcInitLoadConfigAndFonts();
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
     FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
     FcPattern* match = FcFontMatch(config, pattern, &result);
-    std::string format;
+    std::string text;
     FcChar8* value = nullptr;
-    if (match && FcPatternGetString(match, FC_FONTFORMAT, 0, &value) == FcResultMatch)
-        format = reinterpret_cast<const char*>(value);
+    if (match && FcPatternGetString(match, object, 0, &value) == FcResultMatch)
+        text = reinterpret_cast<const char*>(value);
     if (match) FcPatternDestroy(match);
     FcPatternDestroy(pattern);
     FcConfigDestroy(config);
-    return format;
+    return text;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -174,13 +175,26 @@ TEST(FreeTypeFontEngineTest, MetricCompatibleFamiliesStandInForTheWindowsCoreFon
         EXPECT_EQ(engine->ResolveFamily(Font(c.face, -12, c.weight, c.italic)), c.family) << c.face;
 }
 
+TEST(FreeTypeFontEngineTest, ResolvesTheFileOfTheFaceItDrawsWith) {
+    TFreeTypeFontEngine engine;
+    for (const std::string family : {"Arial", "Courier New", "DejaVu Sans"}) {
+        const TFontFile file = engine.ResolveFile(Font(family, -12));
+        EXPECT_EQ(file.Path, FontconfigString(family, FC_FILE)) << family;
+        EXPECT_EQ(file.Index, 0) << family;
+    }
+    // Bold asks fontconfig for another face of the family.
+    EXPECT_NE(engine.ResolveFile(Font("Arial", -12, fwBold)).Path, engine.ResolveFile(Font("Arial", -12)).Path);
+    // A family that is not installed still resolves to the face that stands in for it.
+    EXPECT_FALSE(engine.ResolveFile(Font("No Such Family 4711", -12)).Path.empty());
+}
+
 TEST(FreeTypeFontEngineTest, IsOneSharedEngine) { EXPECT_EQ(FreeTypeFontEngine(), FreeTypeFontEngine()); }
 
 TEST(FreeTypeFontEngineTest, TrueTypeFlagAgreesWithTheFormatFontconfigReports) {
     const auto engine = FreeTypeFontEngine();
     bool sawOther = false;
     for (const std::string family : {"Arial", "Courier New", "DejaVu Sans", "Nimbus Sans", "URW Gothic", "C059"}) {
-        const std::string format = FontconfigFormat(family);
+        const std::string format = FontconfigString(family, FC_FONTFORMAT);
         sawOther = sawOther || format != "TrueType";
         EXPECT_EQ(engine->GetMetrics(Font(family, -12)).TrueType, format == "TrueType") << family << ": " << format;
     }

@@ -86,6 +86,36 @@ std::vector<std::string> ScanWithZbar(const std::string& path, const std::vector
     return symbols;
 }
 
+std::string RenderPdfPage(const std::string& pdf, int dpi) {
+    const std::string stem = pdf + "-" + std::to_string(dpi);
+    const TCommandResult result =
+        RunCommand({"pdftoppm", "-r", std::to_string(dpi), "-png", "-singlefile", "-f", "1", pdf, stem});
+    return result.ExitStatus == 0 ? stem + ".png" : "";
+}
+
+std::string RenderEps(const std::string& eps, int dpi) {
+    const std::string png = eps + "-" + std::to_string(dpi) + ".png";
+    const TCommandResult result =
+        RunCommand({"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dEPSCrop", "-sDEVICE=png16m",
+                    "-r" + std::to_string(dpi), "-sOutputFile=" + png, eps});
+    return result.ExitStatus == 0 && result.Output.empty() ? png : "";
+}
+
+TPdfInfo ReadPdfInfo(const std::string& pdf) {
+    const TCommandResult result = RunCommand({"pdfinfo", "-box", pdf});
+    static const std::regex pages(R"re(\nPages: +(\d+)\n)re");
+    static const std::regex mediaBox(R"re(\nMediaBox: +([-0-9.]+) +([-0-9.]+) +([-0-9.]+) +([-0-9.]+)\n)re");
+    std::smatch m;
+    TPdfInfo info;
+    if (result.ExitStatus != 0 || !std::regex_search(result.Output, m, pages)) return info;
+    info.Pages = std::stoi(m[1]);
+    if (std::regex_search(result.Output, m, mediaBox)) {
+        info.PageWidth = std::stod(m[3]) - std::stod(m[1]);
+        info.PageHeight = std::stod(m[4]) - std::stod(m[2]);
+    }
+    return info;
+}
+
 std::string TestOutputDir(const std::string& name) {
     const std::filesystem::path dir = std::filesystem::path(TEST_OUTPUT_ROOT) / name;
     std::filesystem::remove_all(dir);

@@ -1,4 +1,5 @@
-// Helpers shared by the tests: running commands, the zanbarcode tool and zbarimg, reading SVG rectangles.
+// Helpers shared by the tests: running commands, the zanbarcode tool, zbarimg and the print tools, reading SVG
+// rectangles.
 #pragma once
 
 #include <string>
@@ -22,6 +23,20 @@ TCommandResult RunZanbarcode(const std::vector<std::string>& arguments);
 // (for example "-Sean13.enable"). Each result is "TYPE:data" as zbarimg prints it with
 // --raw turned off, one per symbol found.
 std::vector<std::string> ScanWithZbar(const std::string& path, const std::vector<std::string>& zbarOptions = {});
+
+// Print documents rendered back into PNG files: a PDF's first page by pdftoppm, which
+// anti-aliases as screen viewers do, an EPS file cropped to its bounding box by
+// Ghostscript. Each returns the PNG's path beside the document, or "" when the tool fails.
+std::string RenderPdfPage(const std::string& pdf, int dpi);
+std::string RenderEps(const std::string& eps, int dpi);
+
+// What pdfinfo reports of a PDF file; Pages is 0 when pdfinfo cannot read it.
+struct TPdfInfo {
+    int Pages = 0;
+    double PageWidth = 0;  // of the media box, in points to two decimals
+    double PageHeight = 0;
+};
+TPdfInfo ReadPdfInfo(const std::string& pdf);
 
 // A folder of its own for one test's files, emptied on creation.
 std::string TestOutputDir(const std::string& name);

@@ -162,6 +162,8 @@ std::optional<TZanPictureFormat> PictureFormatOfFile(const std::string& fileName
     if (extension == ".png") return TZanPictureFormat::Png;
     if (extension == ".bmp") return TZanPictureFormat::Bmp;
     if (extension == ".svg") return TZanPictureFormat::Svg;
+    if (extension == ".pdf") return TZanPictureFormat::Pdf;
+    if (extension == ".eps") return TZanPictureFormat::Eps;
     return std::nullopt;
 }
 
@@ -202,9 +204,9 @@ void TZanBarcodePicture::CopyToBitmap(platform::TBitmap& bitmap) const {
 void TZanBarcodePicture::SaveToFile(const std::string& fileName) const {
     const std::optional<TZanPictureFormat> format = PictureFormatOfFile(fileName);
     if (!format)
-        throw platform::EInOutError("Cannot tell the format of '%s': the name must end in .png, .bmp or .svg",
-                                    {fileName});
-    // The renderer measures bars on a canvas of the picture's resolution; the SVG output
+        throw platform::EInOutError(
+            "Cannot tell the format of '%s': the name must end in .png, .bmp, .svg, .pdf or .eps", {fileName});
+    // The renderer measures bars on a canvas of the picture's resolution; the metafile
     // takes it as its reference device.
     platform::TBitmap bitmap;
     SetResolution(bitmap, Dpi);
@@ -212,7 +214,7 @@ void TZanBarcodePicture::SaveToFile(const std::string& fileName) const {
     CheckPictureSize(drawing.Layout());
 
     TReplacementFile file(fileName);
-    if (*format == TZanPictureFormat::Svg) {
+    if (IsMetafileFormat(*format)) {
         platform::TMetafile metafile;
         drawing.Renderer().CopyToMetafile(metafile);
         metafile.SaveToFile(file.Name());

@@ -30,10 +30,15 @@ struct TZanPictureMargins {
 // ("True", "15", "CodeC").
 using TZanSettings = std::vector<std::pair<std::string, std::string>>;
 
-enum class TZanPictureFormat { Png, Bmp, Svg };
+enum class TZanPictureFormat { Png, Bmp, Svg, Pdf, Eps };
+
+// SVG, PDF and EPS are drawn into a metafile, PNG and BMP into a bitmap.
+constexpr bool IsMetafileFormat(TZanPictureFormat format) {
+    return format == TZanPictureFormat::Svg || format == TZanPictureFormat::Pdf || format == TZanPictureFormat::Eps;
+}
 
 // The format that a file name asks for by its extension, letter case ignored: ".png",
-// ".bmp" or ".svg"; none for any other name.
+// ".bmp", ".svg", ".pdf" or ".eps"; none for any other name.
 std::optional<TZanPictureFormat> PictureFormatOfFile(const std::string& fileName);
 
 // What a picture comes out as, planned before anything is painted.
@@ -86,7 +91,8 @@ struct TZanBarcodePicture {
     // Sizes Bitmap to the picture, gives it the resolution Dpi and draws; Bitmap's canvas
     // measures the text.
     void CopyToBitmap(platform::TBitmap& bitmap) const;
-    // Writes a PNG, BMP or SVG file, chosen by the extension. The file appears only once
+    // Writes a PNG, BMP, SVG, PDF or EPS file, chosen by the extension (PDF and EPS: one
+    // page of the picture's physical size). The file appears only once
     // it is complete: it is written beside the target and renamed into place.
     void SaveToFile(const std::string& fileName) const;
     // Draws the picture onto Canvas with its top-left corner at TopLeft, measured at the

@@ -91,7 +91,7 @@ TZanLayout PlanLayout(const TZanLayoutRequest& request) {
     const int along = SaturatingSum(request.CodeWidth, alongMargins);
     const int across = SaturatingSum(request.CodeHeight != 0 ? request.CodeHeight : room, acrossMargins);
     // A bitmap is as high (wide when turned) as the bounds; a metafile adds the margins.
-    const int acrossBounds = request.Format == TZanPictureFormat::Svg ? room : SaturatingSum(room, acrossMargins);
+    const int acrossBounds = IsMetafileFormat(request.Format) ? room : SaturatingSum(room, acrossMargins);
     if (vertical) {
         layout.BoundsWidth = acrossBounds;
         layout.BoundsHeight = along;

@@ -161,10 +161,11 @@ TOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     TOptions options = std::move(state.Options);
     if (state.RawCaption) options.Caption = state.Escapes ? DecodeEscapes(*state.RawCaption) : *state.RawCaption;
     if (options.Action == TAction::Draw) {
-        if (options.OutputFile.empty()) throw EUsageError("no output file: give one with -o FILE (.png, .bmp or .svg)");
+        if (options.OutputFile.empty())
+            throw EUsageError("no output file: give one with -o FILE (.png, .bmp, .svg, .pdf or .eps)");
         const std::optional<TOutputFormat> format = zan::PictureFormatOfFile(options.OutputFile);
         if (!format)
-            throw EUsageError("cannot tell the format of '%s': the name must end in .png, .bmp or .svg",
+            throw EUsageError("cannot tell the format of '%s': the name must end in .png, .bmp, .svg, .pdf or .eps",
                               {options.OutputFile});
         options.OutputFormat = *format;
     }
@@ -226,12 +227,14 @@ std::string Printable(const std::string& text) {
 
 std::string HelpText() {
     return R"(Usage: zanbarcode [OPTIONS] [CAPTION]
-Draws CAPTION as a barcode into a PNG, BMP or SVG file. Without CAPTION the
-symbology's default caption is drawn; put -- before a CAPTION that begins with -.
+Draws CAPTION as a barcode into a PNG, BMP, SVG, PDF or EPS file. Without
+CAPTION the symbology's default caption is drawn; put -- before a CAPTION that
+begins with -.
 
   -s, --symbology NAME   symbology by its registered name, letter case ignored
                          (default: Code 128; see --list)
-  -o, --output FILE      the file to write; .png, .bmp or .svg chooses the format
+  -o, --output FILE      the file to write; .png, .bmp, .svg, .pdf or .eps chooses
+                         the format (PDF and EPS: a page of the picture's size)
   -r, --dpi N            resolution in pixels per inch (default 96); modules are
                          XDimension thousandths of an inch at this resolution
       --height N         length of the bars in pixels (default: half an inch at

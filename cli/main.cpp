@@ -1,4 +1,4 @@
-// zanbarcode: draws a barcode into a PNG, BMP or SVG file.
+// zanbarcode: draws a barcode into a PNG, BMP, SVG, PDF or EPS file.
 #include <iostream>
 #include <string>
 #include <vector>

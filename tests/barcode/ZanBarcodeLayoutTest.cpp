@@ -23,6 +23,13 @@ TEST(ZanBarcodeLayoutTest, QuietZonesAlongTheCodeAndBarsOfTheAskedLength) {
         {.request = {.Format = TZanPictureFormat::Svg, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47},
          .layout =
              {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 48, .ImageWidth = 67, .ImageHeight = 58}},
+        // PDF and EPS pages come from a metafile too.
+        {.request = {.Format = TZanPictureFormat::Pdf, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47},
+         .layout =
+             {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 48, .ImageWidth = 67, .ImageHeight = 58}},
+        {.request = {.Format = TZanPictureFormat::Eps, .Dpi = 96, .ModuleWidth = 1, .CodeWidth = 47},
+         .layout =
+             {.Margins = {10, 5, 10, 5}, .BoundsWidth = 67, .BoundsHeight = 48, .ImageWidth = 67, .ImageHeight = 58}},
         // 300 ppi, turned: modules of 3 pixels, quiet zones of 30 on top and bottom.
         {.request = {.Format = TZanPictureFormat::Bmp,
                      .Orientation = bo90Degrees,

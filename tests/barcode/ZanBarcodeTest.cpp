@@ -199,9 +199,9 @@ TEST(ZanBarcodePictureTest, FilesOfEachFormatHoldTheBitmapsPicture) {
     EXPECT_EQ(Entries(dir), (std::vector<std::string>{"hello.BMP", "hello.png", "hello.svg"}))
         << "no temporary file left";
 
-    EXPECT_EQ(
-        Failure([&] { picture.SaveToFile(dir + "/hello.jpg"); }),
-        "EInOutError: Cannot tell the format of '" + dir + "/hello.jpg': the name must end in .png, .bmp or .svg");
+    EXPECT_EQ(Failure([&] { picture.SaveToFile(dir + "/hello.jpg"); }),
+              "EInOutError: Cannot tell the format of '" + dir +
+                  "/hello.jpg': the name must end in .png, .bmp, .svg, .pdf or .eps");
     EXPECT_EQ(Failure([&] {
                   picture.SaveToFile(dir + "/missing/hello.png");
               }).rfind("EInOutError: Cannot write the file '" + dir + "/missing/hello.png'", 0),

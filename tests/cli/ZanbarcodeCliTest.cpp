@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -88,6 +89,8 @@ TEST(ZanbarcodeOptionsTest, DefaultsAndSpellings) {
     EXPECT_FALSE(o.Caption) << "the symbology's default caption";
     EXPECT_EQ(ParseCommandLine({"--dpi=600", "-o", "x.bmp"}).Dpi, 600);
     EXPECT_EQ(ParseCommandLine({"-r600", "-o", "x.bmp"}).OutputFormat, TOutputFormat::Bmp);
+    EXPECT_EQ(ParseCommandLine({"-o", "label.pdf"}).OutputFormat, TOutputFormat::Pdf);
+    EXPECT_EQ(ParseCommandLine({"-o", "label.EPS"}).OutputFormat, TOutputFormat::Eps);
     EXPECT_EQ(ParseCommandLine({"-o", "x.png", "--", "-A-"}).Caption, "-A-");
     EXPECT_EQ(ParseCommandLine({"-o", "x.png", "-"}).Caption, "-");
     EXPECT_EQ(ParseCommandLine({"-o", "x.png", "\\x41"}).Caption, "\\x41") << "no escapes without -e";
@@ -107,7 +110,7 @@ TEST(ZanbarcodeOptionsTest, RefusesWhatItCannotCarryOut) {
         std::string message{};
     };
     const TCase cases[] = {
-        {.arguments = {}, .message = "no output file: give one with -o FILE (.png, .bmp or .svg)"},
+        {.arguments = {}, .message = "no output file: give one with -o FILE (.png, .bmp, .svg, .pdf or .eps)"},
         {.arguments = {"--bogus"}, .message = "unknown option '--bogus'"},
         {.arguments = {"-x"}, .message = "unknown option '-x'"},
         {.arguments = {"-o", "x.png", "-r"}, .message = "-r needs a value"},
@@ -115,9 +118,11 @@ TEST(ZanbarcodeOptionsTest, RefusesWhatItCannotCarryOut) {
         {.arguments = {"-o", "x.png", "A", "B"},
          .message = "unexpected argument 'B': give the caption as one argument (quote it)"},
         {.arguments = {"-o", "x.jpg"},
-         .message = "cannot tell the format of 'x.jpg': the name must end in .png, .bmp or .svg"},
+         .message = "cannot tell the format of 'x.jpg': the name must end in .png, .bmp, .svg, .pdf or .eps"},
         {.arguments = {"-o", "png"},
-         .message = "cannot tell the format of 'png': the name must end in .png, .bmp or .svg"},
+         .message = "cannot tell the format of 'png': the name must end in .png, .bmp, .svg, .pdf or .eps"},
+        {.arguments = {"-o", "x.ps"},
+         .message = "cannot tell the format of 'x.ps': the name must end in .png, .bmp, .svg, .pdf or .eps"},
         {.arguments = {"-r", "0"}, .message = "--dpi: '0' is not a whole number from 1 to 10000"},
         {.arguments = {"-r", "96.5"}, .message = "--dpi: '96.5' is not a whole number from 1 to 10000"},
         {.arguments = {"--height", "-5"}, .message = "--height: '-5' is not a whole number from 1 to 65535"},
@@ -259,6 +264,20 @@ TEST(ZanbarcodeCliTest, FailedWriteLeavesNoFileBehind) {
     EXPECT_EQ(busy.Errors.rfind("zanbarcode: Cannot write the file '" + dir + "/busy.svg'", 0), 0u) << busy.Errors;
     EXPECT_EQ(Entries(dir), std::vector<std::string>{"busy.svg"}) << "no temporary file left";
     EXPECT_TRUE(fs::is_empty(dir + "/busy.svg"));
+}
+
+TEST(ZanbarcodeCliTest, PageTooLargeForPrintWritesNothing) {
+    // 20 000 pixels of bars at 96 per inch, with the margins and the caption's line,
+    // are more than 208 inches.
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.PrintLimit");
+    for (const char* name : {"/big.pdf", "/big.eps"}) {
+        const zantest::TCommandResult result =
+            zantest::RunZanbarcode({"-s", "Code 39", "--height", "20000", "-o", dir + name, "A"});
+        EXPECT_EQ(result.ExitStatus, 1) << name;
+        EXPECT_EQ(result.Errors.rfind("zanbarcode: A picture of ", 0), 0u) << result.Errors;
+        EXPECT_NE(result.Errors.find("larger than a print page of 200 inches\n"), std::string::npos) << result.Errors;
+        EXPECT_EQ(Entries(dir), std::vector<std::string>{}) << name;
+    }
 }
 
 TEST(ZanbarcodeCliTest, ListsPrintsPropertiesHelpAndVersion) {
@@ -511,6 +530,52 @@ TEST(ZanbarcodeCliTest, SvgBarsAndSpacesSitAtExactPixelPositions) {
         EXPECT_EQ(r.Fill, i % 2 == 0 ? "#112233" : "#445566") << i;
         x += width;
     }
+}
+
+TEST(ZanbarcodeCliTest, PrintsALabelOfExactlyThePicturesSize) {
+    // The PNG of the same command gives the picture's size in pixels; at 300 per inch
+    // each is 72 / 300 of a point.
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Print");
+    const std::vector<std::string> label = {"-s", "EAN 13", "-r", "300", "-o"};
+    auto draw = [&](const std::string& name) {
+        std::vector<std::string> arguments = label;
+        arguments.push_back(dir + "/" + name);
+        arguments.push_back("590123412345");
+        const zantest::TCommandResult result = zantest::RunZanbarcode(arguments);
+        EXPECT_EQ(result.ExitStatus, 0) << result.Errors;
+        EXPECT_EQ(result.Errors, "");
+        return dir + "/" + name;
+    };
+    zan::platform::TBitmap png;
+    png.LoadFromPngFile(draw("label.png"));
+    const double width = png.GetWidth() * 72.0 / 300;
+    const double height = png.GetHeight() * 72.0 / 300;
+
+    const std::string pdf = draw("label.pdf");
+    const zantest::TPdfInfo info = zantest::ReadPdfInfo(pdf);
+    EXPECT_EQ(info.Pages, 1);
+    EXPECT_NEAR(info.PageWidth, width, 0.005);
+    EXPECT_NEAR(info.PageHeight, height, 0.005);
+    EXPECT_EQ(zantest::ScanWithZbar(zantest::RenderPdfPage(pdf, 300)),
+              std::vector<std::string>{"EAN-13:5901234123457"});
+
+    const std::string eps = draw("label.eps");
+    double box[4] = {-1, -1, -1, -1};
+    const std::string text = zantest::ReadFile(eps);
+    const std::size_t at = text.find("\n%%HiResBoundingBox: ");
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(
+        std::sscanf(text.c_str() + at, "\n%%%%HiResBoundingBox: %lf %lf %lf %lf", &box[0], &box[1], &box[2], &box[3]),
+        4);
+    EXPECT_EQ(box[0], 0);
+    EXPECT_EQ(box[1], 0);
+    EXPECT_NEAR(box[2], width, 1e-3);
+    EXPECT_NEAR(box[3], height, 1e-3);
+    EXPECT_EQ(zantest::ScanWithZbar(zantest::RenderEps(eps, 300)), std::vector<std::string>{"EAN-13:5901234123457"});
+    // Written like the others: no temporary file is left beside the three and their
+    // renderings.
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"label.eps", "label.eps-300.png", "label.pdf",
+                                                      "label.pdf-300.png", "label.png"}));
 }
 
 TEST(ZanbarcodeCliTest, AlignmentPlacesTheCaptionText) {

@@ -16,9 +16,6 @@ namespace zan::platform {
 
 namespace {
 
-// Images above this many pixels are refused: 2^28 pixels are a gigabyte of pixels.
-constexpr std::int64_t MaxPixelCount = std::int64_t{1} << 28;
-
 constexpr int MaxPixelsPerInch = 1000000;
 
 // Pixels per metre, as PNG's pHYs chunk and BMP's header store the resolution.
@@ -129,7 +126,7 @@ bool ReadPng(std::FILE* file, TPngImage& image, std::string& error) {
     png_read_info(png, info);
     image.Width = png_get_image_width(png, info);
     image.Height = png_get_image_height(png, info);
-    if (std::int64_t{image.Width} * image.Height > MaxPixelCount) png_error(png, "image too large");
+    if (std::int64_t{image.Width} * image.Height > MaxBitmapPixels) png_error(png, "image too large");
     png_uint_32 resolutionX = 0;
     png_uint_32 resolutionY = 0;
     int unit = PNG_RESOLUTION_UNKNOWN;
@@ -212,9 +209,11 @@ void TBitmapCanvas::DoFillRect(const TRect& rect, TColor color) {
     const int top = std::max(rect.Top, 0);
     const int right = std::min(rect.Right, FBitmap.FWidth);
     const int bottom = std::min(rect.Bottom, FBitmap.FHeight);
+    // Nothing of the rectangle inside the image, or no pixels at all: no row to visit.
+    if (left >= right || top >= bottom) return;
     for (int y = top; y < bottom; ++y) {
         const auto row = FBitmap.FPixels.begin() + static_cast<std::ptrdiff_t>(y) * FBitmap.FWidth;
-        std::fill(row + left, row + std::max(left, right), color);
+        std::fill(row + left, row + right, color);
     }
 }
 
@@ -282,12 +281,13 @@ void TBitmap::Assign(TPersistent& source) {
 void TBitmap::SetSize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (std::int64_t{width} * height > MaxPixelCount)
+    if (width > MaxBitmapPixels || height > MaxBitmapPixels || std::int64_t{width} * height > MaxBitmapPixels)
         throw EConvertError("Bitmap of %d x %d pixels is too large", {std::int64_t{width}, std::int64_t{height}});
     if (width == FWidth && height == FHeight) return;
     std::vector<TColor> pixels(static_cast<std::size_t>(width) * height, clWhite);
     const int keepWidth = std::min(width, FWidth);
-    for (int y = 0; y < std::min(height, FHeight); ++y) {
+    const int keepHeight = keepWidth > 0 ? std::min(height, FHeight) : 0;
+    for (int y = 0; y < keepHeight; ++y) {
         const auto from = FPixels.begin() + static_cast<std::ptrdiff_t>(y) * FWidth;
         std::copy(from, from + keepWidth, pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
     }

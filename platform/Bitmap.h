@@ -11,6 +11,10 @@
 
 namespace zan::platform {
 
+// The largest bitmap: 2^28 pixels, a gigabyte of pixels. No side may be longer either,
+// even that of a bitmap whose other side is 0 and that holds no pixels at all.
+inline constexpr std::int64_t MaxBitmapPixels = std::int64_t{1} << 28;
+
 class TBitmap;
 
 // Draws into a TBitmap. Rectangle fills are exact and never anti-aliased; text is
@@ -41,7 +45,8 @@ public:
 
     int GetWidth() const { return FWidth; }
     int GetHeight() const { return FHeight; }
-    // Resizing keeps the pixels that stay inside; new pixels are white. Negative sizes count as 0.
+    // Resizing keeps the pixels that stay inside; new pixels are white. Negative sizes
+    // count as 0; a size beyond MaxBitmapPixels raises EConvertError and changes nothing.
     void SetWidth(int value) { SetSize(value, FHeight); }
     void SetHeight(int value) { SetSize(FWidth, value); }
     void SetSize(int width, int height);

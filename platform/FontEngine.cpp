@@ -39,10 +39,12 @@ int FixedAdvance(const TLogFont& font, unsigned char byte) {
     return IsControl(byte) ? 0 : std::max(1, PixelHeight(font.Height) / 2);
 }
 
+// Widths are summed in 64 bits and saturated: a million characters at the largest
+// height pass the int range.
 int FixedTextWidth(const TLogFont& font, std::string_view text) {
-    int width = 0;
+    std::int64_t width = 0;
     for (const char c : text) width += FixedAdvance(font, static_cast<unsigned char>(c));
-    return width;
+    return Saturate32(width);
 }
 
 bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
@@ -113,10 +115,10 @@ TFontMetrics SizeBitmapFace(FT_Face face, const TLogFont& font) {
 int Advance(FT_GlyphSlot slot) { return static_cast<int>((slot->advance.x + 32) >> 6); }
 
 // Loads each glyph of Text in turn and hands it to Visit with its pen position;
-// returns the advance of the whole text.
+// returns the advance of the whole text, saturated like FixedTextWidth.
 template <class Visit>
 int ForEachGlyph(FT_Face face, std::string_view text, Visit visit) {
-    int pen = 0;
+    std::int64_t pen = 0;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (IsControl(byte)) continue;
@@ -124,11 +126,11 @@ int ForEachGlyph(FT_Face face, std::string_view text, Visit visit) {
         visit(pen, face->glyph);
         pen += Advance(face->glyph);
     }
-    return pen;
+    return Saturate32(pen);
 }
 
 // Copies a rendered glyph's coverage into the mask at pen position Pen, clipped to the mask.
-void BlitGlyph(TTextMask& mask, int pen, FT_GlyphSlot slot) {
+void BlitGlyph(TTextMask& mask, std::int64_t pen, FT_GlyphSlot slot) {
     const FT_Bitmap& bitmap = slot->bitmap;
     const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
     if (!mono && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) return;
@@ -137,11 +139,11 @@ void BlitGlyph(TTextMask& mask, int pen, FT_GlyphSlot slot) {
         if (y < 0 || y >= mask.Height) continue;
         const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
         for (unsigned column = 0; column < bitmap.width; ++column) {
-            const int x = pen + slot->bitmap_left + static_cast<int>(column);
+            const std::int64_t x = pen + slot->bitmap_left + column;
             if (x < 0 || x >= mask.Width) continue;
             const std::uint8_t value =
                 mono ? ((source[column / 8] & (0x80 >> (column % 8))) ? 255 : 0) : source[column];
-            std::uint8_t& target = mask.Coverage[static_cast<std::size_t>(y) * mask.Width + x];
+            std::uint8_t& target = mask.Coverage[static_cast<std::size_t>(y * std::int64_t{mask.Width} + x)];
             target = std::max(target, value);
         }
     }
@@ -247,7 +249,7 @@ TTextMask TFreeTypeFontEngine::Render(const TLogFont& font, std::string_view tex
     const TSizedFace sized = FState->Size(font);
     if (!sized.Face) return EmptyMask(FixedTextWidth(font, text), sized.Metrics);
     TTextMask mask = EmptyMask(ForEachGlyph(sized.Face, text, [](int, FT_GlyphSlot) {}), sized.Metrics);
-    ForEachGlyph(sized.Face, text, [&mask](int pen, FT_GlyphSlot slot) {
+    ForEachGlyph(sized.Face, text, [&mask](std::int64_t pen, FT_GlyphSlot slot) {
         if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) BlitGlyph(mask, pen, slot);
     });
     return mask;

@@ -7,15 +7,18 @@ namespace zan::platform {
 
 namespace {
 
-// Number * Numerator / Denominator rounded half away from zero, as the Windows MulDiv
-// rounds; the font size conversions depend on exactly this rounding.
-std::int32_t MulDiv(std::int64_t number, std::int64_t numerator, std::int64_t denominator) {
+// -(Number * Numerator / Denominator): a font's Size in points from its Height in pixels
+// and back. Rounded half away from zero as the Windows MulDiv rounds, since the
+// conversions depend on exactly this rounding; worked in 64 bits and saturated, so that
+// a height of -2147483648 (2147483648 points at 72 pixels per inch) cannot wrap round.
+std::int32_t NegatedMulDiv(std::int32_t number, std::int32_t numerator, std::int32_t denominator) {
     if (denominator == 0) return 0;
-    const std::int64_t product = number * numerator;
-    const std::int64_t half = std::abs(denominator) / 2;
+    const std::int64_t product = std::int64_t{number} * numerator;
+    const std::int64_t half = std::abs(std::int64_t{denominator}) / 2;
     const bool negative = (product < 0) != (denominator < 0);
-    const std::int64_t magnitude = (std::abs(product) + half) / std::abs(denominator);
-    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    const std::int64_t magnitude = (std::abs(product) + half) / std::abs(std::int64_t{denominator});
+    const std::int64_t quotient = negative ? -magnitude : magnitude;
+    return Saturate32(-quotient);
 }
 
 // Code points of the bytes 0x80..0x9F of Windows-1252 (from the Unicode mapping file
@@ -67,7 +70,7 @@ void TFont::Assign(TPersistent& source) {
         // Keep the physical size: the point size stays, the pixel height follows this
         // font's resolution, and an installed handle is remade at that height so that
         // its escapement survives.
-        FHeight = -MulDiv(font->GetSize(), FPixelsPerInch, 72);
+        FHeight = NegatedMulDiv(font->GetSize(), FPixelsPerInch, 72);
         if (FHandle) {
             TLogFont record = *FHandle;
             record.Height = FHeight;
@@ -110,9 +113,9 @@ void TFont::SetName(const std::string& value) {
     Changed();
 }
 
-int TFont::GetSize() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+int TFont::GetSize() const { return NegatedMulDiv(FHeight, 72, FPixelsPerInch); }
 
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, FPixelsPerInch, 72)); }
+void TFont::SetSize(int points) { SetHeight(NegatedMulDiv(points, FPixelsPerInch, 72)); }
 
 void TFont::SetHeight(std::int32_t pixels) {
     if (pixels == FHeight && !FHandle) return;

@@ -4,12 +4,16 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <zanbarcode/platform/Exception.h>
@@ -134,6 +138,48 @@ TEST(BitmapTest, AbsurdSizesAreRefused) {
     EXPECT_THROW(bitmap.SetSize((1 << 28) + 1, 1), EConvertError);
     bitmap.SetSize(1 << 28, 0);  // no pixels at all
     EXPECT_EQ(bitmap.GetWidth(), 1 << 28);
+    // No side may pass the limit either, even of a bitmap without pixels.
+    for (const auto& [width, height] : {std::pair{0, 2000000000}, std::pair{(1 << 28) + 1, 0}}) {
+        try {
+            bitmap.SetSize(width, height);
+            ADD_FAILURE() << "accepted " << width << " x " << height;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(),
+                      "Bitmap of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is too large");
+        }
+    }
+    EXPECT_EQ(bitmap.GetWidth(), 1 << 28);
+    EXPECT_EQ(bitmap.GetHeight(), 0);
+}
+
+TEST(BitmapTest, EmptyBitmapsHoldNoPixelsAndIgnoreFills) {
+    // A side of 0 leaves no pixel to paint, wherever the rectangle lies.
+    struct Case {
+        int width;
+        int height;
+    };
+    for (const Case c : {Case{.width = 0, .height = 10}, Case{.width = 20, .height = 0},
+                         Case{.width = 0, .height = 1 << 28}, Case{.width = 1 << 28, .height = 0}}) {
+        TBitmap bitmap;
+        bitmap.SetSize(c.width, c.height);
+        TCanvas& canvas = bitmap.GetCanvas();
+        canvas.GetBrush().SetColor(clRed);
+        for (const TRect& fill : {Rect(5, 2, 30, 8), Rect(0, 0, INT_MAX, INT_MAX), Rect(INT_MIN, 3, 7, INT_MAX)})
+            canvas.FillRect(fill);
+        canvas.TextRect(Rect(5, 2, 30, 8), 5, 2, "AB");
+        EXPECT_EQ(bitmap.GetPixel(0, 0), clBlack) << c.width << " x " << c.height;  // outside: no pixel there
+        EXPECT_EQ(bitmap.SaveToBmpData().size(), 54u);
+        bitmap.SetSize(c.width / 2, c.height / 2);  // nothing to keep
+        EXPECT_EQ(bitmap.SaveToBmpData().size(), 54u);
+    }
+    // Rectangles that lie wholly beside a bitmap with pixels leave them alone.
+    TBitmap bitmap;
+    TCanvas& canvas = WhiteBitmap(bitmap, 20, 10).GetCanvas();
+    canvas.GetBrush().SetColor(clRed);
+    for (const TRect& fill :
+         {Rect(100, 0, 200, 10), Rect(0, 50, 20, 60), Rect(INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX)})
+        canvas.FillRect(fill);
+    ExpectPainted(bitmap, Rect(0, 0, 0, 0), clRed, clWhite);
 }
 
 TEST(BitmapTest, AssignCopiesSizeResolutionAndPixels) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <fstream>
 #include <string>
 
 namespace zan::platform {
@@ -118,6 +119,16 @@ TEST(FixedMetricsFontEngineTest, ControlCharactersHaveNoAdvance) {
     EXPECT_EQ(engine.GetTextWidth(font, " \x7F\x80\xFF"), 40);
 }
 
+TEST(FixedMetricsFontEngineTest, WidthOfAnEndlessTextSaturates) {
+    // At the largest height every character advances 2048 pixels: 2^20 - 1 of them are
+    // 2^31 - 2048 pixels, one more passes the int range and reads as the largest width.
+    TFixedMetricsFontEngine engine;
+    const TLogFont font = Font("Arial", -MaxFontPixelHeight);
+    EXPECT_EQ(engine.GetTextWidth(font, std::string((1 << 20) - 1, 'A')), INT_MAX - 2047);
+    EXPECT_EQ(engine.GetTextWidth(font, std::string((1 << 20) + 1, 'A')), INT_MAX);
+    EXPECT_EQ(engine.GetTextWidth(font, std::string(3 << 20, 'A')), INT_MAX);
+}
+
 TEST(FixedMetricsFontEngineTest, BitmapFacesAreNotTrueType) {
     struct Case {
         std::string face;
@@ -215,6 +226,15 @@ TEST(FreeTypeFontEngineTest, AdvancesComeFromTheFontAndCp1252) {
     EXPECT_EQ(engine->GetTextWidth(font, "\x80"), 1139);
     EXPECT_EQ(engine->GetTextWidth(font, "\x99"), 2048);
     EXPECT_EQ(engine->GetTextWidth(font, "A\x80\x99"), 1366 + 1139 + 2048);
+}
+
+TEST(FreeTypeFontEngineTest, WidthOfAnEndlessTextSaturates) {
+    // "A" advances 1366 units of Liberation Sans's 2048 an em (hmtx, as above), so 2732
+    // pixels at an em of 4096: 786060 of them are 2147515920 pixels, past the int range.
+    const auto engine = FreeTypeFontEngine();
+    const TLogFont font = Font("Arial", -MaxFontPixelHeight);
+    EXPECT_EQ(engine->GetTextWidth(font, std::string(786000, 'A')), 786000 * 2732);
+    EXPECT_EQ(engine->GetTextWidth(font, std::string(786060, 'A')), INT_MAX);
 }
 
 TEST(FreeTypeFontEngineTest, ControlCharactersAreNotDrawn) {

@@ -14,6 +14,10 @@ namespace zan::platform {
 // The largest bitmap: 2^28 pixels, a gigabyte of pixels. No side may be longer either,
 // even that of a bitmap whose other side is 0 and that holds no pixels at all.
 inline constexpr std::int64_t MaxBitmapPixels = std::int64_t{1} << 28;
+// The largest PNG picture LoadFromPngFile reads: 2^26 pixels (8192 x 8192). A file is
+// refused by the size its header claims, before anything is allocated for its pixels,
+// so that a small file cannot ask for a gigabyte.
+inline constexpr std::int64_t MaxPngPixels = std::int64_t{1} << 26;
 
 class TBitmap;
 
@@ -68,7 +72,9 @@ public:
     void SaveToFile(const std::string& fileName) const;
     void SaveToPngFile(const std::string& fileName) const;
     void SaveToBmpFile(const std::string& fileName) const;
-    // Reads a PNG back (any bit depth and colour type); raises EInOutError.
+    // Reads a PNG back (any bit depth and colour type); raises EInOutError for a file that
+    // cannot be read, is damaged or cut short, or claims more than MaxPngPixels, and then
+    // leaves the bitmap as it was.
     void LoadFromPngFile(const std::string& fileName);
     // The image as a BMP file in memory (32 bits a pixel, top-down rows).
     std::vector<std::uint8_t> SaveToBmpData() const;

@@ -101,6 +101,39 @@ const std::string Palette1 = std::string(
     "\x60\x68\x00\x00\x01\x44\x00\xC1\x3A\x7A\x1C\x56\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82",
     108);
 
+// PNG files put together at run time, for headers that claim more than the file holds
+// and for damaged image data: chunks as the PNG specification lays them out (length,
+// type, data, then the CRC-32 of type and data, computed as in its Annex D).
+std::uint32_t Crc32(const std::string& bytes) {
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const char c : bytes) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return crc ^ 0xFFFFFFFF;
+}
+
+std::string BigEndianBytes(std::uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+    return BigEndianBytes(static_cast<std::uint32_t>(data.size())) + type + data + BigEndianBytes(Crc32(type + data));
+}
+
+const std::string PngSignature = "\x89PNG\r\n\x1A\n";
+
+// An 8-bit greyscale PNG of Width x Height with the given zlib stream as its only IDAT.
+std::string GreyPng(std::uint32_t width, std::uint32_t height, const std::string& imageData) {
+    // Bit depth 8, colour type 0 (greyscale), compression, filter and interlace methods 0.
+    const std::string header = BigEndianBytes(width) + BigEndianBytes(height) + std::string("\x08\0\0\0\0", 5);
+    return PngSignature + PngChunk("IHDR", header) + PngChunk("IDAT", imageData) + PngChunk("IEND", "");
+}
+
+// The zlib stream of Grey8 above: one scan line, filter byte 0 and the samples 0, 128, 255.
+const std::string Grey8Data = std::string("\x78\x9C\x63\x60\x68\xF8\x0F\x00\x02\x03\x01\x80", 12);
+
 // ---------------------------------------------------------------------------------------
 // Size and pixels
 
@@ -484,6 +517,99 @@ TEST(BitmapFileTest, BrokenOrMissingPngRaisesEInOutError) {
     truncated.Write(Grey8.substr(0, 50));
     EXPECT_THROW(bitmap.LoadFromPngFile(truncated.Path()), EInOutError);
     EXPECT_EQ(bitmap.GetWidth(), 2);  // a failed load leaves the bitmap alone
+}
+
+TEST(BitmapFileTest, PngHelpersRebuildAKnownFile) {
+    // The helpers above check out against Grey8, whose CRCs pngfix accepted.
+    EXPECT_EQ(GreyPng(3, 1, Grey8Data), Grey8);
+}
+
+TEST(BitmapFileTest, PngClaimingTooManyPixelsIsRefusedFromItsHeader) {
+    // 69 bytes that claim 16384 x 16384 pixels, and others past the limit of what is
+    // read; the refusal names the size the header claims.
+    const std::string fewBytes = std::string("\x78\xDA\x63\x60\x60\x60\x00\x00\x00\x04\x00\x01", 12);
+    struct Case {
+        std::uint32_t width;
+        std::uint32_t height;
+    };
+    const Case cases[] = {
+        {.width = 16384, .height = 16384},
+        {.width = 8193, .height = 8192},  // one column more than MaxPngPixels allows
+        {.width = 1, .height = (1u << 26) + 1},
+        {.width = 0x7FFFFFFF, .height = 0x7FFFFFFF},  // the largest sides PNG has
+    };
+    static_assert(MaxPngPixels == 8192 * 8192);
+    for (const Case& c : cases) {
+        const std::string png = GreyPng(c.width, c.height, fewBytes);
+        if (c.width == 16384) {
+            EXPECT_EQ(png.size(), 69u);
+        }
+        const TTempFile file("huge.png");
+        file.Write(png);
+        TBitmap bitmap;
+        bitmap.SetSize(2, 2);
+        try {
+            bitmap.LoadFromPngFile(file.Path());
+            ADD_FAILURE() << "loaded " << c.width << " x " << c.height;
+        } catch (const EInOutError& e) {
+            const std::string size = std::to_string(c.width) + " x " + std::to_string(c.height);
+            EXPECT_NE(e.Message().find(size), std::string::npos) << e.Message();
+            EXPECT_NE(e.Message().find(file.Path()), std::string::npos) << e.Message();
+        }
+        EXPECT_EQ(bitmap.GetWidth(), 2);
+    }
+}
+
+TEST(BitmapFileTest, TruncatedOrDamagedPngRaisesEInOutError) {
+    // Every way of cutting short or damaging the sample files raises EInOutError naming
+    // the file, or, for damage that a reader may pass over (a damaged ancillary chunk such
+    // as pHYs is skipped), reads; a failed read leaves the bitmap as it was, and nothing
+    // leaks (the sanitizer run checks).
+    struct Case {
+        std::string png;
+        bool mayRead = false;
+        std::string reason{};  // a part of the message, when the reason is known
+    };
+    std::vector<Case> cases;
+    for (const std::string* png : {&Grey8, &Rgb16, &Rgba8, &Palette1}) {
+        for (std::size_t length = 0; length < png->size(); ++length)
+            cases.push_back({.png = png->substr(0, length), .reason = "the file ends before the picture does"});
+        for (std::size_t at = 0; at < png->size(); ++at) {
+            std::string copy = *png;
+            copy[at] = static_cast<char>(copy[at] ^ 0x5A);
+            cases.push_back({.png = copy, .mayRead = true});
+        }
+    }
+    // Damaged image data behind a correct CRC, so that the zlib stream itself is at fault.
+    for (std::size_t at = 0; at < Grey8Data.size(); ++at) {
+        std::string data = Grey8Data;
+        data[at] = static_cast<char>(data[at] ^ 0x5A);
+        cases.push_back({.png = GreyPng(3, 1, data), .mayRead = true});
+    }
+    cases.push_back({.png = GreyPng(3, 2, Grey8Data)});  // one scan line short
+    cases.push_back({.png = GreyPng(3, 1, "")});         // no image data at all
+
+    const TTempFile file("damaged.png");
+    int refused = 0;
+    for (const Case& c : cases) {
+        file.Write(c.png);
+        TBitmap bitmap;
+        bitmap.SetSize(5, 4);
+        bitmap.SetPixel(1, 1, clRed);
+        try {
+            bitmap.LoadFromPngFile(file.Path());
+            EXPECT_TRUE(c.mayRead) << "read " << c.png.size() << " bytes";
+        } catch (const EInOutError& e) {
+            ++refused;
+            EXPECT_NE(e.Message().find(file.Path()), std::string::npos) << e.Message();
+            EXPECT_NE(e.Message().find(c.reason), std::string::npos) << e.Message();
+            EXPECT_EQ(bitmap.GetWidth(), 5);
+            EXPECT_EQ(bitmap.GetHeight(), 4);
+            EXPECT_EQ(bitmap.GetPixel(1, 1), clRed);
+        }
+    }
+    // Most damage is caught, most of all by the CRCs.
+    EXPECT_GT(refused, static_cast<int>(cases.size()) * 3 / 4);
 }
 
 TEST(BitmapFileTest, BmpHeaderAndTopDownRows) {

@@ -228,6 +228,23 @@ TTurnedPixel Turn(std::int64_t u, std::int64_t v, int turns) {
     }
 }
 
+// A rectangle of pixels, Right and Bottom excluded, in 64 bits so that it can hold the
+// difference of any two 32-bit coordinates.
+struct TPixelBox {
+    std::int64_t Left;
+    std::int64_t Top;
+    std::int64_t Right;
+    std::int64_t Bottom;
+};
+
+// The pixels of Box after Turns quarter turns: a turn maps pixels one to one, so the
+// turned corner pixels span the turned rectangle.
+TPixelBox Turn(const TPixelBox& box, int turns) {
+    const TTurnedPixel a = Turn(box.Left, box.Top, turns);
+    const TTurnedPixel b = Turn(box.Right - 1, box.Bottom - 1, turns);
+    return {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1, std::max(a.Y, b.Y) + 1};
+}
+
 // The nearest number of quarter turns, 0..3, for an escapement in tenths of a degree.
 int QuarterTurns(std::int32_t escapement) {
     const std::int64_t nearest = (std::int64_t{escapement} + (escapement >= 0 ? 450 : -450)) / 900;
@@ -275,24 +292,25 @@ void TBitmapCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::s
         PlaceTextBox(GetTextAlign(), engine.GetTextWidth(font, text), metrics.Ascent, metrics.Descent);
     const int turns = QuarterTurns(font.Escapement);
 
-    // Rendering is skipped when the turned box misses the clip rectangle altogether.
-    const TTurnedPixel a = Turn(box.OffsetX, box.OffsetY, turns);
-    const TTurnedPixel b =
-        Turn(std::int64_t{box.OffsetX} + box.Width - 1, std::int64_t{box.OffsetY} + box.Height - 1, turns);
-    if (box.Width <= 0 || box.Height <= 0 || reference.X + std::max(a.X, b.X) < clip.Left ||
-        reference.X + std::min(a.X, b.X) >= clip.Right || reference.Y + std::max(a.Y, b.Y) < clip.Top ||
-        reference.Y + std::min(a.Y, b.Y) >= clip.Bottom)
-        return;
+    // Only what can show is rasterised: the clip rectangle, seen from the reference point
+    // and turned back, in the coordinates of the text's box and cut to the box.
+    const TPixelBox seen = Turn({std::int64_t{clip.Left} - reference.X, std::int64_t{clip.Top} - reference.Y,
+                                 std::int64_t{clip.Right} - reference.X, std::int64_t{clip.Bottom} - reference.Y},
+                                (4 - turns) % 4);
+    const auto inBox = [](std::int64_t value, std::int64_t offset, int size) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(value - offset, 0, size));
+    };
+    const TRect window = {inBox(seen.Left, box.OffsetX, box.Width), inBox(seen.Top, box.OffsetY, box.Height),
+                          inBox(seen.Right, box.OffsetX, box.Width), inBox(seen.Bottom, box.OffsetY, box.Height)};
+    if (window.Left >= window.Right || window.Top >= window.Bottom) return;
 
-    const TTextMask mask = engine.Render(font, text);
-    // The mask's own ascent decides where its rows lie; it matches the metrics.
-    const TTextPlacement placed = PlaceTextBox(GetTextAlign(), mask.Width, mask.Ascent, mask.Height - mask.Ascent);
+    const TTextMask mask = engine.Render(font, text, window);
     const TColor ink = ColorToRGB(GetFont().GetColor());
-    for (int my = 0; my < mask.Height; ++my)
-        for (int mx = 0; mx < mask.Width; ++mx) {
-            const std::uint8_t coverage = mask.Coverage[static_cast<std::size_t>(my) * mask.Width + mx];
+    for (int my = mask.Bounds.Top; my < mask.Bounds.Bottom; ++my)
+        for (int mx = mask.Bounds.Left; mx < mask.Bounds.Right; ++mx) {
+            const std::uint8_t coverage = mask.At(mx, my);
             if (coverage == 0) continue;
-            const TTurnedPixel p = Turn(std::int64_t{placed.OffsetX} + mx, std::int64_t{placed.OffsetY} + my, turns);
+            const TTurnedPixel p = Turn(std::int64_t{box.OffsetX} + mx, std::int64_t{box.OffsetY} + my, turns);
             const std::int64_t x = reference.X + p.X;
             const std::int64_t y = reference.Y + p.Y;
             if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;

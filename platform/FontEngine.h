@@ -29,7 +29,7 @@ public:
 
     TFontMetrics GetMetrics(const TLogFont& font) override;
     int GetTextWidth(const TLogFont& font, std::string_view text) override;
-    TTextMask Render(const TLogFont& font, std::string_view text) override;
+    TTextMask Render(const TLogFont& font, std::string_view text, const TRect& window) override;
     std::string ResolveFamily(const TLogFont& font) override;
 
 private:
@@ -51,7 +51,7 @@ class TFixedMetricsFontEngine final : public TFontEngine {
 public:
     TFontMetrics GetMetrics(const TLogFont& font) override;
     int GetTextWidth(const TLogFont& font, std::string_view text) override;
-    TTextMask Render(const TLogFont& font, std::string_view text) override;
+    TTextMask Render(const TLogFont& font, std::string_view text, const TRect& window) override;
     std::string ResolveFamily(const TLogFont& font) override { return font.FaceName; }
 };
 

@@ -46,6 +46,11 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
+std::uint8_t TTextMask::At(int x, int y) const {
+    if (x < Bounds.Left || x >= Bounds.Right || y < Bounds.Top || y >= Bounds.Bottom) return 0;
+    return Coverage[static_cast<std::size_t>(y - Bounds.Top) * Bounds.Width() + (x - Bounds.Left)];
+}
+
 TLogFont GetObject(const HFONT& font) { return font ? *font : TLogFont{}; }
 
 HFONT CreateFontIndirect(const TLogFont& logFont) { return std::make_shared<const TLogFont>(logFont); }

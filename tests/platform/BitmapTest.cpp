@@ -391,6 +391,74 @@ TEST(BitmapCanvasTest, TextOutsideTheImageOrClipIsDropped) {
     ExpectPainted(far.Bitmap(), Rect(0, 0, 0, 0), clBlack, clWhite);
 }
 
+// Measures and draws through another engine, noting the largest coverage mask it hands out.
+class TMaskSizeRecorder final : public TFontEngine {
+public:
+    explicit TMaskSizeRecorder(std::shared_ptr<TFontEngine> engine) : FEngine(std::move(engine)) {}
+    TFontMetrics GetMetrics(const TLogFont& font) override { return FEngine->GetMetrics(font); }
+    int GetTextWidth(const TLogFont& font, std::string_view text) override { return FEngine->GetTextWidth(font, text); }
+    TTextMask Render(const TLogFont& font, std::string_view text, const TRect& window) override {
+        TTextMask mask = FEngine->Render(font, text, window);
+        LargestMask = std::max(LargestMask, mask.Coverage.size());
+        return mask;
+    }
+    std::string ResolveFamily(const TLogFont& font) override { return FEngine->ResolveFamily(font); }
+
+    std::size_t LargestMask = 0;
+
+private:
+    std::shared_ptr<TFontEngine> FEngine;
+};
+
+TEST(BitmapCanvasTest, OnlyTheVisiblePartOfATextIsRasterised) {
+    // A caption of 20 "A " at 1000 pixels (fixed metrics: cells 500 wide, 750 above the
+    // baseline and 250 below) is 20000 x 1000 pixels; a 200 x 100 bitmap shows a corner
+    // of one cell. Where the ink lands is worked by hand from the turn rules above.
+    struct Case {
+        std::int32_t escapement;
+        TPoint reference;
+        TRect ink;
+    };
+    const Case cases[] = {
+        // The first "A" reaches 50 pixels into the bitmap from its top left corner.
+        {.escapement = 0, .reference = Point(-450, -700), .ink = Rect(0, 0, 50, 50)},
+        // The eleventh: cells begin every 500 pixels.
+        {.escapement = 0, .reference = Point(-5450, -700), .ink = Rect(0, 0, 50, 50)},
+        // Reading upwards, the second "A" covers pixels 1000..1499 above the reference.
+        {.escapement = 900, .reference = Point(-700, 1100), .ink = Rect(0, 0, 50, 100)},
+        // Upside down, the first "A" ends 150 pixels right of the bitmap's left edge.
+        {.escapement = 1800, .reference = Point(650, 800), .ink = Rect(150, 50, 200, 100)},
+    };
+    std::string caption;
+    for (int i = 0; i < 20; ++i) caption += "A ";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "escapement " << c.escapement);
+        TBitmap bitmap;
+        TCanvas& canvas = WhiteBitmap(bitmap, 200, 100).GetCanvas();
+        const auto recorder = std::make_shared<TMaskSizeRecorder>(FixedMetricsFontEngine());
+        canvas.SetFontEngine(recorder);
+        TLogFont font = GetObject(canvas.GetFont().GetHandle());
+        font.Height = -1000;
+        font.Escapement = c.escapement;
+        canvas.GetFont().SetHandle(CreateFontIndirect(font));
+        canvas.GetFont().SetColor(clBlack);
+        canvas.GetBrush().SetStyle(bsClear);
+        canvas.TextRect(Rect(0, 0, 200, 100), c.reference.X, c.reference.Y, caption);
+        ExpectPainted(bitmap, c.ink, clBlack, clWhite);
+        EXPECT_LE(recorder->LargestMask, 200u * 100u);
+    }
+    // The same for installed fonts: ten "H" at an em of 2048 pixels, 14790 x 2288.
+    TBitmap bitmap;
+    TCanvas& canvas = WhiteBitmap(bitmap, 200, 100).GetCanvas();
+    const auto recorder = std::make_shared<TMaskSizeRecorder>(FreeTypeFontEngine());
+    canvas.SetFontEngine(recorder);
+    canvas.GetFont().SetName("Arial");
+    canvas.GetFont().SetHeight(-2048);
+    canvas.GetBrush().SetStyle(bsClear);
+    canvas.TextRect(Rect(0, 0, 200, 100), -100, -1000, "HHHHHHHHHH");
+    EXPECT_LE(recorder->LargestMask, 200u * 100u);
+}
+
 TEST(BitmapCanvasTest, InstalledFontsAreAntiAliasedInTheFontColour) {
     TBitmap bitmap;
     TCanvas& canvas = WhiteBitmap(bitmap, 60, 40).GetCanvas();

@@ -12,9 +12,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <map>
+#include <memory>
 #include <span>
-#include <tuple>
+#include <vector>
 
 namespace zan::platform {
 
@@ -56,8 +56,12 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // A face of the FreeType engine; a null Face stands for "nothing could be opened".
+struct TFaceCloser {
+    void operator()(FT_Face face) const { FT_Done_Face(face); }
+};
+
 struct TFace {
-    FT_Face Face = nullptr;
+    std::unique_ptr<FT_FaceRec, TFaceCloser> Face;
     std::string Family;
     bool TrueType = false;
 };
@@ -229,10 +233,20 @@ void DrawGlyph(FT_Library library, const TGlyphTarget& target, FT_GlyphSlot slot
 // TFreeTypeFontEngine
 
 struct TFreeTypeFontEngine::TState {
+    // A face by the family, weight and italic it was asked for; sizes are set on every call.
+    struct TCachedFace {
+        std::string FaceName;
+        int Weight;
+        bool Italic;
+        TFace Face;
+    };
+
     FT_Library Library = nullptr;
     FcConfig* Config = nullptr;
-    // Faces by requested family, weight and italic; sizes are set on every call.
-    std::map<std::tuple<std::string, int, bool>, TFace> Faces;
+    // The faces asked for last, the most recent first. A face holds a few hundred
+    // kilobytes, so asking for ever new family names closes the least recently used one;
+    // the face in use stays in front, where a hit is found at once.
+    std::vector<TCachedFace> Faces;
 
     TState() {
         if (FT_Init_FreeType(&Library) != 0) Library = nullptr;
@@ -240,8 +254,7 @@ struct TFreeTypeFontEngine::TState {
     }
 
     ~TState() {
-        for (auto& [key, face] : Faces)
-            if (face.Face) FT_Done_Face(face.Face);
+        Faces.clear();  // before the library that made them
         if (Library) FT_Done_FreeType(Library);
         if (Config) FcConfigDestroy(Config);
     }
@@ -268,36 +281,44 @@ struct TFreeTypeFontEngine::TState {
         FcChar8* matchedFamily = nullptr;
         int index = 0;
         FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        FT_Face face = nullptr;
         if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
-            FT_New_Face(Library, reinterpret_cast<const char*>(file), index, &result.Face) != 0)
-            result.Face = nullptr;
+            FT_New_Face(Library, reinterpret_cast<const char*>(file), index, &face) == 0)
+            result.Face.reset(face);
         if (result.Face && FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch)
             result.Family = reinterpret_cast<const char*>(matchedFamily);
         FcPatternDestroy(match);
-        if (result.Face) result.TrueType = HasTrueTypeOutlines(result.Face);
+        if (result.Face) result.TrueType = HasTrueTypeOutlines(result.Face.get());
         return result;
     }
 
-    TFace& Find(const TLogFont& font) {
+    // The face for the font, valid until the next call.
+    const TFace& Find(const TLogFont& font) {
         // GDI takes weight 0 (FW_DONTCARE) as normal.
         const int weight = font.Weight == 0 ? fwNormal : font.Weight;
-        const auto key = std::make_tuple(font.FaceName, weight, font.Italic);
-        const auto found = Faces.find(key);
-        if (found != Faces.end()) return found->second;
+        const auto hit = std::find_if(Faces.begin(), Faces.end(), [&](const TCachedFace& cached) {
+            return cached.Weight == weight && cached.Italic == font.Italic && cached.FaceName == font.FaceName;
+        });
+        if (hit != Faces.end()) {
+            std::rotate(Faces.begin(), hit, hit + 1);
+            return Faces.front().Face;
+        }
         TFace face = Match(font.FaceName, weight, font.Italic);
         if (!face.Face) {
             face = Match("sans-serif", weight, font.Italic);
             if (!face.Face) face.Family = font.FaceName;
         }
-        return Faces.emplace(key, std::move(face)).first->second;
+        if (Faces.size() == MaxOpenFaces) Faces.pop_back();
+        Faces.insert(Faces.begin(),
+                     {.FaceName = font.FaceName, .Weight = weight, .Italic = font.Italic, .Face = std::move(face)});
+        return Faces.front().Face;
     }
 
     TSizedFace Size(const TLogFont& font) {
-        const TFace& face = Find(font);
-        if (!face.Face) return {.Face = nullptr, .Metrics = FixedMetrics(font)};
-        return {
-            .Face = face.Face,
-            .Metrics = FT_IS_SCALABLE(face.Face) ? SizeScalableFace(face.Face, font) : SizeBitmapFace(face.Face, font)};
+        FT_Face face = Find(font).Face.get();
+        if (!face) return {.Face = nullptr, .Metrics = FixedMetrics(font)};
+        return {.Face = face,
+                .Metrics = FT_IS_SCALABLE(face) ? SizeScalableFace(face, font) : SizeBitmapFace(face, font)};
     }
 };
 
@@ -310,7 +331,7 @@ TFontMetrics TFreeTypeFontEngine::GetMetrics(const TLogFont& font) { return FSta
 int TFreeTypeFontEngine::GetTextWidth(const TLogFont& font, std::string_view text) {
     const TSizedFace sized = FState->Size(font);
     if (!sized.Face) return FixedTextWidth(font, text);
-    return ForEachGlyph(sized.Face, text, [](int, FT_GlyphSlot) {});
+    return ForEachGlyph(sized.Face, text, [](std::int64_t, FT_GlyphSlot) {});
 }
 
 TTextMask TFreeTypeFontEngine::Render(const TLogFont& font, std::string_view text, const TRect& window) {

@@ -1,6 +1,7 @@
 // Font engines that measure and draw text: installed faces, and fixed metrics for tests.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,10 @@ namespace zan::platform {
 // Pixel heights beyond this are measured and drawn at this height, so that an absurd
 // font cannot ask for gigabytes of coverage mask.
 inline constexpr int MaxFontPixelHeight = 4096;
+
+// The FreeType engine keeps this many faces open, the most recently used; a face asked
+// for after it was closed is opened again.
+inline constexpr std::size_t MaxOpenFaces = 16;
 
 // Faces found by fontconfig (family, weight, slant) and drawn by FreeType.
 // Heights follow the GDI rules: a negative lfHeight is the em height in pixels, a

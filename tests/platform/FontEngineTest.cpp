@@ -39,6 +39,16 @@ std::string FontconfigFormat(const std::string& family) {
     return format;
 }
 
+// How many mappings of font files the process holds: FreeType maps the file of every
+// face it opens, so this counts the faces an engine keeps open.
+int MappedFontFiles() {
+    std::ifstream maps("/proc/self/maps");
+    int count = 0;
+    for (std::string line; std::getline(maps, line);)
+        if (line.find("/fonts/") != std::string::npos) ++count;
+    return count;
+}
+
 // ---------------------------------------------------------------------------------------
 // Windows-1252
 
@@ -331,6 +341,21 @@ TEST(FreeTypeFontEngineTest, RenderKeepsToTheWindowAndDrawsTheSamePixelsThere) {
                     ASSERT_EQ(part.At(x, y), whole.At(x, y)) << x << "," << y;
         }
     }
+}
+
+TEST(FreeTypeFontEngineTest, KeepsOnlyTheRecentlyUsedFacesOpen) {
+    // Each new family name opens a face; only the last few stay open, and a family asked
+    // for again after its face was closed still resolves and measures the same.
+    TFreeTypeFontEngine engine;
+    const TLogFont arial = Font("Arial", -2048);
+    ASSERT_EQ(engine.GetTextWidth(arial, "A"), 1366);  // see AdvancesComeFromTheFontAndCp1252
+    const int mappedBefore = MappedFontFiles();
+    ASSERT_GT(mappedBefore, 0) << "no font file mapping seen in /proc/self/maps";
+    for (int i = 0; i < 200; ++i) engine.GetTextWidth(Font("No Such Family " + std::to_string(i), -12), "A");
+    EXPECT_LE(MappedFontFiles() - mappedBefore, static_cast<int>(MaxOpenFaces));
+    EXPECT_EQ(engine.ResolveFamily(arial), "Liberation Sans");
+    EXPECT_EQ(engine.GetTextWidth(arial, "A"), 1366);
+    EXPECT_EQ(engine.GetMetrics(arial).Ascent, 1854);
 }
 
 TEST(FreeTypeFontEngineTest, UnknownFamiliesAndAbsurdHeightsStillMeasure) {

@@ -12,9 +12,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <list>
 #include <memory>
 #include <span>
-#include <vector>
 
 namespace zan::platform {
 
@@ -246,7 +246,7 @@ struct TFreeTypeFontEngine::TState {
     // The faces asked for last, the most recent first. A face holds a few hundred
     // kilobytes, so asking for ever new family names closes the least recently used one;
     // the face in use stays in front, where a hit is found at once.
-    std::vector<TCachedFace> Faces;
+    std::list<TCachedFace> Faces;
 
     TState() {
         if (FT_Init_FreeType(&Library) != 0) Library = nullptr;
@@ -300,7 +300,7 @@ struct TFreeTypeFontEngine::TState {
             return cached.Weight == weight && cached.Italic == font.Italic && cached.FaceName == font.FaceName;
         });
         if (hit != Faces.end()) {
-            std::rotate(Faces.begin(), hit, hit + 1);
+            Faces.splice(Faces.begin(), Faces, hit);
             return Faces.front().Face;
         }
         TFace face = Match(font.FaceName, weight, font.Italic);
@@ -309,8 +309,7 @@ struct TFreeTypeFontEngine::TState {
             if (!face.Face) face.Family = font.FaceName;
         }
         if (Faces.size() == MaxOpenFaces) Faces.pop_back();
-        Faces.insert(Faces.begin(),
-                     {.FaceName = font.FaceName, .Weight = weight, .Italic = font.Italic, .Face = std::move(face)});
+        Faces.push_front({.FaceName = font.FaceName, .Weight = weight, .Italic = font.Italic, .Face = std::move(face)});
         return Faces.front().Face;
     }
 

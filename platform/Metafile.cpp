@@ -79,8 +79,12 @@ std::string CssFamily(const std::string& name) {
 // Tenths of a degree as degrees, e.g. 900 -> "90", -15 -> "-1.5".
 std::string TenthsToDegrees(std::int64_t tenths) {
     const std::int64_t magnitude = tenths < 0 ? -tenths : tenths;
-    std::string text = (tenths < 0 ? "-" : "") + std::to_string(magnitude / 10);
-    if (magnitude % 10 != 0) text += "." + std::to_string(magnitude % 10);
+    std::string text = tenths < 0 ? "-" : "";
+    text += std::to_string(magnitude / 10);
+    if (magnitude % 10 != 0) {
+        text += '.';
+        text += std::to_string(magnitude % 10);
+    }
     return text;
 }
 
@@ -284,19 +288,21 @@ TMetafileCanvas::~TMetafileCanvas() {
     FMetafile.FFontEngine = GetFontEngine();
 }
 
+// Records are made in place from the record type rather than moved in as a temporary
+// variant, whose move GCC 12's optimiser misreads as reading the other alternative.
 void TMetafileCanvas::DoFillRect(const TRect& rect, TColor color) {
-    FRecords.push_back(TFillRectRecord{.Rect = rect, .Color = color});
+    FRecords.emplace_back(TFillRectRecord{.Rect = rect, .Color = color});
 }
 
 void TMetafileCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::string& text, bool opaque) {
-    FRecords.push_back(TTextRecord{.Clip = rect,
-                                   .Reference = reference,
-                                   .TextAlign = GetTextAlign(),
-                                   .Font = CurrentLogFont(),
-                                   .Color = ColorToRGB(GetFont().GetColor()),
-                                   .Opaque = opaque,
-                                   .Background = ColorToRGB(GetBrush().GetColor()),
-                                   .Text = text});
+    FRecords.emplace_back(TTextRecord{.Clip = rect,
+                                      .Reference = reference,
+                                      .TextAlign = GetTextAlign(),
+                                      .Font = CurrentLogFont(),
+                                      .Color = ColorToRGB(GetFont().GetColor()),
+                                      .Opaque = opaque,
+                                      .Background = ColorToRGB(GetBrush().GetColor()),
+                                      .Text = text});
 }
 
 }  // namespace zan::platform

@@ -127,7 +127,9 @@ TPropInfo ObjectProperty(std::string name, Get get) {
     p.GetObject = [get](TPersistent& o) -> TPersistent* { return get(static_cast<T&>(o)); };
     p.GetText = [get](const TPersistent& o) {
         TPersistent* object = get(const_cast<T&>(static_cast<const T&>(o)));
-        return object ? "(" + object->ClassName() + ")" : std::string();
+        std::string text;
+        if (object) text.append("(").append(object->ClassName()).append(")");
+        return text;
     };
     return p;
 }

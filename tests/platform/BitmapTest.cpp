@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,8 +37,9 @@ public:
 
     const std::string& Path() const { return FPath; }
     std::string Read() const {
-        std::ifstream in(FPath, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::ostringstream bytes;
+        bytes << std::ifstream(FPath, std::ios::binary).rdbuf();
+        return bytes.str();
     }
     void Write(const std::string& bytes) const { std::ofstream(FPath, std::ios::binary) << bytes; }
 

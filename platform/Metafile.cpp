@@ -288,21 +288,21 @@ TMetafileCanvas::~TMetafileCanvas() {
     FMetafile.FFontEngine = GetFontEngine();
 }
 
-// Records are made in place from the record type rather than moved in as a temporary
-// variant, whose move GCC 12's optimiser misreads as reading the other alternative.
 void TMetafileCanvas::DoFillRect(const TRect& rect, TColor color) {
+    // Made in place rather than moved in as a temporary variant, whose move GCC 12's
+    // optimiser takes for a read of the text record's members.
     FRecords.emplace_back(TFillRectRecord{.Rect = rect, .Color = color});
 }
 
 void TMetafileCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::string& text, bool opaque) {
-    FRecords.emplace_back(TTextRecord{.Clip = rect,
-                                      .Reference = reference,
-                                      .TextAlign = GetTextAlign(),
-                                      .Font = CurrentLogFont(),
-                                      .Color = ColorToRGB(GetFont().GetColor()),
-                                      .Opaque = opaque,
-                                      .Background = ColorToRGB(GetBrush().GetColor()),
-                                      .Text = text});
+    FRecords.push_back(TTextRecord{.Clip = rect,
+                                   .Reference = reference,
+                                   .TextAlign = GetTextAlign(),
+                                   .Font = CurrentLogFont(),
+                                   .Color = ColorToRGB(GetFont().GetColor()),
+                                   .Opaque = opaque,
+                                   .Background = ColorToRGB(GetBrush().GetColor()),
+                                   .Text = text});
 }
 
 }  // namespace zan::platform

@@ -304,15 +304,17 @@ void TBitmapCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::s
                           inBox(seen.Right, box.OffsetX, box.Width), inBox(seen.Bottom, box.OffsetY, box.Height)};
     if (window.Left >= window.Right || window.Top >= window.Bottom) return;
 
+    // The window, not the mask, bounds the work, whatever an engine hands back.
     const TTextMask mask = engine.Render(font, text, window);
     const TColor ink = ColorToRGB(GetFont().GetColor());
-    for (int my = mask.Bounds.Top; my < mask.Bounds.Bottom; ++my)
-        for (int mx = mask.Bounds.Left; mx < mask.Bounds.Right; ++mx) {
+    for (int my = window.Top; my < window.Bottom; ++my)
+        for (int mx = window.Left; mx < window.Right; ++mx) {
             const std::uint8_t coverage = mask.At(mx, my);
             if (coverage == 0) continue;
             const TTurnedPixel p = Turn(std::int64_t{box.OffsetX} + mx, std::int64_t{box.OffsetY} + my, turns);
             const std::int64_t x = reference.X + p.X;
             const std::int64_t y = reference.Y + p.Y;
+            // The window lies inside the clip rectangle; this guards the pixel index all the same.
             if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
             TColor& pixel = FBitmap.FPixels[static_cast<std::size_t>(y * FBitmap.FWidth + x)];
             pixel = RgbColor(Blend(RedOf(pixel), RedOf(ink), coverage), Blend(GreenOf(pixel), GreenOf(ink), coverage),

@@ -90,22 +90,22 @@ const TPropList& TFont::PublishedProperties() const {
         TPropList list;
         list.push_back(IntegerProperty<TFont>(
             "Color", [](const TFont& f) { return f.GetColor(); },
-            [](TFont& f, std::int64_t v) { f.SetColor(static_cast<TColor>(v)); }));
+            [](TFont& f, std::int64_t v) { f.SetColor(IntegerValue<TColor>(v)); }));
         list.push_back(IntegerProperty<TFont>(
             "Height", [](const TFont& f) { return f.GetHeight(); },
-            [](TFont& f, std::int64_t v) { f.SetHeight(static_cast<std::int32_t>(v)); }));
+            [](TFont& f, std::int64_t v) { f.SetHeight(IntegerValue<std::int32_t>(v)); }));
         list.push_back(StringProperty<TFont>(
             "Name", [](const TFont& f) { return f.GetName(); }, [](TFont& f, const std::string& v) { f.SetName(v); }));
         // Size is another view of Height: form files store Height only.
         TPropInfo size = IntegerProperty<TFont>(
             "Size", [](const TFont& f) { return f.GetSize(); },
-            [](TFont& f, std::int64_t v) { f.SetSize(static_cast<int>(v)); });
+            [](TFont& f, std::int64_t v) { f.SetSize(IntegerValue<int>(v)); });
         size.IsStored = [](const TPersistent&) { return false; };
         list.push_back(std::move(size));
         // The set of TFontStyle bits as an integer.
         list.push_back(IntegerProperty<TFont>(
             "Style", [](const TFont& f) { return f.GetStyle(); },
-            [](TFont& f, std::int64_t v) { f.SetStyle(static_cast<TFontStyles>(v)); }));
+            [](TFont& f, std::int64_t v) { f.SetStyle(IntegerValue<TFontStyles>(v)); }));
         return list;
     }();
     return properties;

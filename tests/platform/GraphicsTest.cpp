@@ -300,6 +300,38 @@ TEST(FontTest, PublishedProperties) {
     EXPECT_THROW(font.FindProperty("Height")->SetValue(font, "tall"), EConvertError);
 }
 
+TEST(FontTest, PropertyValuesBeyondTheirTypeAreRefused) {
+    // Form-file text past the 32-bit Height and Size or the 8-bit Style raises
+    // EConvertError and changes nothing, rather than wrapping round (4294967297 would
+    // otherwise become a height of 1).
+    struct Case {
+        std::string property;
+        std::string text;
+    };
+    const Case cases[] = {
+        {.property = "Height", .text = "4294967297"}, {.property = "Height", .text = "-2147483649"},
+        {.property = "Size", .text = "2147483648"},   {.property = "Size", .text = "-9223372036854775808"},
+        {.property = "Style", .text = "256"},         {.property = "Style", .text = "-1"},
+        {.property = "Color", .text = "-1"},          {.property = "Color", .text = "4294967296"},
+    };
+    for (const Case& c : cases) {
+        TFont font;
+        EXPECT_THROW(font.FindProperty(c.property)->SetValue(font, c.text), EConvertError)
+            << c.property << " " << c.text;
+        EXPECT_EQ(font.GetHeight(), -11) << c.property << " " << c.text;
+        EXPECT_EQ(font.GetStyle(), 0) << c.property << " " << c.text;
+        EXPECT_EQ(font.GetColor(), clWindowText) << c.property << " " << c.text;
+    }
+    // The ends of the ranges are taken as they are.
+    TFont font;
+    font.FindProperty("Height")->SetValue(font, "-2147483648");
+    EXPECT_EQ(font.GetHeight(), INT_MIN);
+    font.FindProperty("Color")->SetValue(font, "4294967295");
+    EXPECT_EQ(font.GetColor(), 0xFFFFFFFF);
+    font.FindProperty("Style")->SetValue(font, "255");
+    EXPECT_EQ(font.GetStyle(), 255);
+}
+
 // ---------------------------------------------------------------------------------------
 // TBrush, TPen
 

@@ -16,9 +16,6 @@ namespace zan::platform {
 
 namespace {
 
-// Images above this many pixels are refused: 2^28 pixels are a gigabyte of pixels.
-constexpr std::int64_t MaxPixelCount = std::int64_t{1} << 28;
-
 constexpr int MaxPixelsPerInch = 1000000;
 
 // Pixels per metre, as PNG's pHYs chunk and BMP's header store the resolution.
@@ -61,10 +58,17 @@ void WriteFile(const std::string& fileName, Write write) {
 // ---------------------------------------------------------------------------------------
 // PNG through libpng. libpng reports errors by a longjmp back to the setjmp of the
 // function that drives it, so those functions keep their objects with destructors in
-// their callers, and the error handler leaves the message in a caller's string.
+// their callers, and the error handler leaves the message in a caller's buffer.
+
+// A fixed buffer rather than a string: the handler runs inside libpng, where no C++
+// exception may pass.
+struct TPngError {
+    char Message[256] = "";
+};
 
 [[noreturn]] void PngError(png_structp png, png_const_charp message) {
-    static_cast<std::string*>(png_get_error_ptr(png))->assign(message);
+    TPngError& error = *static_cast<TPngError*>(png_get_error_ptr(png));
+    std::snprintf(error.Message, sizeof error.Message, "%s", message);
     png_longjmp(png, 1);
 }
 
@@ -73,7 +77,7 @@ void PngWarning(png_structp, png_const_charp) {}
 // Writes 8-bit RGB rows from 0x00BBGGRR pixels, converting each row into Row
 // (3 * Width bytes).
 bool WritePng(std::FILE* file, const TColor* pixels, png_uint_32 width, png_uint_32 height,
-              std::uint32_t pixelsPerMetre, std::uint8_t* row, std::string& error) {
+              std::uint32_t pixelsPerMetre, std::uint8_t* row, TPngError& error) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, PngError, PngWarning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -104,38 +108,74 @@ bool WritePng(std::FILE* file, const TColor* pixels, png_uint_32 width, png_uint
     return true;
 }
 
+// libpng's read structures, destroyed however reading ends: after an error's longjmp,
+// or when allocating the pixels throws.
+class TPngReadStruct {
+public:
+    explicit TPngReadStruct(TPngError& error)
+        : FPng(png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, PngError, PngWarning)),
+          FInfo(FPng ? png_create_info_struct(FPng) : nullptr) {}
+    ~TPngReadStruct() { png_destroy_read_struct(&FPng, &FInfo, nullptr); }
+    TPngReadStruct(const TPngReadStruct&) = delete;
+    TPngReadStruct& operator=(const TPngReadStruct&) = delete;
+
+    bool IsValid() const { return FPng && FInfo; }
+    png_structp Png() const { return FPng; }
+    png_infop Info() const { return FInfo; }
+
+private:
+    png_structp FPng;
+    png_infop FInfo;
+};
+
 struct TPngImage {
     png_uint_32 Width = 0;
     png_uint_32 Height = 0;
     int PixelsPerInch = 96;  // when the file does not say
-    std::vector<std::uint8_t> Rgba;
+    std::vector<TColor> Pixels;
 };
 
-// Reads any PNG as 8-bit RGBA: palettes and small grey depths expanded, 16 bits cut to
-// 8, grey turned into RGB, and an opaque alpha added where the file has none.
-bool ReadPng(std::FILE* file, TPngImage& image, std::string& error) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, PngError, PngWarning);
-    if (!png) return false;
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    png_init_io(png, file);
+// Reads like libpng's own reader, but tells a file cut short from a failing device.
+void ReadPngData(png_structp png, png_bytep data, std::size_t length) {
+    auto* file = static_cast<std::FILE*>(png_get_io_ptr(png));
+    if (std::fread(data, 1, length, file) != length)
+        png_error(png, std::feof(file) ? "the file ends before the picture does" : "read error");
+}
+
+// Reads the chunks before the image data: size and resolution.
+bool ReadPngHeader(const TPngReadStruct& reader, std::FILE* file, TPngImage& image) {
+    if (!reader.IsValid()) return false;
+    png_structp png = reader.Png();
+    png_infop info = reader.Info();
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_read_fn(png, file, ReadPngData);
+    // The caller's limit on the pixel count, whose message names the size, stands in for
+    // libpng's limit of a million on each side.
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_read_info(png, info);
     image.Width = png_get_image_width(png, info);
     image.Height = png_get_image_height(png, info);
-    if (std::int64_t{image.Width} * image.Height > MaxPixelCount) png_error(png, "image too large");
     png_uint_32 resolutionX = 0;
     png_uint_32 resolutionY = 0;
     int unit = PNG_RESOLUTION_UNKNOWN;
     if (png_get_pHYs(png, info, &resolutionX, &resolutionY, &unit) && unit == PNG_RESOLUTION_METER && resolutionY > 0 &&
         PixelsPerInchOf(resolutionY) > 0 && PixelsPerInchOf(resolutionY) <= MaxPixelsPerInch)
         image.PixelsPerInch = PixelsPerInchOf(resolutionY);
+    return true;
+}
+
+// A colour channel composed over white by its alpha.
+std::uint8_t OverWhite(std::uint8_t value, std::uint8_t alpha) {
+    return static_cast<std::uint8_t>((value * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+// Reads the image data of any PNG as 8-bit RGBA (palettes and small grey depths
+// expanded, 16 bits cut to 8, grey turned into RGB, an opaque alpha added where the file
+// has none) and composes it over white.
+bool ReadPngPixels(const TPngReadStruct& reader, TPngImage& image) {
+    png_structp png = reader.Png();
+    png_infop info = reader.Info();
+    if (setjmp(png_jmpbuf(png))) return false;
     png_set_expand(png);
     png_set_strip_16(png);
     png_set_gray_to_rgb(png);
@@ -143,18 +183,19 @@ bool ReadPng(std::FILE* file, TPngImage& image, std::string& error) {
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != std::size_t{image.Width} * 4) png_error(png, "unexpected row layout");
-    image.Rgba.assign(std::size_t{image.Width} * image.Height * 4, 0);
+    // The RGBA rows go straight into the pixels' memory, four bytes a pixel, and become
+    // colours in place: no second buffer of the picture's size.
+    image.Pixels.assign(std::size_t{image.Width} * image.Height, 0);
+    auto* const rgba = reinterpret_cast<png_bytep>(image.Pixels.data());
     for (int pass = 0; pass < passes; ++pass)
         for (png_uint_32 y = 0; y < image.Height; ++y)
-            png_read_row(png, image.Rgba.data() + std::size_t{y} * image.Width * 4, nullptr);
+            png_read_row(png, rgba + std::size_t{y} * image.Width * 4, nullptr);
     png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
+    for (std::size_t i = 0; i < image.Pixels.size(); ++i) {
+        const png_bytep p = rgba + 4 * i;
+        image.Pixels[i] = RgbColor(OverWhite(p[0], p[3]), OverWhite(p[1], p[3]), OverWhite(p[2], p[3]));
+    }
     return true;
-}
-
-// A colour channel composed over white by its alpha.
-std::uint8_t OverWhite(std::uint8_t value, std::uint8_t alpha) {
-    return static_cast<std::uint8_t>((value * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -187,6 +228,23 @@ TTurnedPixel Turn(std::int64_t u, std::int64_t v, int turns) {
     }
 }
 
+// A rectangle of pixels, Right and Bottom excluded, in 64 bits so that it can hold the
+// difference of any two 32-bit coordinates.
+struct TPixelBox {
+    std::int64_t Left;
+    std::int64_t Top;
+    std::int64_t Right;
+    std::int64_t Bottom;
+};
+
+// The pixels of Box after Turns quarter turns: a turn maps pixels one to one, so the
+// turned corner pixels span the turned rectangle.
+TPixelBox Turn(const TPixelBox& box, int turns) {
+    const TTurnedPixel a = Turn(box.Left, box.Top, turns);
+    const TTurnedPixel b = Turn(box.Right - 1, box.Bottom - 1, turns);
+    return {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1, std::max(a.Y, b.Y) + 1};
+}
+
 // The nearest number of quarter turns, 0..3, for an escapement in tenths of a degree.
 int QuarterTurns(std::int32_t escapement) {
     const std::int64_t nearest = (std::int64_t{escapement} + (escapement >= 0 ? 450 : -450)) / 900;
@@ -212,9 +270,11 @@ void TBitmapCanvas::DoFillRect(const TRect& rect, TColor color) {
     const int top = std::max(rect.Top, 0);
     const int right = std::min(rect.Right, FBitmap.FWidth);
     const int bottom = std::min(rect.Bottom, FBitmap.FHeight);
+    // Nothing of the rectangle inside the image, or no pixels at all: no row to visit.
+    if (left >= right || top >= bottom) return;
     for (int y = top; y < bottom; ++y) {
         const auto row = FBitmap.FPixels.begin() + static_cast<std::ptrdiff_t>(y) * FBitmap.FWidth;
-        std::fill(row + left, row + std::max(left, right), color);
+        std::fill(row + left, row + right, color);
     }
 }
 
@@ -232,26 +292,29 @@ void TBitmapCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::s
         PlaceTextBox(GetTextAlign(), engine.GetTextWidth(font, text), metrics.Ascent, metrics.Descent);
     const int turns = QuarterTurns(font.Escapement);
 
-    // Rendering is skipped when the turned box misses the clip rectangle altogether.
-    const TTurnedPixel a = Turn(box.OffsetX, box.OffsetY, turns);
-    const TTurnedPixel b =
-        Turn(std::int64_t{box.OffsetX} + box.Width - 1, std::int64_t{box.OffsetY} + box.Height - 1, turns);
-    if (box.Width <= 0 || box.Height <= 0 || reference.X + std::max(a.X, b.X) < clip.Left ||
-        reference.X + std::min(a.X, b.X) >= clip.Right || reference.Y + std::max(a.Y, b.Y) < clip.Top ||
-        reference.Y + std::min(a.Y, b.Y) >= clip.Bottom)
-        return;
+    // Only what can show is rasterised: the clip rectangle, seen from the reference point
+    // and turned back, in the coordinates of the text's box and cut to the box.
+    const TPixelBox seen = Turn({std::int64_t{clip.Left} - reference.X, std::int64_t{clip.Top} - reference.Y,
+                                 std::int64_t{clip.Right} - reference.X, std::int64_t{clip.Bottom} - reference.Y},
+                                (4 - turns) % 4);
+    const auto inBox = [](std::int64_t value, std::int64_t offset, int size) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(value - offset, 0, size));
+    };
+    const TRect window = {inBox(seen.Left, box.OffsetX, box.Width), inBox(seen.Top, box.OffsetY, box.Height),
+                          inBox(seen.Right, box.OffsetX, box.Width), inBox(seen.Bottom, box.OffsetY, box.Height)};
+    if (window.Left >= window.Right || window.Top >= window.Bottom) return;
 
-    const TTextMask mask = engine.Render(font, text);
-    // The mask's own ascent decides where its rows lie; it matches the metrics.
-    const TTextPlacement placed = PlaceTextBox(GetTextAlign(), mask.Width, mask.Ascent, mask.Height - mask.Ascent);
+    // The window, not the mask, bounds the work, whatever an engine hands back.
+    const TTextMask mask = engine.Render(font, text, window);
     const TColor ink = ColorToRGB(GetFont().GetColor());
-    for (int my = 0; my < mask.Height; ++my)
-        for (int mx = 0; mx < mask.Width; ++mx) {
-            const std::uint8_t coverage = mask.Coverage[static_cast<std::size_t>(my) * mask.Width + mx];
+    for (int my = window.Top; my < window.Bottom; ++my)
+        for (int mx = window.Left; mx < window.Right; ++mx) {
+            const std::uint8_t coverage = mask.At(mx, my);
             if (coverage == 0) continue;
-            const TTurnedPixel p = Turn(std::int64_t{placed.OffsetX} + mx, std::int64_t{placed.OffsetY} + my, turns);
+            const TTurnedPixel p = Turn(std::int64_t{box.OffsetX} + mx, std::int64_t{box.OffsetY} + my, turns);
             const std::int64_t x = reference.X + p.X;
             const std::int64_t y = reference.Y + p.Y;
+            // The window lies inside the clip rectangle; this guards the pixel index all the same.
             if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
             TColor& pixel = FBitmap.FPixels[static_cast<std::size_t>(y * FBitmap.FWidth + x)];
             pixel = RgbColor(Blend(RedOf(pixel), RedOf(ink), coverage), Blend(GreenOf(pixel), GreenOf(ink), coverage),
@@ -282,12 +345,13 @@ void TBitmap::Assign(TPersistent& source) {
 void TBitmap::SetSize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (std::int64_t{width} * height > MaxPixelCount)
+    if (width > MaxBitmapPixels || height > MaxBitmapPixels || std::int64_t{width} * height > MaxBitmapPixels)
         throw EConvertError("Bitmap of %d x %d pixels is too large", {std::int64_t{width}, std::int64_t{height}});
     if (width == FWidth && height == FHeight) return;
     std::vector<TColor> pixels(static_cast<std::size_t>(width) * height, clWhite);
     const int keepWidth = std::min(width, FWidth);
-    for (int y = 0; y < std::min(height, FHeight); ++y) {
+    const int keepHeight = keepWidth > 0 ? std::min(height, FHeight) : 0;
+    for (int y = 0; y < keepHeight; ++y) {
         const auto from = FPixels.begin() + static_cast<std::ptrdiff_t>(y) * FWidth;
         std::copy(from, from + keepWidth, pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
     }
@@ -338,8 +402,12 @@ void TBitmap::SaveToPngFile(const std::string& fileName) const {
         throw EInOutError("Cannot save \"%s\": a PNG file cannot hold an empty bitmap", {fileName});
     std::vector<std::uint8_t> row(static_cast<std::size_t>(FWidth) * 3);
     WriteFile(fileName, [&](std::FILE* file, std::string& error) {
-        return WritePng(file, FPixels.data(), static_cast<png_uint_32>(FWidth), static_cast<png_uint_32>(FHeight),
-                        PixelsPerMetre(FPixelsPerInch), row.data(), error);
+        TPngError pngError;
+        const bool written =
+            WritePng(file, FPixels.data(), static_cast<png_uint_32>(FWidth), static_cast<png_uint_32>(FHeight),
+                     PixelsPerMetre(FPixelsPerInch), row.data(), pngError);
+        error = pngError.Message;
+        return written;
     });
 }
 
@@ -351,21 +419,26 @@ void TBitmap::SaveToBmpFile(const std::string& fileName) const {
 }
 
 void TBitmap::LoadFromPngFile(const std::string& fileName) {
+    static_assert(MaxPngPixels <= MaxBitmapPixels);
     TPngImage image;
     {
         const TFile file = OpenFile(fileName, "rb");
-        std::string error;
-        if (!ReadPng(file.get(), image, error))
-            throw EInOutError("Cannot read PNG file \"%s\": %s", {fileName, error.empty() ? "out of memory" : error});
-    }
-    std::vector<TColor> pixels(static_cast<std::size_t>(image.Width) * image.Height);
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
-        const std::uint8_t* p = image.Rgba.data() + 4 * i;
-        pixels[i] = RgbColor(OverWhite(p[0], p[3]), OverWhite(p[1], p[3]), OverWhite(p[2], p[3]));
+        TPngError error;
+        const TPngReadStruct reader(error);
+        const auto failure = [&fileName, &error] {
+            return EInOutError("Cannot read PNG file \"%s\": %s",
+                               {fileName, error.Message[0] ? error.Message : "out of memory"});
+        };
+        if (!ReadPngHeader(reader, file.get(), image)) throw failure();
+        // Refused by the size its header claims, before the pixels take any memory.
+        if (std::int64_t{image.Width} * image.Height > MaxPngPixels)
+            throw EInOutError("Cannot read PNG file \"%s\": it claims %d x %d pixels, more than the %d that are read",
+                              {fileName, std::int64_t{image.Width}, std::int64_t{image.Height}, MaxPngPixels});
+        if (!ReadPngPixels(reader, image)) throw failure();
     }
     FWidth = static_cast<int>(image.Width);
     FHeight = static_cast<int>(image.Height);
-    FPixels = std::move(pixels);
+    FPixels = std::move(image.Pixels);
     SetPixelsPerInch(image.PixelsPerInch);
 }
 

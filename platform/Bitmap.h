@@ -11,6 +11,14 @@
 
 namespace zan::platform {
 
+// The largest bitmap: 2^28 pixels, a gigabyte of pixels. No side may be longer either,
+// even that of a bitmap whose other side is 0 and that holds no pixels at all.
+inline constexpr std::int64_t MaxBitmapPixels = std::int64_t{1} << 28;
+// The largest PNG picture LoadFromPngFile reads: 2^26 pixels (8192 x 8192). A file is
+// refused by the size its header claims, before anything is allocated for its pixels,
+// so that a small file cannot ask for a gigabyte.
+inline constexpr std::int64_t MaxPngPixels = std::int64_t{1} << 26;
+
 class TBitmap;
 
 // Draws into a TBitmap. Rectangle fills are exact and never anti-aliased; text is
@@ -41,7 +49,8 @@ public:
 
     int GetWidth() const { return FWidth; }
     int GetHeight() const { return FHeight; }
-    // Resizing keeps the pixels that stay inside; new pixels are white. Negative sizes count as 0.
+    // Resizing keeps the pixels that stay inside; new pixels are white. Negative sizes
+    // count as 0; a size beyond MaxBitmapPixels raises EConvertError and changes nothing.
     void SetWidth(int value) { SetSize(value, FHeight); }
     void SetHeight(int value) { SetSize(FWidth, value); }
     void SetSize(int width, int height);
@@ -63,7 +72,9 @@ public:
     void SaveToFile(const std::string& fileName) const;
     void SaveToPngFile(const std::string& fileName) const;
     void SaveToBmpFile(const std::string& fileName) const;
-    // Reads a PNG back (any bit depth and colour type); raises EInOutError.
+    // Reads a PNG back (any bit depth and colour type); raises EInOutError for a file that
+    // cannot be read, is damaged or cut short, or claims more than MaxPngPixels, and then
+    // leaves the bitmap as it was.
     void LoadFromPngFile(const std::string& fileName);
     // The image as a BMP file in memory (32 bits a pixel, top-down rows).
     std::vector<std::uint8_t> SaveToBmpData() const;

@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
@@ -11,8 +12,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <map>
-#include <tuple>
+#include <list>
+#include <memory>
+#include <span>
 
 namespace zan::platform {
 
@@ -39,10 +41,12 @@ int FixedAdvance(const TLogFont& font, unsigned char byte) {
     return IsControl(byte) ? 0 : std::max(1, PixelHeight(font.Height) / 2);
 }
 
+// Widths are summed in 64 bits and saturated: a million characters at the largest
+// height pass the int range.
 int FixedTextWidth(const TLogFont& font, std::string_view text) {
-    int width = 0;
+    std::int64_t width = 0;
     for (const char c : text) width += FixedAdvance(font, static_cast<unsigned char>(c));
-    return width;
+    return Saturate32(width);
 }
 
 bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
@@ -52,8 +56,12 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // A face of the FreeType engine; a null Face stands for "nothing could be opened".
+struct TFaceCloser {
+    void operator()(FT_Face face) const { FT_Done_Face(face); }
+};
+
 struct TFace {
-    FT_Face Face = nullptr;
+    std::unique_ptr<FT_FaceRec, TFaceCloser> Face;
     std::string Family;
     bool TrueType = false;
     TFontFile File{};
@@ -114,10 +122,10 @@ TFontMetrics SizeBitmapFace(FT_Face face, const TLogFont& font) {
 int Advance(FT_GlyphSlot slot) { return static_cast<int>((slot->advance.x + 32) >> 6); }
 
 // Loads each glyph of Text in turn and hands it to Visit with its pen position;
-// returns the advance of the whole text.
+// returns the advance of the whole text, saturated like FixedTextWidth.
 template <class Visit>
 int ForEachGlyph(FT_Face face, std::string_view text, Visit visit) {
-    int pen = 0;
+    std::int64_t pen = 0;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (IsControl(byte)) continue;
@@ -125,33 +133,99 @@ int ForEachGlyph(FT_Face face, std::string_view text, Visit visit) {
         visit(pen, face->glyph);
         pen += Advance(face->glyph);
     }
-    return pen;
+    return Saturate32(pen);
 }
 
-// Copies a rendered glyph's coverage into the mask at pen position Pen, clipped to the mask.
-void BlitGlyph(TTextMask& mask, int pen, FT_GlyphSlot slot) {
+// An empty mask over the part of Window that lies in a text box of Width x Height.
+TTextMask EmptyMask(int width, int height, const TRect& window) {
+    TTextMask mask;
+    const TRect bounds{std::max(window.Left, 0), std::max(window.Top, 0), std::min(window.Right, width),
+                       std::min(window.Bottom, height)};
+    if (bounds.Left < bounds.Right && bounds.Top < bounds.Bottom) mask.Bounds = bounds;
+    mask.Coverage.assign(static_cast<std::size_t>(mask.Bounds.Width()) * mask.Bounds.Height(), 0);
+    return mask;
+}
+
+// Raises the coverage at (X, Y) of the box to Value where the mask covers that pixel.
+void Cover(TTextMask& mask, std::int64_t x, std::int64_t y, std::uint8_t value) {
+    const TRect& bounds = mask.Bounds;
+    if (x < bounds.Left || x >= bounds.Right || y < bounds.Top || y >= bounds.Bottom) return;
+    std::uint8_t& target =
+        mask.Coverage[static_cast<std::size_t>((y - bounds.Top) * bounds.Width() + (x - bounds.Left))];
+    target = std::max(target, value);
+}
+
+// Where a glyph is drawn: into Mask, with its origin at pen position Pen on the baseline
+// that lies Ascent rows down the box.
+struct TGlyphTarget {
+    TTextMask& Mask;
+    int Ascent;
+    std::int64_t Pen;
+};
+
+// Copies the coverage of a glyph that FreeType holds as a bitmap.
+void BlitGlyph(const TGlyphTarget& target, FT_GlyphSlot slot) {
     const FT_Bitmap& bitmap = slot->bitmap;
     const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
     if (!mono && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) return;
     for (unsigned row = 0; row < bitmap.rows; ++row) {
-        const int y = mask.Ascent - slot->bitmap_top + static_cast<int>(row);
-        if (y < 0 || y >= mask.Height) continue;
+        const std::int64_t y = std::int64_t{target.Ascent} - slot->bitmap_top + row;
         const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
-        for (unsigned column = 0; column < bitmap.width; ++column) {
-            const int x = pen + slot->bitmap_left + static_cast<int>(column);
-            if (x < 0 || x >= mask.Width) continue;
-            const std::uint8_t value =
-                mono ? ((source[column / 8] & (0x80 >> (column % 8))) ? 255 : 0) : source[column];
-            std::uint8_t& target = mask.Coverage[static_cast<std::size_t>(y) * mask.Width + x];
-            target = std::max(target, value);
-        }
+        for (unsigned column = 0; column < bitmap.width; ++column)
+            Cover(target.Mask, target.Pen + slot->bitmap_left + column, y,
+                  mono ? ((source[column / 8] & (0x80 >> (column % 8))) ? 255 : 0) : source[column]);
     }
 }
 
-TTextMask EmptyMask(int width, const TFontMetrics& metrics) {
-    TTextMask mask{.Width = width, .Height = metrics.Ascent + metrics.Descent, .Ascent = metrics.Ascent};
-    mask.Coverage.assign(static_cast<std::size_t>(mask.Width) * mask.Height, 0);
-    return mask;
+// Where the spans of an outline land in the mask: span column 0 at box column Left,
+// span row Y (counted upwards) at box row Top - Y.
+struct TSpanTarget {
+    TTextMask& Mask;
+    std::int64_t Left;
+    std::int64_t Top;
+};
+
+void CoverSpans(int y, int count, const FT_Span* spans, void* user) {
+    const TSpanTarget& target = *static_cast<const TSpanTarget*>(user);
+    for (const FT_Span& span : std::span(spans, static_cast<std::size_t>(count)))
+        for (int x = span.x; x < span.x + span.len; ++x)
+            Cover(target.Mask, target.Left + x, target.Top - y, span.coverage);
+}
+
+// Rasterises an outline glyph through FreeType's anti-aliasing rasteriser, clipped to the
+// part of the mask that the outline reaches, so that a glyph of thousands of pixels costs
+// only the pixels asked for. Like FT_Render_Glyph it first moves the outline by whole
+// pixels to the first quadrant, which gives the very same coverage.
+void RasteriseOutline(FT_Library library, const TGlyphTarget& target, FT_GlyphSlot slot) {
+    FT_Outline& outline = slot->outline;
+    FT_BBox extent;
+    FT_Outline_Get_CBox(&outline, &extent);
+    // Pixels from the outline's lower left pixel, upwards.
+    const FT_Pos shiftX = extent.xMin >> 6;
+    const FT_Pos shiftY = extent.yMin >> 6;
+    const TSpanTarget spans{.Mask = target.Mask, .Left = target.Pen + shiftX, .Top = target.Ascent - 1 - shiftY};
+    // The mask in those pixels, cut to the outline's extent.
+    const TRect& bounds = target.Mask.Bounds;
+    const FT_BBox clip{.xMin = std::max<FT_Pos>(0, bounds.Left - spans.Left),
+                       .yMin = std::max<FT_Pos>(0, spans.Top + 1 - bounds.Bottom),
+                       .xMax = std::min<FT_Pos>(((extent.xMax + 63) >> 6) - shiftX, bounds.Right - spans.Left),
+                       .yMax = std::min<FT_Pos>(((extent.yMax + 63) >> 6) - shiftY, spans.Top + 1 - bounds.Top)};
+    if (clip.xMin >= clip.xMax || clip.yMin >= clip.yMax) return;
+    FT_Raster_Params params{};
+    params.flags = FT_RASTER_FLAG_AA | FT_RASTER_FLAG_DIRECT | FT_RASTER_FLAG_CLIP;
+    params.gray_spans = CoverSpans;
+    params.user = const_cast<TSpanTarget*>(&spans);
+    params.clip_box = clip;
+    FT_Outline_Translate(&outline, -shiftX * 64, -shiftY * 64);
+    FT_Outline_Render(library, &outline, &params);
+    FT_Outline_Translate(&outline, shiftX * 64, shiftY * 64);
+}
+
+void DrawGlyph(FT_Library library, const TGlyphTarget& target, FT_GlyphSlot slot) {
+    if (slot->format == FT_GLYPH_FORMAT_OUTLINE)
+        RasteriseOutline(library, target, slot);
+    else if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0)
+        BlitGlyph(target, slot);
 }
 
 }  // namespace
@@ -160,10 +234,20 @@ TTextMask EmptyMask(int width, const TFontMetrics& metrics) {
 // TFreeTypeFontEngine
 
 struct TFreeTypeFontEngine::TState {
+    // A face by the family, weight and italic it was asked for; sizes are set on every call.
+    struct TCachedFace {
+        std::string FaceName;
+        int Weight;
+        bool Italic;
+        TFace Face;
+    };
+
     FT_Library Library = nullptr;
     FcConfig* Config = nullptr;
-    // Faces by requested family, weight and italic; sizes are set on every call.
-    std::map<std::tuple<std::string, int, bool>, TFace> Faces;
+    // The faces asked for last, the most recent first. A face holds a few hundred
+    // kilobytes, so asking for ever new family names closes the least recently used one;
+    // the face in use stays in front, where a hit is found at once.
+    std::list<TCachedFace> Faces;
 
     TState() {
         if (FT_Init_FreeType(&Library) != 0) Library = nullptr;
@@ -171,8 +255,7 @@ struct TFreeTypeFontEngine::TState {
     }
 
     ~TState() {
-        for (auto& [key, face] : Faces)
-            if (face.Face) FT_Done_Face(face.Face);
+        Faces.clear();  // before the library that made them
         if (Library) FT_Done_FreeType(Library);
         if (Config) FcConfigDestroy(Config);
     }
@@ -199,37 +282,44 @@ struct TFreeTypeFontEngine::TState {
         FcChar8* matchedFamily = nullptr;
         int index = 0;
         FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        FT_Face face = nullptr;
         if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
-            FT_New_Face(Library, reinterpret_cast<const char*>(file), index, &result.Face) != 0)
-            result.Face = nullptr;
+            FT_New_Face(Library, reinterpret_cast<const char*>(file), index, &face) == 0)
+            result.Face.reset(face);
         if (result.Face && FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch)
             result.Family = reinterpret_cast<const char*>(matchedFamily);
         if (result.Face) result.File = {.Path = reinterpret_cast<const char*>(file), .Index = index};
         FcPatternDestroy(match);
-        if (result.Face) result.TrueType = HasTrueTypeOutlines(result.Face);
+        if (result.Face) result.TrueType = HasTrueTypeOutlines(result.Face.get());
         return result;
     }
 
-    TFace& Find(const TLogFont& font) {
+    // The face for the font, valid until the next call.
+    const TFace& Find(const TLogFont& font) {
         // GDI takes weight 0 (FW_DONTCARE) as normal.
         const int weight = font.Weight == 0 ? fwNormal : font.Weight;
-        const auto key = std::make_tuple(font.FaceName, weight, font.Italic);
-        const auto found = Faces.find(key);
-        if (found != Faces.end()) return found->second;
+        const auto hit = std::find_if(Faces.begin(), Faces.end(), [&](const TCachedFace& cached) {
+            return cached.Weight == weight && cached.Italic == font.Italic && cached.FaceName == font.FaceName;
+        });
+        if (hit != Faces.end()) {
+            Faces.splice(Faces.begin(), Faces, hit);
+            return Faces.front().Face;
+        }
         TFace face = Match(font.FaceName, weight, font.Italic);
         if (!face.Face) {
             face = Match("sans-serif", weight, font.Italic);
             if (!face.Face) face.Family = font.FaceName;
         }
-        return Faces.emplace(key, std::move(face)).first->second;
+        if (Faces.size() == MaxOpenFaces) Faces.pop_back();
+        Faces.push_front({.FaceName = font.FaceName, .Weight = weight, .Italic = font.Italic, .Face = std::move(face)});
+        return Faces.front().Face;
     }
 
     TSizedFace Size(const TLogFont& font) {
-        const TFace& face = Find(font);
-        if (!face.Face) return {.Face = nullptr, .Metrics = FixedMetrics(font)};
-        return {
-            .Face = face.Face,
-            .Metrics = FT_IS_SCALABLE(face.Face) ? SizeScalableFace(face.Face, font) : SizeBitmapFace(face.Face, font)};
+        FT_Face face = Find(font).Face.get();
+        if (!face) return {.Face = nullptr, .Metrics = FixedMetrics(font)};
+        return {.Face = face,
+                .Metrics = FT_IS_SCALABLE(face) ? SizeScalableFace(face, font) : SizeBitmapFace(face, font)};
     }
 };
 
@@ -242,15 +332,17 @@ TFontMetrics TFreeTypeFontEngine::GetMetrics(const TLogFont& font) { return FSta
 int TFreeTypeFontEngine::GetTextWidth(const TLogFont& font, std::string_view text) {
     const TSizedFace sized = FState->Size(font);
     if (!sized.Face) return FixedTextWidth(font, text);
-    return ForEachGlyph(sized.Face, text, [](int, FT_GlyphSlot) {});
+    return ForEachGlyph(sized.Face, text, [](std::int64_t, FT_GlyphSlot) {});
 }
 
-TTextMask TFreeTypeFontEngine::Render(const TLogFont& font, std::string_view text) {
+TTextMask TFreeTypeFontEngine::Render(const TLogFont& font, std::string_view text, const TRect& window) {
     const TSizedFace sized = FState->Size(font);
-    if (!sized.Face) return EmptyMask(FixedTextWidth(font, text), sized.Metrics);
-    TTextMask mask = EmptyMask(ForEachGlyph(sized.Face, text, [](int, FT_GlyphSlot) {}), sized.Metrics);
-    ForEachGlyph(sized.Face, text, [&mask](int pen, FT_GlyphSlot slot) {
-        if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) BlitGlyph(mask, pen, slot);
+    const int height = sized.Metrics.Ascent + sized.Metrics.Descent;
+    if (!sized.Face) return EmptyMask(FixedTextWidth(font, text), height, window);
+    TTextMask mask = EmptyMask(ForEachGlyph(sized.Face, text, [](std::int64_t, FT_GlyphSlot) {}), height, window);
+    if (mask.Coverage.empty()) return mask;
+    ForEachGlyph(sized.Face, text, [this, &mask, &sized](std::int64_t pen, FT_GlyphSlot slot) {
+        DrawGlyph(FState->Library, {.Mask = mask, .Ascent = sized.Metrics.Ascent, .Pen = pen}, slot);
     });
     return mask;
 }
@@ -282,15 +374,24 @@ int TFixedMetricsFontEngine::GetTextWidth(const TLogFont& font, std::string_view
     return FixedTextWidth(font, text);
 }
 
-TTextMask TFixedMetricsFontEngine::Render(const TLogFont& font, std::string_view text) {
-    TTextMask mask = EmptyMask(FixedTextWidth(font, text), FixedMetrics(font));
-    int pen = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+TTextMask TFixedMetricsFontEngine::Render(const TLogFont& font, std::string_view text, const TRect& window) {
+    const TFontMetrics metrics = FixedMetrics(font);
+    TTextMask mask = EmptyMask(FixedTextWidth(font, text), metrics.Ascent + metrics.Descent, window);
+    const TRect& bounds = mask.Bounds;
+    const int inkBottom = std::min(bounds.Bottom, metrics.Ascent);
+    std::int64_t pen = 0;
+    // Advances are never negative: past the mask's right edge nothing more can show.
+    for (auto c = text.begin(); c != text.end() && pen < bounds.Right; ++c) {
+        const auto byte = static_cast<unsigned char>(*c);
         const int advance = FixedAdvance(font, byte);
-        if (!IsControl(byte) && byte != ' ')
-            for (int y = 0; y < mask.Ascent; ++y)
-                std::fill_n(mask.Coverage.begin() + static_cast<std::ptrdiff_t>(y) * mask.Width + pen, advance, 255);
+        if (!IsControl(byte) && byte != ' ') {
+            const std::int64_t inkLeft = std::max<std::int64_t>(pen, bounds.Left);
+            const std::int64_t inkRight = std::min<std::int64_t>(pen + advance, bounds.Right);
+            for (int y = bounds.Top; y < inkBottom && inkLeft < inkRight; ++y)
+                std::fill_n(
+                    mask.Coverage.begin() + (y - bounds.Top) * std::int64_t{bounds.Width()} + (inkLeft - bounds.Left),
+                    inkRight - inkLeft, 255);
+        }
         pen += advance;
     }
     return mask;

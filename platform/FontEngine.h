@@ -1,6 +1,7 @@
 // Font engines that measure and draw text: installed faces, and fixed metrics for tests.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,10 @@ struct TFontFile {
     friend bool operator==(const TFontFile&, const TFontFile&) = default;
 };
 
+// The FreeType engine keeps this many faces open, the most recently used; a face asked
+// for after it was closed is opened again.
+inline constexpr std::size_t MaxOpenFaces = 16;
+
 // Faces found by fontconfig (family, weight, slant) and drawn by FreeType.
 // Heights follow the GDI rules: a negative lfHeight is the em height in pixels, a
 // positive one the cell height (ascent + descent), 0 an em height of 16 pixels.
@@ -36,7 +41,7 @@ public:
 
     TFontMetrics GetMetrics(const TLogFont& font) override;
     int GetTextWidth(const TLogFont& font, std::string_view text) override;
-    TTextMask Render(const TLogFont& font, std::string_view text) override;
+    TTextMask Render(const TLogFont& font, std::string_view text, const TRect& window) override;
     std::string ResolveFamily(const TLogFont& font) override;
     // The file of the face that measures and draws Font, the fallback face included.
     TFontFile ResolveFile(const TLogFont& font);
@@ -60,7 +65,7 @@ class TFixedMetricsFontEngine final : public TFontEngine {
 public:
     TFontMetrics GetMetrics(const TLogFont& font) override;
     int GetTextWidth(const TLogFont& font, std::string_view text) override;
-    TTextMask Render(const TLogFont& font, std::string_view text) override;
+    TTextMask Render(const TLogFont& font, std::string_view text, const TRect& window) override;
     std::string ResolveFamily(const TLogFont& font) override { return font.FaceName; }
 };
 

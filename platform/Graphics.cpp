@@ -7,15 +7,18 @@ namespace zan::platform {
 
 namespace {
 
-// Number * Numerator / Denominator rounded half away from zero, as the Windows MulDiv
-// rounds; the font size conversions depend on exactly this rounding.
-std::int32_t MulDiv(std::int64_t number, std::int64_t numerator, std::int64_t denominator) {
+// -(Number * Numerator / Denominator): a font's Size in points from its Height in pixels
+// and back. Rounded half away from zero as the Windows MulDiv rounds, since the
+// conversions depend on exactly this rounding; worked in 64 bits and saturated, so that
+// a height of -2147483648 (2147483648 points at 72 pixels per inch) cannot wrap round.
+std::int32_t NegatedMulDiv(std::int32_t number, std::int32_t numerator, std::int32_t denominator) {
     if (denominator == 0) return 0;
-    const std::int64_t product = number * numerator;
-    const std::int64_t half = std::abs(denominator) / 2;
+    const std::int64_t product = std::int64_t{number} * numerator;
+    const std::int64_t half = std::abs(std::int64_t{denominator}) / 2;
     const bool negative = (product < 0) != (denominator < 0);
-    const std::int64_t magnitude = (std::abs(product) + half) / std::abs(denominator);
-    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    const std::int64_t magnitude = (std::abs(product) + half) / std::abs(std::int64_t{denominator});
+    const std::int64_t quotient = negative ? -magnitude : magnitude;
+    return Saturate32(-quotient);
 }
 
 // Code points of the bytes 0x80..0x9F of Windows-1252 (from the Unicode mapping file
@@ -43,6 +46,11 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
+std::uint8_t TTextMask::At(int x, int y) const {
+    if (x < Bounds.Left || x >= Bounds.Right || y < Bounds.Top || y >= Bounds.Bottom) return 0;
+    return Coverage[static_cast<std::size_t>(y - Bounds.Top) * Bounds.Width() + (x - Bounds.Left)];
+}
+
 TLogFont GetObject(const HFONT& font) { return font ? *font : TLogFont{}; }
 
 HFONT CreateFontIndirect(const TLogFont& logFont) { return std::make_shared<const TLogFont>(logFont); }
@@ -67,7 +75,7 @@ void TFont::Assign(TPersistent& source) {
         // Keep the physical size: the point size stays, the pixel height follows this
         // font's resolution, and an installed handle is remade at that height so that
         // its escapement survives.
-        FHeight = -MulDiv(font->GetSize(), FPixelsPerInch, 72);
+        FHeight = NegatedMulDiv(font->GetSize(), FPixelsPerInch, 72);
         if (FHandle) {
             TLogFont record = *FHandle;
             record.Height = FHeight;
@@ -82,22 +90,22 @@ const TPropList& TFont::PublishedProperties() const {
         TPropList list;
         list.push_back(IntegerProperty<TFont>(
             "Color", [](const TFont& f) { return f.GetColor(); },
-            [](TFont& f, std::int64_t v) { f.SetColor(static_cast<TColor>(v)); }));
+            [](TFont& f, std::int64_t v) { f.SetColor(IntegerValue<TColor>(v)); }));
         list.push_back(IntegerProperty<TFont>(
             "Height", [](const TFont& f) { return f.GetHeight(); },
-            [](TFont& f, std::int64_t v) { f.SetHeight(static_cast<std::int32_t>(v)); }));
+            [](TFont& f, std::int64_t v) { f.SetHeight(IntegerValue<std::int32_t>(v)); }));
         list.push_back(StringProperty<TFont>(
             "Name", [](const TFont& f) { return f.GetName(); }, [](TFont& f, const std::string& v) { f.SetName(v); }));
         // Size is another view of Height: form files store Height only.
         TPropInfo size = IntegerProperty<TFont>(
             "Size", [](const TFont& f) { return f.GetSize(); },
-            [](TFont& f, std::int64_t v) { f.SetSize(static_cast<int>(v)); });
+            [](TFont& f, std::int64_t v) { f.SetSize(IntegerValue<int>(v)); });
         size.IsStored = [](const TPersistent&) { return false; };
         list.push_back(std::move(size));
         // The set of TFontStyle bits as an integer.
         list.push_back(IntegerProperty<TFont>(
             "Style", [](const TFont& f) { return f.GetStyle(); },
-            [](TFont& f, std::int64_t v) { f.SetStyle(static_cast<TFontStyles>(v)); }));
+            [](TFont& f, std::int64_t v) { f.SetStyle(IntegerValue<TFontStyles>(v)); }));
         return list;
     }();
     return properties;
@@ -110,9 +118,9 @@ void TFont::SetName(const std::string& value) {
     Changed();
 }
 
-int TFont::GetSize() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+int TFont::GetSize() const { return NegatedMulDiv(FHeight, 72, FPixelsPerInch); }
 
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, FPixelsPerInch, 72)); }
+void TFont::SetSize(int points) { SetHeight(NegatedMulDiv(points, FPixelsPerInch, 72)); }
 
 void TFont::SetHeight(std::int32_t pixels) {
     if (pixels == FHeight && !FHandle) return;

@@ -153,13 +153,16 @@ struct TTextMetric {
 };
 inline constexpr std::uint8_t tmpfTrueType = 4;
 
-// An unrotated line of text as an 8-bit coverage mask, one byte a pixel, row by row.
-// The baseline lies Ascent rows below the top; Width is the advance of the text.
+// A part of an unturned line of text as an 8-bit coverage mask, one byte a pixel, row
+// by row. Bounds place it in the text's box, which is as wide as the text's advance and
+// as high as the font's cell: x from the start of the text along the baseline, y
+// downwards from the top of the cell, so that the baseline lies Ascent rows down.
 struct TTextMask {
-    int Width = 0;
-    int Height = 0;
-    int Ascent = 0;
-    std::vector<std::uint8_t> Coverage{};
+    TRect Bounds{};
+    std::vector<std::uint8_t> Coverage{};  // Bounds.Width() x Bounds.Height()
+
+    // The coverage at (X, Y) of the box; 0 outside Bounds.
+    std::uint8_t At(int x, int y) const;
 };
 
 struct TFontMetrics {
@@ -175,7 +178,10 @@ public:
     virtual ~TFontEngine() = default;
     virtual TFontMetrics GetMetrics(const TLogFont& font) = 0;
     virtual int GetTextWidth(const TLogFont& font, std::string_view text) = 0;
-    virtual TTextMask Render(const TLogFont& font, std::string_view text) = 0;
+    // Rasterises the part of the text's box that lies inside Window (in the box's
+    // coordinates, see TTextMask): the mask's Bounds are Window clipped to the box, empty
+    // when they do not meet. Work and memory follow the window, not the text's extent.
+    virtual TTextMask Render(const TLogFont& font, std::string_view text, const TRect& window) = 0;
     // The family name a face resolves to (for vector output).
     virtual std::string ResolveFamily(const TLogFont& font) = 0;
 };

@@ -80,8 +80,12 @@ std::string CssFamily(const std::string& name) {
 // Tenths of a degree as degrees, e.g. 900 -> "90", -15 -> "-1.5".
 std::string TenthsToDegrees(std::int64_t tenths) {
     const std::int64_t magnitude = tenths < 0 ? -tenths : tenths;
-    std::string text = (tenths < 0 ? "-" : "") + std::to_string(magnitude / 10);
-    if (magnitude % 10 != 0) text += "." + std::to_string(magnitude % 10);
+    std::string text = tenths < 0 ? "-" : "";
+    text += std::to_string(magnitude / 10);
+    if (magnitude % 10 != 0) {
+        text += '.';
+        text += std::to_string(magnitude % 10);
+    }
     return text;
 }
 
@@ -298,7 +302,9 @@ TMetafileCanvas::~TMetafileCanvas() {
 }
 
 void TMetafileCanvas::DoFillRect(const TRect& rect, TColor color) {
-    FRecords.push_back(TFillRectRecord{.Rect = rect, .Color = color});
+    // Made in place rather than moved in as a temporary variant, whose move GCC 12's
+    // optimiser takes for a read of the text record's members.
+    FRecords.emplace_back(TFillRectRecord{.Rect = rect, .Color = color});
 }
 
 void TMetafileCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::string& text, bool opaque) {

@@ -84,6 +84,10 @@ bool TextToBoolean(const std::string& text) {
     throw EConvertError("'%s' is not a valid boolean value", {text});
 }
 
+void RaiseOutOfRange(std::int64_t value, std::int64_t min, std::int64_t max) {
+    throw EConvertError("Value %d must be between %d and %d", {value, min, max});
+}
+
 int EnumerationOrdinal(const std::vector<std::string>& names, const std::string& text) {
     for (std::size_t i = 0; i < names.size(); ++i)
         if (SameTextIgnoringCase(names[i], text)) return static_cast<int>(i);

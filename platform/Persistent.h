@@ -3,7 +3,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace zan::platform {
@@ -68,6 +71,18 @@ double TextToFloat(const std::string& text);  // raises EConvertError
 std::string BooleanToText(bool value);
 bool TextToBoolean(const std::string& text);  // "True"/"False", "1"/"0", case ignored
 
+// Raises EConvertError "Value <value> must be between <min> and <max>".
+[[noreturn]] void RaiseOutOfRange(std::int64_t value, std::int64_t min, std::int64_t max);
+
+// Value as the integer type I that a setter takes; a value beyond I's range raises
+// EConvertError rather than wrapping round.
+template <class I>
+I IntegerValue(std::int64_t value) {
+    static_assert(std::is_integral_v<I> && sizeof(I) <= sizeof(std::int32_t));
+    if (!std::in_range<I>(value)) RaiseOutOfRange(value, std::numeric_limits<I>::min(), std::numeric_limits<I>::max());
+    return static_cast<I>(value);
+}
+
 // The position of Text among Names, letter case ignored; raises EConvertError when absent.
 int EnumerationOrdinal(const std::vector<std::string>& names, const std::string& text);
 
@@ -127,7 +142,9 @@ TPropInfo ObjectProperty(std::string name, Get get) {
     p.GetObject = [get](TPersistent& o) -> TPersistent* { return get(static_cast<T&>(o)); };
     p.GetText = [get](const TPersistent& o) {
         TPersistent* object = get(const_cast<T&>(static_cast<const T&>(o)));
-        return object ? "(" + object->ClassName() + ")" : std::string();
+        std::string text;
+        if (object) text.append("(").append(object->ClassName()).append(")");
+        return text;
     };
     return p;
 }

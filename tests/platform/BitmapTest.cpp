@@ -4,12 +4,16 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <zanbarcode/platform/Exception.h>
@@ -33,8 +37,9 @@ public:
 
     const std::string& Path() const { return FPath; }
     std::string Read() const {
-        std::ifstream in(FPath, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::ostringstream bytes;
+        bytes << std::ifstream(FPath, std::ios::binary).rdbuf();
+        return bytes.str();
     }
     void Write(const std::string& bytes) const { std::ofstream(FPath, std::ios::binary) << bytes; }
 
@@ -97,6 +102,39 @@ const std::string Palette1 = std::string(
     "\x60\x68\x00\x00\x01\x44\x00\xC1\x3A\x7A\x1C\x56\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82",
     108);
 
+// PNG files put together at run time, for headers that claim more than the file holds
+// and for damaged image data: chunks as the PNG specification lays them out (length,
+// type, data, then the CRC-32 of type and data, computed as in its Annex D).
+std::uint32_t Crc32(const std::string& bytes) {
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const char c : bytes) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return crc ^ 0xFFFFFFFF;
+}
+
+std::string BigEndianBytes(std::uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+    return BigEndianBytes(static_cast<std::uint32_t>(data.size())) + type + data + BigEndianBytes(Crc32(type + data));
+}
+
+const std::string PngSignature = "\x89PNG\r\n\x1A\n";
+
+// An 8-bit greyscale PNG of Width x Height with the given zlib stream as its only IDAT.
+std::string GreyPng(std::uint32_t width, std::uint32_t height, const std::string& imageData) {
+    // Bit depth 8, colour type 0 (greyscale), compression, filter and interlace methods 0.
+    const std::string header = BigEndianBytes(width) + BigEndianBytes(height) + std::string("\x08\0\0\0\0", 5);
+    return PngSignature + PngChunk("IHDR", header) + PngChunk("IDAT", imageData) + PngChunk("IEND", "");
+}
+
+// The zlib stream of Grey8 above: one scan line, filter byte 0 and the samples 0, 128, 255.
+const std::string Grey8Data = std::string("\x78\x9C\x63\x60\x68\xF8\x0F\x00\x02\x03\x01\x80", 12);
+
 // ---------------------------------------------------------------------------------------
 // Size and pixels
 
@@ -134,6 +172,48 @@ TEST(BitmapTest, AbsurdSizesAreRefused) {
     EXPECT_THROW(bitmap.SetSize((1 << 28) + 1, 1), EConvertError);
     bitmap.SetSize(1 << 28, 0);  // no pixels at all
     EXPECT_EQ(bitmap.GetWidth(), 1 << 28);
+    // No side may pass the limit either, even of a bitmap without pixels.
+    for (const auto& [width, height] : {std::pair{0, 2000000000}, std::pair{(1 << 28) + 1, 0}}) {
+        try {
+            bitmap.SetSize(width, height);
+            ADD_FAILURE() << "accepted " << width << " x " << height;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(),
+                      "Bitmap of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is too large");
+        }
+    }
+    EXPECT_EQ(bitmap.GetWidth(), 1 << 28);
+    EXPECT_EQ(bitmap.GetHeight(), 0);
+}
+
+TEST(BitmapTest, EmptyBitmapsHoldNoPixelsAndIgnoreFills) {
+    // A side of 0 leaves no pixel to paint, wherever the rectangle lies.
+    struct Case {
+        int width;
+        int height;
+    };
+    for (const Case c : {Case{.width = 0, .height = 10}, Case{.width = 20, .height = 0},
+                         Case{.width = 0, .height = 1 << 28}, Case{.width = 1 << 28, .height = 0}}) {
+        TBitmap bitmap;
+        bitmap.SetSize(c.width, c.height);
+        TCanvas& canvas = bitmap.GetCanvas();
+        canvas.GetBrush().SetColor(clRed);
+        for (const TRect& fill : {Rect(5, 2, 30, 8), Rect(0, 0, INT_MAX, INT_MAX), Rect(INT_MIN, 3, 7, INT_MAX)})
+            canvas.FillRect(fill);
+        canvas.TextRect(Rect(5, 2, 30, 8), 5, 2, "AB");
+        EXPECT_EQ(bitmap.GetPixel(0, 0), clBlack) << c.width << " x " << c.height;  // outside: no pixel there
+        EXPECT_EQ(bitmap.SaveToBmpData().size(), 54u);
+        bitmap.SetSize(c.width / 2, c.height / 2);  // nothing to keep
+        EXPECT_EQ(bitmap.SaveToBmpData().size(), 54u);
+    }
+    // Rectangles that lie wholly beside a bitmap with pixels leave them alone.
+    TBitmap bitmap;
+    TCanvas& canvas = WhiteBitmap(bitmap, 20, 10).GetCanvas();
+    canvas.GetBrush().SetColor(clRed);
+    for (const TRect& fill :
+         {Rect(100, 0, 200, 10), Rect(0, 50, 20, 60), Rect(INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX)})
+        canvas.FillRect(fill);
+    ExpectPainted(bitmap, Rect(0, 0, 0, 0), clRed, clWhite);
 }
 
 TEST(BitmapTest, AssignCopiesSizeResolutionAndPixels) {
@@ -312,6 +392,74 @@ TEST(BitmapCanvasTest, TextOutsideTheImageOrClipIsDropped) {
     ExpectPainted(far.Bitmap(), Rect(0, 0, 0, 0), clBlack, clWhite);
 }
 
+// Measures and draws through another engine, noting the largest coverage mask it hands out.
+class TMaskSizeRecorder final : public TFontEngine {
+public:
+    explicit TMaskSizeRecorder(std::shared_ptr<TFontEngine> engine) : FEngine(std::move(engine)) {}
+    TFontMetrics GetMetrics(const TLogFont& font) override { return FEngine->GetMetrics(font); }
+    int GetTextWidth(const TLogFont& font, std::string_view text) override { return FEngine->GetTextWidth(font, text); }
+    TTextMask Render(const TLogFont& font, std::string_view text, const TRect& window) override {
+        TTextMask mask = FEngine->Render(font, text, window);
+        LargestMask = std::max(LargestMask, mask.Coverage.size());
+        return mask;
+    }
+    std::string ResolveFamily(const TLogFont& font) override { return FEngine->ResolveFamily(font); }
+
+    std::size_t LargestMask = 0;
+
+private:
+    std::shared_ptr<TFontEngine> FEngine;
+};
+
+TEST(BitmapCanvasTest, OnlyTheVisiblePartOfATextIsRasterised) {
+    // A caption of 20 "A " at 1000 pixels (fixed metrics: cells 500 wide, 750 above the
+    // baseline and 250 below) is 20000 x 1000 pixels; a 200 x 100 bitmap shows a corner
+    // of one cell. Where the ink lands is worked by hand from the turn rules above.
+    struct Case {
+        std::int32_t escapement;
+        TPoint reference;
+        TRect ink;
+    };
+    const Case cases[] = {
+        // The first "A" reaches 50 pixels into the bitmap from its top left corner.
+        {.escapement = 0, .reference = Point(-450, -700), .ink = Rect(0, 0, 50, 50)},
+        // The eleventh: cells begin every 500 pixels.
+        {.escapement = 0, .reference = Point(-5450, -700), .ink = Rect(0, 0, 50, 50)},
+        // Reading upwards, the second "A" covers pixels 1000..1499 above the reference.
+        {.escapement = 900, .reference = Point(-700, 1100), .ink = Rect(0, 0, 50, 100)},
+        // Upside down, the first "A" ends 150 pixels right of the bitmap's left edge.
+        {.escapement = 1800, .reference = Point(650, 800), .ink = Rect(150, 50, 200, 100)},
+    };
+    std::string caption;
+    for (int i = 0; i < 20; ++i) caption += "A ";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "escapement " << c.escapement);
+        TBitmap bitmap;
+        TCanvas& canvas = WhiteBitmap(bitmap, 200, 100).GetCanvas();
+        const auto recorder = std::make_shared<TMaskSizeRecorder>(FixedMetricsFontEngine());
+        canvas.SetFontEngine(recorder);
+        TLogFont font = GetObject(canvas.GetFont().GetHandle());
+        font.Height = -1000;
+        font.Escapement = c.escapement;
+        canvas.GetFont().SetHandle(CreateFontIndirect(font));
+        canvas.GetFont().SetColor(clBlack);
+        canvas.GetBrush().SetStyle(bsClear);
+        canvas.TextRect(Rect(0, 0, 200, 100), c.reference.X, c.reference.Y, caption);
+        ExpectPainted(bitmap, c.ink, clBlack, clWhite);
+        EXPECT_LE(recorder->LargestMask, 200u * 100u);
+    }
+    // The same for installed fonts: ten "H" at an em of 2048 pixels, 14790 x 2288.
+    TBitmap bitmap;
+    TCanvas& canvas = WhiteBitmap(bitmap, 200, 100).GetCanvas();
+    const auto recorder = std::make_shared<TMaskSizeRecorder>(FreeTypeFontEngine());
+    canvas.SetFontEngine(recorder);
+    canvas.GetFont().SetName("Arial");
+    canvas.GetFont().SetHeight(-2048);
+    canvas.GetBrush().SetStyle(bsClear);
+    canvas.TextRect(Rect(0, 0, 200, 100), -100, -1000, "HHHHHHHHHH");
+    EXPECT_LE(recorder->LargestMask, 200u * 100u);
+}
+
 TEST(BitmapCanvasTest, InstalledFontsAreAntiAliasedInTheFontColour) {
     TBitmap bitmap;
     TCanvas& canvas = WhiteBitmap(bitmap, 60, 40).GetCanvas();
@@ -438,6 +586,99 @@ TEST(BitmapFileTest, BrokenOrMissingPngRaisesEInOutError) {
     truncated.Write(Grey8.substr(0, 50));
     EXPECT_THROW(bitmap.LoadFromPngFile(truncated.Path()), EInOutError);
     EXPECT_EQ(bitmap.GetWidth(), 2);  // a failed load leaves the bitmap alone
+}
+
+TEST(BitmapFileTest, PngHelpersRebuildAKnownFile) {
+    // The helpers above check out against Grey8, whose CRCs pngfix accepted.
+    EXPECT_EQ(GreyPng(3, 1, Grey8Data), Grey8);
+}
+
+TEST(BitmapFileTest, PngClaimingTooManyPixelsIsRefusedFromItsHeader) {
+    // 69 bytes that claim 16384 x 16384 pixels, and others past the limit of what is
+    // read; the refusal names the size the header claims.
+    const std::string fewBytes = std::string("\x78\xDA\x63\x60\x60\x60\x00\x00\x00\x04\x00\x01", 12);
+    struct Case {
+        std::uint32_t width;
+        std::uint32_t height;
+    };
+    const Case cases[] = {
+        {.width = 16384, .height = 16384},
+        {.width = 8193, .height = 8192},  // one column more than MaxPngPixels allows
+        {.width = 1, .height = (1u << 26) + 1},
+        {.width = 0x7FFFFFFF, .height = 0x7FFFFFFF},  // the largest sides PNG has
+    };
+    static_assert(MaxPngPixels == 8192 * 8192);
+    for (const Case& c : cases) {
+        const std::string png = GreyPng(c.width, c.height, fewBytes);
+        if (c.width == 16384) {
+            EXPECT_EQ(png.size(), 69u);
+        }
+        const TTempFile file("huge.png");
+        file.Write(png);
+        TBitmap bitmap;
+        bitmap.SetSize(2, 2);
+        try {
+            bitmap.LoadFromPngFile(file.Path());
+            ADD_FAILURE() << "loaded " << c.width << " x " << c.height;
+        } catch (const EInOutError& e) {
+            const std::string size = std::to_string(c.width) + " x " + std::to_string(c.height);
+            EXPECT_NE(e.Message().find(size), std::string::npos) << e.Message();
+            EXPECT_NE(e.Message().find(file.Path()), std::string::npos) << e.Message();
+        }
+        EXPECT_EQ(bitmap.GetWidth(), 2);
+    }
+}
+
+TEST(BitmapFileTest, TruncatedOrDamagedPngRaisesEInOutError) {
+    // Every way of cutting short or damaging the sample files raises EInOutError naming
+    // the file, or, for damage that a reader may pass over (a damaged ancillary chunk such
+    // as pHYs is skipped), reads; a failed read leaves the bitmap as it was, and nothing
+    // leaks (the sanitizer run checks).
+    struct Case {
+        std::string png;
+        bool mayRead = false;
+        std::string reason{};  // a part of the message, when the reason is known
+    };
+    std::vector<Case> cases;
+    for (const std::string* png : {&Grey8, &Rgb16, &Rgba8, &Palette1}) {
+        for (std::size_t length = 0; length < png->size(); ++length)
+            cases.push_back({.png = png->substr(0, length), .reason = "the file ends before the picture does"});
+        for (std::size_t at = 0; at < png->size(); ++at) {
+            std::string copy = *png;
+            copy[at] = static_cast<char>(copy[at] ^ 0x5A);
+            cases.push_back({.png = copy, .mayRead = true});
+        }
+    }
+    // Damaged image data behind a correct CRC, so that the zlib stream itself is at fault.
+    for (std::size_t at = 0; at < Grey8Data.size(); ++at) {
+        std::string data = Grey8Data;
+        data[at] = static_cast<char>(data[at] ^ 0x5A);
+        cases.push_back({.png = GreyPng(3, 1, data), .mayRead = true});
+    }
+    cases.push_back({.png = GreyPng(3, 2, Grey8Data)});  // one scan line short
+    cases.push_back({.png = GreyPng(3, 1, "")});         // no image data at all
+
+    const TTempFile file("damaged.png");
+    int refused = 0;
+    for (const Case& c : cases) {
+        file.Write(c.png);
+        TBitmap bitmap;
+        bitmap.SetSize(5, 4);
+        bitmap.SetPixel(1, 1, clRed);
+        try {
+            bitmap.LoadFromPngFile(file.Path());
+            EXPECT_TRUE(c.mayRead) << "read " << c.png.size() << " bytes";
+        } catch (const EInOutError& e) {
+            ++refused;
+            EXPECT_NE(e.Message().find(file.Path()), std::string::npos) << e.Message();
+            EXPECT_NE(e.Message().find(c.reason), std::string::npos) << e.Message();
+            EXPECT_EQ(bitmap.GetWidth(), 5);
+            EXPECT_EQ(bitmap.GetHeight(), 4);
+            EXPECT_EQ(bitmap.GetPixel(1, 1), clRed);
+        }
+    }
+    // Most damage is caught, most of all by the CRCs.
+    EXPECT_GT(refused, static_cast<int>(cases.size()) * 3 / 4);
 }
 
 TEST(BitmapFileTest, BmpHeaderAndTopDownRows) {

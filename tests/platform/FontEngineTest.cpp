@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <fstream>
 #include <string>
 
 namespace zan::platform {
@@ -37,6 +38,16 @@ std::string FontconfigString(const std::string& family, const char* object) {
     FcPatternDestroy(pattern);
     FcConfigDestroy(config);
     return text;
+}
+
+// How many mappings of font files the process holds: FreeType maps the file of every
+// face it opens, so this counts the faces an engine keeps open.
+int MappedFontFiles() {
+    std::ifstream maps("/proc/self/maps");
+    int count = 0;
+    for (std::string line; std::getline(maps, line);)
+        if (line.find("/fonts/") != std::string::npos) ++count;
+    return count;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -119,6 +130,16 @@ TEST(FixedMetricsFontEngineTest, ControlCharactersHaveNoAdvance) {
     EXPECT_EQ(engine.GetTextWidth(font, " \x7F\x80\xFF"), 40);
 }
 
+TEST(FixedMetricsFontEngineTest, WidthOfAnEndlessTextSaturates) {
+    // At the largest height every character advances 2048 pixels: 2^20 - 1 of them are
+    // 2^31 - 2048 pixels, one more passes the int range and reads as the largest width.
+    TFixedMetricsFontEngine engine;
+    const TLogFont font = Font("Arial", -MaxFontPixelHeight);
+    EXPECT_EQ(engine.GetTextWidth(font, std::string((1 << 20) - 1, 'A')), INT_MAX - 2047);
+    EXPECT_EQ(engine.GetTextWidth(font, std::string((1 << 20) + 1, 'A')), INT_MAX);
+    EXPECT_EQ(engine.GetTextWidth(font, std::string(3 << 20, 'A')), INT_MAX);
+}
+
 TEST(FixedMetricsFontEngineTest, BitmapFacesAreNotTrueType) {
     struct Case {
         std::string face;
@@ -136,20 +157,53 @@ TEST(FixedMetricsFontEngineTest, BitmapFacesAreNotTrueType) {
     EXPECT_EQ(engine.ResolveFamily(Font("Courier New", -12)), "Courier New");
 }
 
+// The whole box of a text, as a window.
+const TRect Everything = Rect(0, 0, INT_MAX, INT_MAX);
+
 TEST(FixedMetricsFontEngineTest, RenderFillsTheCellAboveTheBaseline) {
     TFixedMetricsFontEngine engine;
     // Cells of 10 by 20, baseline 15 rows down: "A" at x 0..9, a space at 10..19,
     // nothing for the tab, "B" at 20..29.
-    const TTextMask mask = engine.Render(Font("Arial", -20), "A \tB");
-    ASSERT_EQ(mask.Width, 30);
-    ASSERT_EQ(mask.Height, 20);
-    ASSERT_EQ(mask.Ascent, 15);
+    const TTextMask mask = engine.Render(Font("Arial", -20), "A \tB", Everything);
+    ASSERT_EQ(mask.Bounds, Rect(0, 0, 30, 20));
     ASSERT_EQ(mask.Coverage.size(), 600u);
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 30; ++x) {
             const bool inked = y < 15 && (x < 10 || x >= 20);
-            EXPECT_EQ(mask.Coverage[static_cast<std::size_t>(y * 30 + x)], inked ? 255 : 0) << x << "," << y;
+            EXPECT_EQ(mask.At(x, y), inked ? 255 : 0) << x << "," << y;
         }
+}
+
+TEST(FixedMetricsFontEngineTest, RenderKeepsToTheWindow) {
+    // The same text: windows are cut to the 30 x 20 box and hold just their pixels.
+    struct Case {
+        TRect window;
+        TRect bounds;
+    };
+    const Case cases[] = {
+        {.window = Rect(5, 10, 25, 18), .bounds = Rect(5, 10, 25, 18)},
+        {.window = Rect(-7, -3, 12, 40), .bounds = Rect(0, 0, 12, 20)},
+        {.window = Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), .bounds = Rect(0, 0, 30, 20)},
+        {.window = Rect(30, 0, 40, 20), .bounds = Rect(0, 0, 0, 0)},  // beside the box
+        {.window = Rect(0, 20, 30, 25), .bounds = Rect(0, 0, 0, 0)},  // below it
+        {.window = Rect(12, 5, 8, 15), .bounds = Rect(0, 0, 0, 0)},   // inverted
+    };
+    TFixedMetricsFontEngine engine;
+    for (const Case& c : cases) {
+        const TTextMask mask = engine.Render(Font("Arial", -20), "A \tB", c.window);
+        EXPECT_EQ(mask.Bounds, c.bounds);
+        ASSERT_EQ(mask.Coverage.size(), static_cast<std::size_t>(c.bounds.Width()) * c.bounds.Height());
+        for (int y = c.bounds.Top; y < c.bounds.Bottom; ++y)
+            for (int x = c.bounds.Left; x < c.bounds.Right; ++x)
+                EXPECT_EQ(mask.At(x, y), y < 15 && (x < 10 || x >= 20) ? 255 : 0) << x << "," << y;
+    }
+    // A window at the far end of an endless text: 2^21 cells of 2048 pixels.
+    const TLogFont huge = Font("Arial", -MaxFontPixelHeight);
+    const TTextMask far = engine.Render(huge, std::string(1 << 21, 'A'), Rect(INT_MAX - 100, 3000, INT_MAX, 3100));
+    EXPECT_EQ(far.Bounds, Rect(INT_MAX - 100, 3000, INT_MAX, 3100));  // the width saturates at INT_MAX
+    // Ink ends at the baseline, 3072 rows down.
+    EXPECT_EQ(far.At(INT_MAX - 1, 3071), 255);
+    EXPECT_EQ(far.At(INT_MAX - 1, 3072), 0);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -231,12 +285,21 @@ TEST(FreeTypeFontEngineTest, AdvancesComeFromTheFontAndCp1252) {
     EXPECT_EQ(engine->GetTextWidth(font, "A\x80\x99"), 1366 + 1139 + 2048);
 }
 
+TEST(FreeTypeFontEngineTest, WidthOfAnEndlessTextSaturates) {
+    // "A" advances 1366 units of Liberation Sans's 2048 an em (hmtx, as above), so 2732
+    // pixels at an em of 4096: 786060 of them are 2147515920 pixels, past the int range.
+    const auto engine = FreeTypeFontEngine();
+    const TLogFont font = Font("Arial", -MaxFontPixelHeight);
+    EXPECT_EQ(engine->GetTextWidth(font, std::string(786000, 'A')), 786000 * 2732);
+    EXPECT_EQ(engine->GetTextWidth(font, std::string(786060, 'A')), INT_MAX);
+}
+
 TEST(FreeTypeFontEngineTest, ControlCharactersAreNotDrawn) {
     const auto engine = FreeTypeFontEngine();
     const TLogFont font = Font("Arial", -20);
     EXPECT_EQ(engine->GetTextWidth(font, "A\tB\r\n"), engine->GetTextWidth(font, "AB"));
-    const TTextMask mask = engine->Render(font, "\x01\x1F");
-    EXPECT_EQ(mask.Width, 0);
+    const TTextMask mask = engine->Render(font, "\x01\x1F", Everything);
+    EXPECT_EQ(mask.Bounds, Rect(0, 0, 0, 0));
     EXPECT_TRUE(mask.Coverage.empty());
 }
 
@@ -244,11 +307,10 @@ TEST(FreeTypeFontEngineTest, RenderGivesAnAntiAliasedMaskOfTheAdvance) {
     const auto engine = FreeTypeFontEngine();
     const TLogFont font = Font("Arial", -40);
     const TFontMetrics metrics = engine->GetMetrics(font);
-    const TTextMask mask = engine->Render(font, "O.");
-    EXPECT_EQ(mask.Width, engine->GetTextWidth(font, "O."));
-    EXPECT_EQ(mask.Height, metrics.Ascent + metrics.Descent);
-    EXPECT_EQ(mask.Ascent, metrics.Ascent);
-    ASSERT_EQ(mask.Coverage.size(), static_cast<std::size_t>(mask.Width) * mask.Height);
+    const int height = metrics.Ascent + metrics.Descent;
+    const TTextMask mask = engine->Render(font, "O.", Everything);
+    EXPECT_EQ(mask.Bounds, Rect(0, 0, engine->GetTextWidth(font, "O."), height));
+    ASSERT_EQ(mask.Coverage.size(), static_cast<std::size_t>(mask.Bounds.Width()) * height);
     // The curve of "O" has partly covered pixels; a monochrome rendering would have none.
     EXPECT_TRUE(std::any_of(mask.Coverage.begin(), mask.Coverage.end(), [](auto v) { return v > 0 && v < 255; }));
     // The full stop sits on the baseline: ink in its column just above the baseline and
@@ -256,17 +318,58 @@ TEST(FreeTypeFontEngineTest, RenderGivesAnAntiAliasedMaskOfTheAdvance) {
     const int stopX = engine->GetTextWidth(font, "O") + engine->GetTextWidth(font, ".") / 2;
     int inkAbove = 0;
     int inkTop = 0;
-    for (int y = 0; y < mask.Height; ++y) {
-        const std::uint8_t value = mask.Coverage[static_cast<std::size_t>(y) * mask.Width + stopX];
-        if (y < mask.Height / 2) inkTop += value;
-        if (y >= mask.Ascent - 3 && y < mask.Ascent) inkAbove += value;
+    for (int y = 0; y < height; ++y) {
+        if (y < height / 2) inkTop += mask.At(stopX, y);
+        if (y >= metrics.Ascent - 3 && y < metrics.Ascent) inkAbove += mask.At(stopX, y);
     }
     EXPECT_GT(inkAbove, 0);
     EXPECT_EQ(inkTop, 0);
     // A space has an advance but no ink.
-    const TTextMask space = engine->Render(font, " ");
-    EXPECT_GT(space.Width, 0);
+    const TTextMask space = engine->Render(font, " ", Everything);
+    EXPECT_GT(space.Bounds.Width(), 0);
     EXPECT_TRUE(std::all_of(space.Coverage.begin(), space.Coverage.end(), [](auto v) { return v == 0; }));
+}
+
+TEST(FreeTypeFontEngineTest, RenderKeepsToTheWindowAndDrawsTheSamePixelsThere) {
+    // Any window of the box holds exactly the pixels of the whole mask there: glyphs cut
+    // by the window, reaching into it from outside (the descender of "j" and "y", the
+    // overhang of the italic "f"), or lying wholly outside it.
+    const auto engine = FreeTypeFontEngine();
+    for (const TLogFont& font : {Font("Arial", -40), Font("Times New Roman", 33, fwBold, true)}) {
+        const std::string text = "AVjy f\x80";
+        const TTextMask whole = engine->Render(font, text, Everything);
+        const TRect box = whole.Bounds;
+        ASSERT_GT(box.Width(), 50);
+        for (const TRect& window :
+             {Rect(3, 5, 41, 29), Rect(box.Right / 2, box.Bottom - 9, box.Right - 1, box.Bottom + 50),
+              Rect(-20, -20, 1, 1), Rect(box.Right - 1, 0, box.Right + 1, 1), Rect(17, 0, 18, box.Bottom)}) {
+            SCOPED_TRACE(testing::Message() << font.FaceName << " in " << window.Left << "," << window.Top << ","
+                                            << window.Right << "," << window.Bottom);
+            const TTextMask part = engine->Render(font, text, window);
+            const TRect bounds{std::max(window.Left, 0), std::max(window.Top, 0), std::min(window.Right, box.Right),
+                               std::min(window.Bottom, box.Bottom)};
+            EXPECT_EQ(part.Bounds, bounds);
+            ASSERT_EQ(part.Coverage.size(), static_cast<std::size_t>(bounds.Width()) * bounds.Height());
+            for (int y = bounds.Top; y < bounds.Bottom; ++y)
+                for (int x = bounds.Left; x < bounds.Right; ++x)
+                    ASSERT_EQ(part.At(x, y), whole.At(x, y)) << x << "," << y;
+        }
+    }
+}
+
+TEST(FreeTypeFontEngineTest, KeepsOnlyTheRecentlyUsedFacesOpen) {
+    // Each new family name opens a face; only the last few stay open, and a family asked
+    // for again after its face was closed still resolves and measures the same.
+    TFreeTypeFontEngine engine;
+    const TLogFont arial = Font("Arial", -2048);
+    ASSERT_EQ(engine.GetTextWidth(arial, "A"), 1366);  // see AdvancesComeFromTheFontAndCp1252
+    const int mappedBefore = MappedFontFiles();
+    ASSERT_GT(mappedBefore, 0) << "no font file mapping seen in /proc/self/maps";
+    for (int i = 0; i < 200; ++i) engine.GetTextWidth(Font("No Such Family " + std::to_string(i), -12), "A");
+    EXPECT_LE(MappedFontFiles() - mappedBefore, static_cast<int>(MaxOpenFaces));
+    EXPECT_EQ(engine.ResolveFamily(arial), "Liberation Sans");
+    EXPECT_EQ(engine.GetTextWidth(arial, "A"), 1366);
+    EXPECT_EQ(engine.GetMetrics(arial).Ascent, 1854);
 }
 
 TEST(FreeTypeFontEngineTest, UnknownFamiliesAndAbsurdHeightsStillMeasure) {

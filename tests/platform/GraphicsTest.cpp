@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,49 @@ TEST(FontTest, SizeAndHeightConvertLikeMulDiv) {
         font.SetSize(c.size);
         EXPECT_EQ(font.GetHeight(), c.height) << c.ppi << " " << c.size;
     }
+}
+
+TEST(FontTest, ExtremeSizesAndHeightsSaturate) {
+    // The conversions are worked in 64 bits and brought back to the 32-bit range, so that
+    // negating -2147483648 or scaling a huge size cannot wrap round and change the sign.
+    struct Case {
+        int ppi;
+        std::int32_t height;
+        int size;
+    };
+    const Case fromHeight[] = {
+        {.ppi = 72, .height = INT_MIN, .size = INT_MAX},      // 2147483648 points
+        {.ppi = 72, .height = INT_MAX, .size = -INT_MAX},     // exact
+        {.ppi = 36, .height = INT_MIN + 1, .size = INT_MAX},  // 4294967294 points
+        {.ppi = 36, .height = INT_MAX, .size = INT_MIN},      // -4294967294 points
+    };
+    for (const Case& c : fromHeight) {
+        TFont font;
+        font.SetPixelsPerInch(c.ppi);
+        font.SetHeight(c.height);
+        EXPECT_EQ(font.GetSize(), c.size) << c.ppi << " " << c.height;
+    }
+    const Case fromSize[] = {
+        {.ppi = 96, .height = INT_MAX, .size = INT_MIN},   // 2863311531 pixels of cell
+        {.ppi = 96, .height = INT_MIN, .size = INT_MAX},   // 2863311529.33 pixels of em
+        {.ppi = 72, .height = INT_MAX, .size = INT_MIN},   // 2147483648 pixels of cell
+        {.ppi = 72, .height = -INT_MAX, .size = INT_MAX},  // exact
+        {.ppi = 1000000, .height = INT_MIN, .size = 1000000},
+    };
+    for (const Case& c : fromSize) {
+        TFont font;
+        font.SetPixelsPerInch(c.ppi);
+        font.SetSize(c.size);
+        EXPECT_EQ(font.GetHeight(), c.height) << c.ppi << " " << c.size;
+    }
+    // Assign between resolutions goes through the size: INT_MIN pixels at 72 are
+    // 2147483647 points (saturated), which are 2863311529.33 pixels at 96.
+    TFont source;
+    source.SetPixelsPerInch(72);
+    source.SetHeight(INT_MIN);
+    TFont screen;
+    screen.Assign(source);
+    EXPECT_EQ(screen.GetHeight(), INT_MIN);
 }
 
 TEST(FontTest, ChangingTheResolutionKeepsTheHeight) {
@@ -254,6 +298,38 @@ TEST(FontTest, PublishedProperties) {
     EXPECT_TRUE(font.FindProperty("Height")->ShouldStore(font));
     EXPECT_FALSE(font.FindProperty("Size")->ShouldStore(font));
     EXPECT_THROW(font.FindProperty("Height")->SetValue(font, "tall"), EConvertError);
+}
+
+TEST(FontTest, PropertyValuesBeyondTheirTypeAreRefused) {
+    // Form-file text past the 32-bit Height and Size or the 8-bit Style raises
+    // EConvertError and changes nothing, rather than wrapping round (4294967297 would
+    // otherwise become a height of 1).
+    struct Case {
+        std::string property;
+        std::string text;
+    };
+    const Case cases[] = {
+        {.property = "Height", .text = "4294967297"}, {.property = "Height", .text = "-2147483649"},
+        {.property = "Size", .text = "2147483648"},   {.property = "Size", .text = "-9223372036854775808"},
+        {.property = "Style", .text = "256"},         {.property = "Style", .text = "-1"},
+        {.property = "Color", .text = "-1"},          {.property = "Color", .text = "4294967296"},
+    };
+    for (const Case& c : cases) {
+        TFont font;
+        EXPECT_THROW(font.FindProperty(c.property)->SetValue(font, c.text), EConvertError)
+            << c.property << " " << c.text;
+        EXPECT_EQ(font.GetHeight(), -11) << c.property << " " << c.text;
+        EXPECT_EQ(font.GetStyle(), 0) << c.property << " " << c.text;
+        EXPECT_EQ(font.GetColor(), clWindowText) << c.property << " " << c.text;
+    }
+    // The ends of the ranges are taken as they are.
+    TFont font;
+    font.FindProperty("Height")->SetValue(font, "-2147483648");
+    EXPECT_EQ(font.GetHeight(), INT_MIN);
+    font.FindProperty("Color")->SetValue(font, "4294967295");
+    EXPECT_EQ(font.GetColor(), 0xFFFFFFFF);
+    font.FindProperty("Style")->SetValue(font, "255");
+    EXPECT_EQ(font.GetStyle(), 255);
 }
 
 // ---------------------------------------------------------------------------------------

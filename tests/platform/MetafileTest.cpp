@@ -380,9 +380,9 @@ TEST(MetafileTest, SaveToFileWritesTheSvg) {
     const std::filesystem::path file =
         std::filesystem::path(testing::TempDir()) / ("MetafileTest" + std::to_string(::getpid()) + ".SVG");
     metafile.SaveToFile(file.string());
-    std::ifstream in(file, std::ios::binary);
-    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(written, metafile.ToSvg());
+    std::ostringstream written;
+    written << std::ifstream(file, std::ios::binary).rdbuf();
+    EXPECT_EQ(written.str(), metafile.ToSvg());
     std::filesystem::remove(file);
 }
 

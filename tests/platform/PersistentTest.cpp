@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include <zanbarcode/platform/Exception.h>
@@ -244,6 +245,30 @@ TEST(PersistentTest, AssignAsksTheSourceToAssignItself) {
     } catch (const EConvertError& e) {
         EXPECT_EQ(e.Message(), "Cannot assign a TExporter to a TA.");
     }
+}
+
+TEST(PersistentTest, IntegerValueRefusesWhatItsTypeCannotHold) {
+    EXPECT_EQ(IntegerValue<std::int32_t>(-2147483648), INT32_MIN);
+    EXPECT_EQ(IntegerValue<std::uint32_t>(4294967295), UINT32_MAX);
+    EXPECT_EQ(IntegerValue<std::uint8_t>(255), 255);
+    struct Case {
+        std::int64_t value;
+        std::string message;
+    };
+    const Case int32Cases[] = {
+        {.value = 2147483648, .message = "Value 2147483648 must be between -2147483648 and 2147483647"},
+        {.value = INT64_MIN, .message = "Value -9223372036854775808 must be between -2147483648 and 2147483647"},
+    };
+    for (const Case& c : int32Cases) {
+        try {
+            IntegerValue<std::int32_t>(c.value);
+            ADD_FAILURE() << "accepted " << c.value;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+    }
+    EXPECT_THROW(IntegerValue<std::uint32_t>(-1), EConvertError);
+    EXPECT_THROW(IntegerValue<std::uint8_t>(256), EConvertError);
 }
 
 TEST(PersistentTest, TextConversionsRoundTrip) {

@@ -124,7 +124,6 @@ protected:
     virtual void Notification(TComponent* component, TOperation operation);
 
 private:
-    friend class TFormReader;  // restores the loading state of a root after a failed read
     void RemoveFreeNotification(TComponent* component);
 
     TComponent* FOwner = nullptr;

@@ -473,23 +473,21 @@ void CheckValueKind(TTypeKind property, TFormValue::TKind value) {
     }
 }
 
-}  // namespace
-
 // ---------------------------------------------------------------------------------------
 // Reading: applying the tree
 
-// Applies a parsed form to its root. Not in the unnamed namespace: TComponent names it
-// as a friend, so that a failed read can give an existing root back its state.
+// Applies a parsed form to its root.
 class TFormReader {
 public:
     explicit TFormReader(TComponent& root) : FRoot(root) {}
 
     // Reads Tree into the root; on failure the components made are destroyed, the
-    // root's properties and state are put back, and the error passes on.
+    // root's properties are put back and it leaves the loading state, and the error
+    // passes on.
     void Load(const TFormObject& tree) {
         Save(FRoot, "");
         const std::string name = FRoot.GetName();
-        const TComponentState state = FRoot.FComponentState;
+        const bool wasLoading = FRoot.IsLoading();
         std::vector<TComponent*> before;
         for (int i = 0; i < FRoot.GetComponentCount(); ++i) before.push_back(FRoot.GetComponent(i));
         try {
@@ -497,7 +495,7 @@ public:
         } catch (...) {
             DestroyAddedComponents(before);
             Restore(name);
-            FRoot.FComponentState = state;
+            if (!wasLoading) EndLoadingAfterFailure();
             throw;
         }
         FinishLoading();
@@ -620,6 +618,15 @@ private:
         if (failure) std::rethrow_exception(failure);
     }
 
+    // The root has its old properties back, a complete set to act on as after any read;
+    // the read's own error is the one the caller hears of.
+    void EndLoadingAfterFailure() {
+        try {
+            FRoot.Loaded();
+        } catch (...) {
+        }
+    }
+
     // The root's values that a read could change: every stored property, every event and
     // every reference, nested objects by their dotted paths.
     void Save(TPersistent& object, const std::string& prefix) {
@@ -679,6 +686,8 @@ private:
     std::vector<TReference> FReferences;
     std::vector<TSaved> FSaved;
 };
+
+}  // namespace
 
 void LoadComponentFromText(TComponent& root, const std::string& text) {
     const TFormObject tree = TParser(text).ParseFile();

@@ -43,6 +43,7 @@ public:
     // (parents before their children), as a message loop would when it runs dry.
     void ProcessPaints();
 
+    int GetPixelsPerInch() const { return FPixelsPerInch; }
     const std::vector<TMessageBoxRecord>& GetMessageBoxes() const { return FMessageBoxes; }
     const std::vector<TPopupRecord>& GetPopups() const { return FPopups; }
     // Control's window when this kind of system made it, else null.

@@ -70,7 +70,8 @@ TComponentClass FindClass(const std::string& name);
 // Raises EFilerError for a reference to a component without a name.
 std::string SaveComponentToText(TComponent& root);
 // Reads form file text into an existing root of the file's root class: sets its
-// properties and creates its components. Every component read is in the loading state
+// properties and creates its components (a name that one of the root's components
+// already bears is an error). Every component read is in the loading state
 // until all are read, references are resolved and each has had Loaded. Bad text raises
 // EReadError naming the line and the fault; the components made so far are destroyed
 // and the root is left with the properties it had.

@@ -192,7 +192,8 @@ void TZanCustomBarcode::Paint() {
     }
     status.Exclude(busRepaint);
     FRenderer->SetUpdateStatus(status);
-    GetCanvas()->GetBrush().SetColor(GetColor());
+    // Without a window there is no canvas, and the renderer reports that itself.
+    if (platform::TCanvas* canvas = GetCanvas()) canvas->GetBrush().SetColor(GetColor());
     FRenderer->Paint();
 }
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <any>
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <variant>
 #include <vector>
 
@@ -78,7 +78,8 @@ std::string QuotedString(const std::string& text) {
         } else {
             if (quoting) out += '\'';
             quoting = false;
-            out += '#' + std::to_string(byte);
+            out += '#';
+            out += std::to_string(byte);
         }
     }
     if (quoting) out += '\'';
@@ -155,7 +156,10 @@ int HexValue(char c) { return IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10; }
 // A byte as a message shows it: printable ASCII as itself, anything else as #nnn.
 std::string ShowByte(char c) {
     const auto byte = static_cast<unsigned char>(c);
-    return IsPrintableAscii(byte) ? std::string(1, c) : "#" + std::to_string(byte);
+    if (IsPrintableAscii(byte)) return std::string(1, c);
+    std::string shown = "#";
+    shown += std::to_string(byte);
+    return shown;
 }
 
 class TLexer {
@@ -737,7 +741,10 @@ void SaveComponentToFile(TComponent& root, const std::string& fileName) {
 void LoadComponentFromFile(TComponent& root, const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);
     if (!in) throw EInOutError("Cannot open %s", {fileName});
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    std::array<char, 4096> buffer{};
+    while (in.read(buffer.data(), buffer.size()) || in.gcount() > 0)
+        text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
     if (in.bad()) throw EInOutError("Cannot read %s", {fileName});
     LoadComponentFromText(root, text);
 }

@@ -21,6 +21,7 @@ bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
 
 void TPropInfo::SetValue(TPersistent& object, const std::string& text) const {
     if (IsReadOnly()) throw EConvertError("Property %s is read-only", {Name});
+    if (!SetText) throw EConvertError("Property %s takes a component or a handler, not a text", {Name});
     SetText(object, text);
 }
 
@@ -92,6 +93,58 @@ int EnumerationOrdinal(const std::vector<std::string>& names, const std::string&
     for (std::size_t i = 0; i < names.size(); ++i)
         if (SameTextIgnoringCase(names[i], text)) return static_cast<int>(i);
     throw EConvertError("'%s' is not a valid value", {text});
+}
+
+std::string SetToText(std::uint32_t bits, const std::vector<std::string>& names) {
+    std::string text = "[";
+    for (std::size_t i = 0; i < names.size() && i < 32; ++i) {
+        if ((bits & (1u << i)) == 0) continue;
+        if (text.size() > 1) text += ", ";
+        text += names[i];
+    }
+    return text + "]";
+}
+
+std::uint32_t TextToSet(const std::string& text, const std::vector<std::string>& names) {
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && isSpace(text[first])) ++first;
+    while (last > first && isSpace(text[last - 1])) --last;
+    if (last - first < 2 || text[first] != '[' || text[last - 1] != ']')
+        throw EConvertError("'%s' is not a valid set value", {text});
+    std::uint32_t bits = 0;
+    std::size_t start = first + 1;
+    const std::size_t end = last - 1;
+    while (start <= end) {
+        std::size_t comma = text.find(',', start);
+        if (comma == std::string::npos || comma > end) comma = end;
+        std::size_t a = start;
+        std::size_t b = comma;
+        while (a < b && isSpace(text[a])) ++a;
+        while (b > a && isSpace(text[b - 1])) --b;
+        const std::string element = text.substr(a, b - a);
+        if (element.empty()) {
+            // "[]" is the empty set; an empty element between commas is a mistake.
+            if (comma != end || start != first + 1) throw EConvertError("'%s' is not a valid set value", {text});
+        } else {
+            bits |= 1u << EnumerationOrdinal(names, element);
+        }
+        start = comma + 1;
+    }
+    return bits;
+}
+
+std::string IdentOrIntegerToText(std::int64_t value, const TIdentMap& idents) {
+    for (const auto& [identValue, name] : idents)
+        if (identValue == value) return name;
+    return IntegerToText(value);
+}
+
+std::int64_t TextToIdentOrInteger(const std::string& text, const TIdentMap& idents) {
+    for (const auto& [value, name] : idents)
+        if (SameTextIgnoringCase(name, text)) return value;
+    return TextToInteger(text);
 }
 
 TPropInfo WithDefault(TPropInfo p, std::string defaultText) {

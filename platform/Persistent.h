@@ -1,6 +1,7 @@
 // Assignable objects with published-property metadata, for form files and property lists.
 #pragma once
 
+#include <any>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -9,27 +10,38 @@
 #include <utility>
 #include <vector>
 
+#include <zanbarcode/platform/Exception.h>
+
 namespace zan::platform {
 
 class TPersistent;
 
-enum class TTypeKind { tkInteger, tkFloat, tkString, tkBoolean, tkEnumeration, tkClass, tkMethod };
+enum class TTypeKind { tkInteger, tkFloat, tkString, tkBoolean, tkEnumeration, tkClass, tkMethod, tkSet };
 
 // One published property. Values travel as text, the way form files store them:
 // integers in decimal, floats in shortest round-trip form, booleans "True"/"False",
-// enumerations by value name. Class-typed properties expose their object instead.
+// enumerations by value name, sets as "[name, name]". Class-typed properties expose
+// their object instead: an object of their own (Font, Margins), edited through its
+// properties, or a reference to another component (SetObject). Events (tkMethod)
+// take their handler as a std::any holding the event's std::function type; their
+// text is the name of the published handler they call.
 struct TPropInfo {
     std::string Name;
     TTypeKind Kind = TTypeKind::tkInteger;
-    std::vector<std::string> EnumNames{};  // value names in ordinal order (tkEnumeration)
+    std::vector<std::string> EnumNames{};  // value names in ordinal order (tkEnumeration), element names (tkSet)
     std::function<std::string(const TPersistent&)> GetText{};
-    std::function<void(TPersistent&, const std::string&)> SetText{};  // empty when read-only
+    std::function<void(TPersistent&, const std::string&)> SetText{};  // empty when not set from text
     std::function<TPersistent*(TPersistent&)> GetObject{};            // tkClass only
+    std::function<void(TPersistent&, TPersistent*)> SetObject{};      // tkClass references only
+    std::function<std::any(const TPersistent&)> GetHandler{};         // tkMethod only
+    std::function<void(TPersistent&, const std::any&)> SetHandler{};  // tkMethod; an empty any clears
     std::function<bool(const TPersistent&)> IsStored{};               // empty: always stored
     std::string Default{};                                            // the stored default, as text, when HasDefault
     bool HasDefault = false;  // a value equal to Default is not written to a form file
 
-    bool IsReadOnly() const { return !SetText; }
+    bool IsReadOnly() const { return !SetText && !SetObject && !SetHandler; }
+    // A class-typed property that refers to another component rather than holding an object of its own.
+    bool IsReference() const { return Kind == TTypeKind::tkClass && SetObject; }
     // Parses Text for this property's type and writes it; raises EConvertError on bad text.
     void SetValue(TPersistent& object, const std::string& text) const;
     std::string GetValue(const TPersistent& object) const { return GetText(object); }
@@ -41,6 +53,27 @@ using TPropList = std::vector<TPropInfo>;
 
 // An event handler that receives the object that raised the event.
 using TNotifyEvent = std::function<void(TPersistent* sender)>;
+
+// A handler that a component publishes under a name (see TComponent::PublishedMethods).
+// Kept inside an event's std::function, it tells form files and property lists which
+// published handler the event calls.
+template <class Signature>
+struct TMethod;
+
+template <class R, class... Args>
+struct TMethod<R(Args...)> {
+    std::string Name;
+    std::function<R(Args...)> Code;
+    R operator()(Args... args) const { return Code(std::forward<Args>(args)...); }
+};
+
+// The name of the published handler that Event calls; empty for an unassigned event and
+// for a callable that was not published under a name.
+template <class Signature>
+std::string MethodName(const std::function<Signature>& event) {
+    const auto* method = event.template target<TMethod<Signature>>();
+    return method ? method->Name : std::string();
+}
 
 class TPersistent {
 public:
@@ -85,6 +118,18 @@ I IntegerValue(std::int64_t value) {
 
 // The position of Text among Names, letter case ignored; raises EConvertError when absent.
 int EnumerationOrdinal(const std::vector<std::string>& names, const std::string& text);
+
+// Sets: bit n stands for element Names[n]. The text form lists the elements present in
+// element order, "[akLeft, akTop]"; reading ignores letter case and spaces and raises
+// EConvertError for an unknown element or a text without brackets.
+std::string SetToText(std::uint32_t bits, const std::vector<std::string>& names);
+std::uint32_t TextToSet(const std::string& text, const std::vector<std::string>& names);
+
+// Integers whose well-known values have names (cursor shapes, colours): the text form is
+// the name where there is one, else the decimal value; reading takes either.
+using TIdentMap = std::vector<std::pair<std::int64_t, std::string>>;
+std::string IdentOrIntegerToText(std::int64_t value, const TIdentMap& idents);
+std::int64_t TextToIdentOrInteger(const std::string& text, const TIdentMap& idents);  // raises EConvertError
 
 // Builders for property tables. Getters and setters are callables on the concrete class,
 // so indexed pairs such as GetColor(2)/SetColor(2, v) are written as small lambdas.
@@ -134,6 +179,60 @@ TPropInfo EnumerationProperty(std::string name, std::vector<std::string> names, 
         set(static_cast<T&>(o), EnumerationOrdinal(names, text));
     };
     return p;
+}
+
+// Get returns and Set takes the set's bits; Names lists the elements, bit n for Names[n].
+template <class T, class Get, class Set>
+TPropInfo SetTypeProperty(std::string name, std::vector<std::string> names, Get get, Set set) {
+    TPropInfo p{.Name = std::move(name), .Kind = TTypeKind::tkSet, .EnumNames = std::move(names)};
+    p.GetText = [get, names = p.EnumNames](const TPersistent& o) {
+        return SetToText(static_cast<std::uint32_t>(get(static_cast<const T&>(o))), names);
+    };
+    p.SetText = [set, names = p.EnumNames](TPersistent& o, const std::string& text) {
+        set(static_cast<T&>(o), TextToSet(text, names));
+    };
+    return p;
+}
+
+template <class T, class Get, class Set>
+TPropInfo IdentIntegerProperty(std::string name, TIdentMap idents, Get get, Set set) {
+    TPropInfo p{.Name = std::move(name), .Kind = TTypeKind::tkInteger};
+    p.GetText = [get, idents](const TPersistent& o) {
+        return IdentOrIntegerToText(static_cast<std::int64_t>(get(static_cast<const T&>(o))), idents);
+    };
+    p.SetText = [set, idents](TPersistent& o, const std::string& text) {
+        set(static_cast<T&>(o), TextToIdentOrInteger(text, idents));
+    };
+    return p;
+}
+
+// An event of type Event (a std::function). Get returns and Set takes the event's value.
+// Only a handler published under a name is stored: code-assigned callables have no name
+// that a form file could hold.
+template <class T, class Event, class Get, class Set>
+TPropInfo EventProperty(std::string name, Get get, Set set) {
+    TPropInfo p{.Name = std::move(name), .Kind = TTypeKind::tkMethod};
+    p.GetText = [get](const TPersistent& o) { return MethodName(Event(get(static_cast<const T&>(o)))); };
+    p.GetHandler = [get](const TPersistent& o) { return std::any(Event(get(static_cast<const T&>(o)))); };
+    p.SetHandler = [set, eventName = p.Name](TPersistent& o, const std::any& handler) {
+        if (!handler.has_value()) {
+            set(static_cast<T&>(o), Event());
+            return;
+        }
+        const Event* event = std::any_cast<Event>(&handler);
+        if (event == nullptr) throw EConvertError("The handler does not fit the event %s", {eventName});
+        set(static_cast<T&>(o), *event);
+    };
+    p.IsStored = [get](const TPersistent& o) { return !MethodName(Event(get(static_cast<const T&>(o)))).empty(); };
+    return p;
+}
+
+// An event held in a public field of T, such as OnClick.
+template <class T, class Event>
+TPropInfo EventProperty(std::string name, Event T::*field) {
+    return EventProperty<T, Event>(
+        std::move(name), [field](const T& o) -> const Event& { return o.*field; },
+        [field](T& o, Event value) { o.*field = std::move(value); });
 }
 
 template <class T, class Get>

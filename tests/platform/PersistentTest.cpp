@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <any>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include <zanbarcode/platform/Exception.h>
 #include <zanbarcode/platform/Persistent.h>
@@ -281,6 +284,80 @@ TEST(PersistentTest, TextConversionsRoundTrip) {
     EXPECT_FALSE(TextToBoolean("0"));
     EXPECT_EQ(EnumerationOrdinal({"a", "b"}, "B"), 1);
     EXPECT_THROW(EnumerationOrdinal({"a", "b"}, "c"), EConvertError);
+}
+
+TEST(PersistentTest, SetsReadAndWriteTheirElementNames) {
+    const std::vector<std::string> sides = {"sdLeft", "sdTop", "sdRight", "sdBottom"};
+    struct TCase {
+        std::string text;
+        std::uint32_t bits;
+        std::string written;  // the text form of Bits
+    };
+    // Elements in element order whatever the order read, letter case and spaces ignored.
+    const TCase cases[] = {
+        {.text = "[]", .bits = 0, .written = "[]"},
+        {.text = "[sdLeft, sdTop]", .bits = 0b0011, .written = "[sdLeft, sdTop]"},
+        {.text = " [ SDBOTTOM ,sdleft ] ", .bits = 0b1001, .written = "[sdLeft, sdBottom]"},
+        {.text = "[sdRight,sdRight]", .bits = 0b0100, .written = "[sdRight]"},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(TextToSet(c.text, sides), c.bits) << c.text;
+        EXPECT_EQ(SetToText(c.bits, sides), c.written) << c.text;
+    }
+    for (const char* bad : {"", "sdLeft", "[sdLeft", "[sdMiddle]", "[sdLeft,]", "[,sdLeft]", "[sdLeft,,sdTop]"})
+        EXPECT_THROW(TextToSet(bad, sides), EConvertError) << bad;
+}
+
+TEST(PersistentTest, NamedIntegersWriteTheirNames) {
+    const TIdentMap idents = {{-1, "vaNone"}, {0, "vaZero"}};
+    EXPECT_EQ(IdentOrIntegerToText(-1, idents), "vaNone");
+    EXPECT_EQ(IdentOrIntegerToText(7, idents), "7");
+    EXPECT_EQ(TextToIdentOrInteger("VAZERO", idents), 0);
+    EXPECT_EQ(TextToIdentOrInteger("-12", idents), -12);
+    EXPECT_THROW(TextToIdentOrInteger("vaSome", idents), EConvertError);
+}
+
+// Events: a handler published under a name tells its name; others do not.
+class TButtonLike : public TPersistent {
+public:
+    std::string ClassName() const override { return "TButtonLike"; }
+    TNotifyEvent OnPress;
+    const TPropList& PublishedProperties() const override {
+        static const TPropList properties = {EventProperty("OnPress", &TButtonLike::OnPress)};
+        return properties;
+    }
+};
+
+TEST(PersistentTest, EventsCarryTheNameOfTheirPublishedHandler) {
+    TButtonLike button;
+    const TPropInfo* press = button.FindProperty("OnPress");
+    ASSERT_NE(press, nullptr);
+    EXPECT_EQ(press->Kind, TTypeKind::tkMethod);
+    EXPECT_FALSE(press->IsReadOnly());
+    EXPECT_FALSE(press->ShouldStore(button)) << "nothing attached";
+
+    int presses = 0;
+    button.OnPress = [&](TPersistent*) { ++presses; };
+    EXPECT_EQ(press->GetValue(button), "") << "a callable without a published name";
+    EXPECT_FALSE(press->ShouldStore(button));
+
+    press->SetHandler(
+        button,
+        std::any(TNotifyEvent(TMethod<void(TPersistent*)>{"ButtonPressed", [&](TPersistent*) { presses += 10; }})));
+    button.OnPress(&button);
+    EXPECT_EQ(presses, 10);
+    EXPECT_EQ(press->GetValue(button), "ButtonPressed");
+    EXPECT_TRUE(press->ShouldStore(button));
+    EXPECT_EQ(MethodName(std::any_cast<TNotifyEvent>(press->GetHandler(button))), "ButtonPressed");
+
+    // A handler of another signature does not fit, and the event keeps its handler.
+    const std::function<void(int)> other = [](int) {};
+    EXPECT_THROW(press->SetHandler(button, std::any(other)), EConvertError);
+    EXPECT_EQ(press->GetValue(button), "ButtonPressed");
+    EXPECT_THROW(press->SetValue(button, "ButtonPressed"), EConvertError) << "a handler is not set from text";
+
+    press->SetHandler(button, std::any());
+    EXPECT_FALSE(button.OnPress);
 }
 
 }  // namespace

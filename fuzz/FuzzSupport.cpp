@@ -1,5 +1,6 @@
 #include "fuzz/FuzzSupport.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -86,6 +87,12 @@ TWorkingDirectory::TWorkingDirectory(const std::filesystem::path& folder) : FPre
 }
 
 TWorkingDirectory::~TWorkingDirectory() { std::filesystem::current_path(FPrevious); }
+
+long PeakMemoryKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 bool IsCleanUtf8Text(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {

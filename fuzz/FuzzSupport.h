@@ -60,6 +60,10 @@ private:
     std::filesystem::path FPrevious;
 };
 
+// The process's peak resident memory so far, in kilobytes. A step that lets it grow by
+// far more than its result needs has allocated for something it never used.
+long PeakMemoryKilobytes();
+
 // Whether Text is well-formed UTF-8 (RFC 3629) without C0 control characters but the
 // line feed: what XML 1.0 character data may hold on one line each.
 bool IsCleanUtf8Text(std::string_view text);

@@ -4,12 +4,15 @@
 // every complete chunk is put right first, so that mutations reach past libpng's CRC
 // check into the chunk data; with it clear the bytes are read as they stand.
 //
-// Checks: a file is read or refused with the library's EInOutError; a picture that was
-// read has a size a bitmap holds, and saving it as PNG and reading it back gives the
-// same pixels and resolution.
+// Checks: a file is read or refused with the library's EInOutError; a refusal costs
+// little memory, whatever size the file declares; a picture that was read has a size a
+// bitmap holds, and saving it as PNG and reading it back gives the same pixels and
+// resolution.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -26,6 +29,8 @@ constexpr std::uint8_t RepairChecksums = 1;
 constexpr std::int64_t MaxRoundTripPixels = std::int64_t{1} << 20;
 // The bitmap's own limit: more pixels than this are refused.
 constexpr std::int64_t MaxBitmapPixels = std::int64_t{1} << 28;
+// Growth of the process's peak memory that a refused file may cause.
+constexpr long MaxRefusalKilobytes = 256 * 1024;
 
 constexpr std::string_view PngSignature("\x89PNG\r\n\x1a\n", 8);
 
@@ -70,7 +75,8 @@ void RepairChunkChecksums(std::string& file) {
 std::int64_t DeclaredPixels(std::string_view file) {
     constexpr std::size_t header = 8 + 8;  // signature, IHDR length and type
     if (file.size() < header + 8 || file.substr(12, 4) != "IHDR") return 0;
-    return std::int64_t{BigEndian32(file, header)} * BigEndian32(file, header + 4);
+    const std::uint64_t pixels = std::uint64_t{BigEndian32(file, header)} * BigEndian32(file, header + 4);
+    return static_cast<std::int64_t>(std::min<std::uint64_t>(pixels, std::numeric_limits<std::int64_t>::max()));
 }
 
 bool SamePicture(const zan::platform::TBitmap& a, const zan::platform::TBitmap& b) {
@@ -102,10 +108,12 @@ void FuzzPngReader(std::string_view input, TKnownDefects known) {
         .write(file.data(), static_cast<std::streamsize>(file.size()));
 
     zan::platform::TBitmap bitmap;
+    const long peakBefore = PeakMemoryKilobytes();
     try {
         bitmap.LoadFromPngFile(path);
     } catch (const zan::platform::EInOutError&) {
         Check(bitmap.GetWidth() == 0 && bitmap.GetHeight() == 0, "a refused file leaves the bitmap as it was");
+        Check(PeakMemoryKilobytes() - peakBefore <= MaxRefusalKilobytes, "a refused file costs little memory");
         return;
     }
     const std::int64_t pixels = std::int64_t{bitmap.GetWidth()} * bitmap.GetHeight();

@@ -74,6 +74,8 @@ constexpr int MaxCanvasSide = 256;
 constexpr std::int64_t MaxDrawnPixels = std::int64_t{1} << 20;
 // Far beyond the 2^28 pixels that a bitmap holds.
 constexpr std::int64_t RefusedPixels = std::int64_t{1} << 30;
+// Growth of the peak memory that painting onto the script's small bitmap may cause.
+constexpr long MaxStepKilobytes = 256 * 1024;
 
 // What a handler's "throw" raises: an error of the application, not of the library.
 class THandlerError : public std::runtime_error {
@@ -141,11 +143,40 @@ struct TCopySize {
     std::int64_t Pixels() const { return std::max<std::int64_t>(Width, 0) * std::max<std::int64_t>(Height, 0); }
 };
 
+// Known defect: a text call rasterises the whole text, however little of it its clip
+// shows, so that a large font turns one paint into seconds and gigabytes. Steering
+// clear of it, the script's canvases measure and draw text at most MaxFontHeight
+// pixels high, consistently in every call.
+class TBoundedFontEngine final : public platform::TFontEngine {
+public:
+    static constexpr std::int32_t MaxFontHeight = 128;
+
+    explicit TBoundedFontEngine(std::shared_ptr<platform::TFontEngine> engine) : FEngine(std::move(engine)) {}
+    platform::TFontMetrics GetMetrics(const platform::TLogFont& font) override {
+        return FEngine->GetMetrics(Bounded(font));
+    }
+    int GetTextWidth(const platform::TLogFont& font, std::string_view text) override {
+        return FEngine->GetTextWidth(Bounded(font), text);
+    }
+    platform::TTextMask Render(const platform::TLogFont& font, std::string_view text) override {
+        return FEngine->Render(Bounded(font), text);
+    }
+    std::string ResolveFamily(const platform::TLogFont& font) override { return FEngine->ResolveFamily(font); }
+
+private:
+    static platform::TLogFont Bounded(platform::TLogFont font) {
+        font.Height = std::clamp(font.Height, -MaxFontHeight, MaxFontHeight);
+        return font;
+    }
+    std::shared_ptr<platform::TFontEngine> FEngine;
+};
+
 class TRendererScript {
 public:
     explicit TRendererScript(TKnownDefects known) : FKnown(known) {
         zan::RegisterBarcodeSymbologies();
         FBitmap.SetSize(128, 64);
+        UseFontEngine(platform::FreeTypeFontEngine());
         for (std::size_t k = 0; k < FRenderers.size(); ++k) {
             FRenderers[k] = std::make_unique<TZanBarcodeRenderer>();
             FRenderers[k]->SetOnVisualChange([this, k](platform::TPersistent*) { OnVisualChange(k); });
@@ -297,6 +328,7 @@ private:
         // Known defect: orientations beyond the four named ones.
         if (FKnown == TKnownDefects::Avoid) value &= 3;
         Renderer().SetOrientation(static_cast<zan::TZanBarcodeOrientation>(value));
+        Check(Renderer().GetOrientation() <= zan::bo270Degrees, "the orientation is one of the four named ones");
     }
 
     // PATH=VALUE: dotted property names from the renderer, or from its symbology.
@@ -350,36 +382,56 @@ private:
     }
 
     void SelectFontEngine(std::string_view name) {
-        std::shared_ptr<platform::TFontEngine> engine;
-        if (name == "fixed") engine = platform::FixedMetricsFontEngine();
-        if (name == "freetype") engine = platform::FreeTypeFontEngine();
-        if (!engine) return;
-        BitmapCanvas().SetFontEngine(engine);
-        if (FRecordingCanvas) FRecordingCanvas->SetFontEngine(engine);
+        if (name == "fixed") UseFontEngine(platform::FixedMetricsFontEngine());
+        if (name == "freetype") UseFontEngine(platform::FreeTypeFontEngine());
+    }
+
+    // The engine of the script's canvases and of the bitmaps it copies into.
+    void UseFontEngine(std::shared_ptr<platform::TFontEngine> engine) {
+        FFontEngine = FKnown == TKnownDefects::Avoid ? std::make_shared<TBoundedFontEngine>(std::move(engine))
+                                                     : std::move(engine);
+        BitmapCanvas().SetFontEngine(FFontEngine);
+        if (FRecordingCanvas) FRecordingCanvas->SetFontEngine(FFontEngine);
     }
 
     // ---- Moving symbologies
 
-    // A symbology that a failed move leaves to nobody is a leak, one that it leaves to
-    // two renderers a double deletion: both show as findings.
+    bool HeldByOneRenderer(const TZanBarcodeSymbology* symbology) {
+        return (FRenderers[0]->GetSymbology() == symbology) != (FRenderers[1]->GetSymbology() == symbology);
+    }
+
+    // A move that fails half-way must still leave the symbology with one renderer: with
+    // none it leaks, with both it is deleted twice.
     void MoveSymbology() {
         TZanBarcodeSymbology* symbology = Renderer().GetSymbology();
         if (symbology == nullptr) return;
         const TQuietHandlers quiet = QuietHandlersWhileMoving();
         const int fired = FFired;
-        symbology->SetParent(&OtherRenderer());
+        try {
+            symbology->SetParent(&OtherRenderer());
+        } catch (...) {
+            Check(HeldByOneRenderer(symbology), "a symbology whose move failed belongs to one renderer");
+            throw;
+        }
         if (FFired == fired)
             Check(OtherRenderer().GetSymbology() == symbology && Renderer().GetSymbology() == nullptr,
                   "SetParent moves the symbology from one renderer to the other");
     }
 
+    // SetParent(null) gives the symbology to the caller; so does one that failed after
+    // its renderer had let go of it.
     void DetachSymbology() {
         TZanBarcodeSymbology* symbology = Renderer().GetSymbology();
         if (symbology == nullptr || FLoose) return;
         const TQuietHandlers quiet = QuietHandlersWhileMoving();
-        symbology->SetParent(nullptr);
-        // Whatever handlers did meanwhile, the caller owns the symbology now.
-        Check(Renderer().GetSymbology() != symbology && OtherRenderer().GetSymbology() != symbology,
+        try {
+            symbology->SetParent(nullptr);
+        } catch (...) {
+            if (FRenderers[0]->GetSymbology() != symbology && FRenderers[1]->GetSymbology() != symbology)
+                FLoose.reset(symbology);
+            throw;
+        }
+        Check(FRenderers[0]->GetSymbology() != symbology && FRenderers[1]->GetSymbology() != symbology,
               "SetParent(null) takes the symbology from its renderer");
         FLoose.reset(symbology);
     }
@@ -425,6 +477,7 @@ private:
         const std::int64_t prRight = std::int64_t{bounds.Left} + bounds.Width() - m.GetRight();
         const std::int64_t prBottom = std::int64_t{bounds.Top} + bounds.Height() - m.GetBottom();
         const int fired = FFired;
+        const long peak = PeakMemoryKilobytes();
 
         std::exception_ptr failure;
         try {
@@ -432,6 +485,7 @@ private:
         } catch (...) {
             failure = std::current_exception();
         }
+        Check(PeakMemoryKilobytes() - peak <= MaxStepKilobytes, "a paint takes little memory");
         if (FFired == fired) {
             Check(TCanvasState::Of(*canvas) == before, "Paint leaves the canvas's drawing state as it found it");
             if (onBitmap) {
@@ -518,6 +572,7 @@ private:
         TZanBarcodeRenderer& renderer = Renderer();
         platform::TBitmap bitmap;
         bitmap.SetPixelsPerInch(FBitmap.GetPixelsPerInch());
+        bitmap.GetCanvas().SetFontEngine(FFontEngine);
         if (renderer.GetSymbology() == nullptr) {
             bitmap.SetSize(3, 2);
             renderer.CopyToBitmap(bitmap);
@@ -558,16 +613,24 @@ private:
             Check(metafile.GetWidth() == size.Width && metafile.GetHeight() == size.Height,
                   "CopyToMetafile sizes the metafile to the code plus margins");
         Check(IsCleanUtf8Text(metafile.ToSvg()), "SVG text is well-formed UTF-8 without control characters");
+        const long peak = PeakMemoryKilobytes();
         metafile.Play(BitmapCanvas());
+        Check(PeakMemoryKilobytes() - peak <= MaxStepKilobytes, "replaying a metafile takes little memory");
     }
 
     void CopyToClipboard() {
         TZanBarcodeRenderer& renderer = Renderer();
         platform::TClipboard& clipboard = platform::Clipboard();
         if (renderer.GetSymbology() != nullptr) {
-            // The clipboard's bitmap copy has the default resolution.
+            // The clipboard's bitmap copy has the default resolution and font engine.
             platform::TBitmap probe;
             if (!ShouldCopy(PredictCopySize(probe.GetCanvas(), false))) return;
+            // Known defect: see TBoundedFontEngine, which this bitmap does not have.
+            probe.GetCanvas().GetFont().Assign(renderer.GetFont());
+            const std::int32_t height = probe.GetCanvas().GetFont().GetHeight();
+            if (FKnown == TKnownDefects::Avoid &&
+                (height < -TBoundedFontEngine::MaxFontHeight || height > TBoundedFontEngine::MaxFontHeight))
+                return;
         }
         CheckedCopy([&] { renderer.AssignTo(clipboard); });
         Check(!clipboard.IsOpen(), "the clipboard is closed after a copy");
@@ -575,6 +638,7 @@ private:
     }
 
     TKnownDefects FKnown;
+    std::shared_ptr<platform::TFontEngine> FFontEngine;
     platform::TBitmap FBitmap;
     platform::TMetafile FRecording;
     std::unique_ptr<platform::TMetafileCanvas> FRecordingCanvas;

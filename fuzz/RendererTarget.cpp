@@ -7,8 +7,9 @@
 //   caption TEXT            SetCaption
 //   set PATH=VALUE          a published property through the property metadata: PATH
 //                           names a property of the renderer (Caption, Orientation,
-//                           Margins.Left, Font.Size, ...) or, after "Symbology.", one of
-//                           the symbology (Symbology.XDimension, Symbology.CharacterSet)
+//                           Margins.Left, Font.Size, ...), after "Symbology." one of
+//                           the symbology (Symbology.XDimension, Symbology.CharacterSet),
+//                           after "Detached." one of the symbology that detach took
 //   orientation N           SetOrientation with the byte N, named value or not
 //   alignment N             SetAlignment with the byte N
 //   color I V               SetColor(I, V)
@@ -26,6 +27,10 @@
 //   handler N LINE          the renderer's OnVisualChange runs LINE on its N-th call from
 //                           now: any operation, "throw" (an application error) or
 //                           "throw invalid" (EInvalidText); "handler clear" forgets them
+//   host W H                the renderer is hosted by a control of W x H pixels that
+//                           draws on the script's bitmap; "host refuse" makes its
+//                           SetText raise EInvalidText, "host accept" undoes it, and
+//                           "host none" ends the hosting
 //   renderer 0|1            which renderer the following lines drive
 //   move                    the symbology moves to the other renderer (SetParent)
 //   detach, attach          SetParent(null) hands the symbology to the script, attach
@@ -171,6 +176,42 @@ private:
     std::shared_ptr<platform::TFontEngine> FEngine;
 };
 
+// The control that hosts a renderer: the script's bitmap canvas, a size, a colour, a
+// font and a text. Told to, it refuses texts as a control at run time passes on the
+// EInvalidText of its own validation.
+class TScriptHost final : public zan::IBarcodeControlAdapter {
+public:
+    explicit TScriptHost(platform::TCanvas& canvas) : FCanvas(canvas) {}
+    platform::TCanvas* GetCanvas() override { return &FCanvas; }
+    zan::TColor GetColor() override { return FColor; }
+    void SetColor(zan::TColor value) override { FColor = value; }
+    platform::TFont& GetFont() override { return FFont; }
+    int GetHeight() override { return FHeight; }
+    int GetWidth() override { return FWidth; }
+    std::string GetText() override { return FText; }
+    void SetText(const std::string& value) override {
+        if (FRefuses) throw zan::EInvalidText("refused by the host control");
+        FText = value;
+    }
+    void UpdateControl() override {}
+    void InvalidCaption(const std::string& /*text*/, const std::string& /*message*/) override {}
+
+    void SetSize(int width, int height) {
+        FWidth = width;
+        FHeight = height;
+    }
+    void SetRefuses(bool value) { FRefuses = value; }
+
+private:
+    platform::TCanvas& FCanvas;
+    zan::TColor FColor = platform::clBtnFace;
+    platform::TFont FFont;
+    std::string FText;
+    int FWidth = 0;
+    int FHeight = 0;
+    bool FRefuses = false;
+};
+
 class TRendererScript {
 public:
     explicit TRendererScript(TKnownDefects known) : FKnown(known) {
@@ -250,6 +291,8 @@ private:
             Renderer().EndUpdate();
         } else if (word == "handler") {
             AddHandlerAction(rest);
+        } else if (word == "host") {
+            Host(rest);
         } else if (word == "renderer") {
             if (const auto value = ParseInts<1>(rest)) FActive = static_cast<std::size_t>((*value)[0] & 1);
         } else if (word == "move") {
@@ -313,15 +356,37 @@ private:
 
     // ---- Renderer state
 
+    // A standalone renderer absorbs a rejected caption into the default one; a hosted
+    // one hands every new caption it takes to its control.
     void SetCaption(const std::string& caption) {
         const int fired = FFired;
+        const bool hosted = Renderer().GetControlAdapter() != nullptr;
+        const bool changes = caption != Renderer().GetCaption();
         try {
             Renderer().SetCaption(caption);
         } catch (...) {
-            // A standalone renderer absorbs a rejected caption into the default one.
-            Check(FFired != fired, "SetCaption on a standalone renderer raises nothing");
+            Check(FFired != fired || hosted, "SetCaption on a standalone renderer raises nothing");
             throw;
         }
+        if (hosted && changes && FFired == fired)
+            Check(Renderer().GetControlAdapter()->GetText() == Renderer().GetCaption(),
+                  "a hosted renderer's control shows its caption");
+    }
+
+    void Host(std::string_view how) {
+        std::shared_ptr<TScriptHost>& host = FHosts[FActive];
+        if (how == "none") {
+            host.reset();
+            Renderer().SetControlAdapter(nullptr);
+            return;
+        }
+        if (!host) {
+            host = std::make_shared<TScriptHost>(BitmapCanvas());
+            Renderer().SetControlAdapter(host);
+        }
+        if (how == "refuse") host->SetRefuses(true);
+        if (how == "accept") host->SetRefuses(false);
+        if (const auto size = ParseInts<2>(how)) host->SetSize(size->at(0), size->at(1));
     }
 
     void SetOrientation(std::uint8_t value) {
@@ -339,9 +404,13 @@ private:
         const std::string value = assignment.substr(equals + 1);
         platform::TPersistent* object = &Renderer();
         constexpr std::string_view symbologyPrefix = "Symbology.";
+        constexpr std::string_view detachedPrefix = "Detached.";
         if (path.starts_with(symbologyPrefix)) {
             object = Renderer().GetSymbology();
             path.remove_prefix(symbologyPrefix.size());
+        } else if (path.starts_with(detachedPrefix)) {
+            object = FLoose.get();
+            path.remove_prefix(detachedPrefix.size());
         }
         for (std::size_t dot = path.find('.'); object != nullptr && dot != std::string_view::npos;
              dot = path.find('.')) {
@@ -643,6 +712,7 @@ private:
     platform::TMetafile FRecording;
     std::unique_ptr<platform::TMetafileCanvas> FRecordingCanvas;
     std::unique_ptr<TZanBarcodeSymbology> FLoose;  // detached by the script
+    std::array<std::shared_ptr<TScriptHost>, 2> FHosts;
     std::array<std::unique_ptr<TZanBarcodeRenderer>, 2> FRenderers;
     std::array<std::vector<THandlerAction>, 2> FActions;
     std::array<std::int64_t, 2> FCalls{};

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <system_error>
 
 namespace zanfuzz {
@@ -87,6 +88,18 @@ TWorkingDirectory::TWorkingDirectory(const std::filesystem::path& folder) : FPre
 }
 
 TWorkingDirectory::~TWorkingDirectory() { std::filesystem::current_path(FPrevious); }
+
+std::string FewFontNames(std::string_view name) {
+    static constexpr std::string_view Names[] = {
+        "Courier New", "Arial",     "Liberation Serif", "DejaVu Sans",         "MS Sans Serif", "System",
+        "sans-serif",  "",          "No Such Face",     "It's \"quoted\" <&>", "back\\slash",   "\x80\x9f\xff",
+        "Tab\there",   "monospace", "Courier",          "Small Fonts",
+    };
+    // FNV-1a, so that a name always maps onto the same one.
+    std::uint32_t hash = 2166136261u;
+    for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return std::string(Names[hash % std::size(Names)]);
+}
 
 long PeakMemoryKilobytes() {
     rusage usage{};

@@ -60,6 +60,11 @@ private:
     std::filesystem::path FPrevious;
 };
 
+// Known defect: the FreeType font engine keeps an open face for every family name it
+// was ever asked for, so that a long run asking for ever new names exhausts memory.
+// Steering clear of it, runs map any name onto one of a few, awkward ones included.
+std::string FewFontNames(std::string_view name);
+
 // The process's peak resident memory so far, in kilobytes. A step that lets it grow by
 // far more than its result needs has allocated for something it never used.
 long PeakMemoryKilobytes();

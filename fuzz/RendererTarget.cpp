@@ -383,6 +383,9 @@ private:
         if (!host) {
             host = std::make_shared<TScriptHost>(BitmapCanvas());
             Renderer().SetControlAdapter(host);
+            // Known defect: the symbology keeps the metrics of the canvas it drew on before
+            // the host's; giving the renderer its canvas again makes it measure anew.
+            if (FKnown == TKnownDefects::Avoid) Renderer().SetCanvas(Renderer().GetCanvas());
         }
         if (how == "refuse") host->SetRefuses(true);
         if (how == "accept") host->SetRefuses(false);
@@ -422,7 +425,8 @@ private:
         if (object == nullptr) return;
         const platform::TPropInfo* property = object->FindProperty(std::string(path));
         if (property == nullptr || property->Kind == platform::TTypeKind::tkClass) return;
-        property->SetValue(*object, value);
+        const bool fontName = dynamic_cast<platform::TFont*>(object) != nullptr && property->Name == "Name";
+        property->SetValue(*object, fontName && FKnown == TKnownDefects::Avoid ? FewFontNames(value) : value);
     }
 
     // ---- Canvases
@@ -580,17 +584,27 @@ private:
         return pixels;
     }
 
-    // The size a copy onto Target (whose canvas measures the code) will take.
+    // The resolution a copy measures the code at: its target's, which the script makes
+    // that of the renderer's canvas, so that the code's current size is the copy's.
+    int CopyResolution() {
+        const platform::TCanvas* canvas = Renderer().GetCanvas();
+        return canvas != nullptr ? canvas->GetDeviceCaps(platform::dcLogPixelsX) : FBitmap.GetPixelsPerInch();
+    }
+
+    // The size a copy will take, its code measured on Target's canvas.
     TCopySize PredictCopySize(platform::TCanvas& target, bool metafile) {
         TZanBarcodeRenderer& renderer = Renderer();
         TZanBarcodeSymbology& symbology = *renderer.GetSymbology();
         const std::int64_t rendererWidth = renderer.GetWidth();
         const std::int64_t rendererHeight = renderer.GetHeight();
-        platform::TCanvas* previous = renderer.GetCanvas();
-        renderer.SetCanvas(&target);
+        // A renderer with a canvas measures as Target will. One without measures on
+        // Target for a moment: being without canvas, it is not hosted, and setting none
+        // again restores it exactly (a hosted renderer cannot always be put back so).
+        const bool measureOnTarget = renderer.GetCanvas() == nullptr;
+        if (measureOnTarget) renderer.SetCanvas(&target);
         const std::int64_t codeWidth = symbology.GetCodeWidth();
         const std::int64_t codeHeight = symbology.GetCodeHeight();
-        renderer.SetCanvas(previous);
+        if (measureOnTarget) renderer.SetCanvas(nullptr);
         const zan::TZanBarcodeMargins& m = renderer.GetMargins();
         const std::int64_t alongMargins = zan::IsVertical(renderer.GetOrientation())
                                               ? std::int64_t{m.GetTop()} + m.GetBottom()
@@ -640,7 +654,7 @@ private:
     void CopyToBitmap() {
         TZanBarcodeRenderer& renderer = Renderer();
         platform::TBitmap bitmap;
-        bitmap.SetPixelsPerInch(FBitmap.GetPixelsPerInch());
+        bitmap.SetPixelsPerInch(CopyResolution());
         bitmap.GetCanvas().SetFontEngine(FFontEngine);
         if (renderer.GetSymbology() == nullptr) {
             bitmap.SetSize(3, 2);
@@ -656,7 +670,7 @@ private:
         if (FFired == fired)
             Check(bitmap.GetWidth() == std::max<std::int64_t>(size.Width, 0) &&
                       bitmap.GetHeight() == std::max<std::int64_t>(size.Height, 0),
-                  "CopyToBitmap sizes the bitmap to the code plus margins");
+                  "CopyToBitmap sizes the bitmap to the reported code size plus margins");
     }
 
     void CopyToMetafile() {
@@ -680,7 +694,7 @@ private:
         CheckedCopy([&] { renderer.CopyToMetafile(metafile); });
         if (FFired == fired)
             Check(metafile.GetWidth() == size.Width && metafile.GetHeight() == size.Height,
-                  "CopyToMetafile sizes the metafile to the code plus margins");
+                  "CopyToMetafile sizes the metafile to the reported code size plus margins");
         Check(IsCleanUtf8Text(metafile.ToSvg()), "SVG text is well-formed UTF-8 without control characters");
         const long peak = PeakMemoryKilobytes();
         metafile.Play(BitmapCanvas());
@@ -693,6 +707,7 @@ private:
         if (renderer.GetSymbology() != nullptr) {
             // The clipboard's bitmap copy has the default resolution and font engine.
             platform::TBitmap probe;
+            if (CopyResolution() != probe.GetPixelsPerInch()) return;
             if (!ShouldCopy(PredictCopySize(probe.GetCanvas(), false))) return;
             // Known defect: see TBoundedFontEngine, which this bitmap does not have.
             probe.GetCanvas().GetFont().Assign(renderer.GetFont());

@@ -18,20 +18,24 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_CO
 # shellcheck disable=SC2046
 cmake --build "$build" -j2 --target $(for target in $targets; do echo "zan_fuzz_$target"; done)
 
+passed=0
 failed=""
 for target in $targets; do
     mkdir -p "$build/corpus/$target" "$build/findings"
     echo "== fuzzing $target for $seconds seconds"
     # A single process; -timeout and -rss_limit_mb turn a slow or bloated input into a finding.
-    if ! "$build/fuzz/zan_fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 \
+    if "$build/fuzz/zan_fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 \
         -print_final_stats=1 -dict="fuzz/dict/$target.dict" -artifact_prefix="$build/findings/$target-" \
         "$build/corpus/$target" "fuzz/corpus/$target"; then
+        passed=$((passed + 1))
+    else
         failed="$failed $target"
     fi
 done
 
+count=$(echo $failed | wc -w)
+echo "fuzz: $passed passed, $count failed"
 if [ -n "$failed" ]; then
     echo "fuzz: findings in:$failed (inputs in $build/findings/; see fuzz/README.md)"
     exit 1
 fi
-echo "fuzz: no findings in $targets"

@@ -79,6 +79,7 @@ constexpr int MaxCanvasSide = 256;
 constexpr std::int64_t MaxDrawnPixels = std::int64_t{1} << 20;
 // Far beyond the 2^28 pixels that a bitmap holds.
 constexpr std::int64_t RefusedPixels = std::int64_t{1} << 30;
+constexpr int MaxResolution = 30000;
 // Growth of the peak memory that painting onto the script's small bitmap may cause.
 constexpr long MaxStepKilobytes = 256 * 1024;
 
@@ -446,6 +447,11 @@ private:
     }
 
     void SetResolution(int pixelsPerInch) {
+        // Known defect: Codabar, Code 2 of 5, Interleaved 2 of 5 and POSTNET multiply the
+        // module width by the module count in 32 bits. A resolution of at most
+        // MaxResolution keeps the widest module (1000 mils) below 2^31 / 70000 pixels,
+        // and no script's caption has 70000 modules.
+        if (FKnown == TKnownDefects::Avoid) pixelsPerInch = std::min(pixelsPerInch, MaxResolution);
         FBitmap.SetPixelsPerInch(pixelsPerInch);
         for (auto& renderer : FRenderers) {
             if (renderer->GetCanvas() != &BitmapCanvas()) continue;
@@ -605,6 +611,7 @@ private:
         const std::int64_t codeWidth = symbology.GetCodeWidth();
         const std::int64_t codeHeight = symbology.GetCodeHeight();
         if (measureOnTarget) renderer.SetCanvas(nullptr);
+        Check(codeWidth >= 0 && codeHeight >= 0, "a code's width and height are never negative");
         const zan::TZanBarcodeMargins& m = renderer.GetMargins();
         const std::int64_t alongMargins = zan::IsVertical(renderer.GetOrientation())
                                               ? std::int64_t{m.GetTop()} + m.GetBottom()

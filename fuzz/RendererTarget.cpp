@@ -225,11 +225,7 @@ public:
         }
     }
 
-    ~TRendererScript() {
-        // The renderers go first: they point at the canvases.
-        for (auto& renderer : FRenderers) renderer.reset();
-        platform::Clipboard().Clear();
-    }
+    ~TRendererScript() { platform::Clipboard().Clear(); }
 
     TRendererScript(const TRendererScript&) = delete;
     TRendererScript& operator=(const TRendererScript&) = delete;
@@ -737,6 +733,7 @@ private:
     std::unique_ptr<platform::TMetafileCanvas> FRecordingCanvas;
     std::unique_ptr<TZanBarcodeSymbology> FLoose;  // detached by the script
     std::array<std::shared_ptr<TScriptHost>, 2> FHosts;
+    // Declared after the canvases, so destroyed before them: they point at them.
     std::array<std::unique_ptr<TZanBarcodeRenderer>, 2> FRenderers;
     std::array<std::vector<THandlerAction>, 2> FActions;
     std::array<std::int64_t, 2> FCalls{};

@@ -1,9 +1,11 @@
 #!/bin/sh
-# Installs the Debian packages the build, the tests and the samples need, when missing.
+# Installs the Debian packages the build, the tests, the fuzzers and the samples need,
+# when missing.
 set -eu
 
 packages="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev libpng-dev
-libcairo2-dev fonts-liberation libgtest-dev zbar-tools poppler-utils ghostscript"
+libcairo2-dev fonts-liberation libgtest-dev zbar-tools poppler-utils ghostscript clang-14
+libclang-rt-14-dev"
 
 missing=""
 for package in $packages; do

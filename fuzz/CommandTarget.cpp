@@ -146,6 +146,14 @@ void CheckPicture(const TScratchDir& scratch, const TRunResult& run, zanbarcode:
         case zanbarcode::TOutputFormat::Bmp:
             Check(run.Picture.starts_with("BM") && run.Picture.size() >= 54, "a BMP file has its headers");
             break;
+        case zanbarcode::TOutputFormat::Pdf:
+            Check(run.Picture.starts_with("%PDF-") && run.Picture.find("%%EOF") != std::string::npos,
+                  "a PDF file is complete");
+            break;
+        case zanbarcode::TOutputFormat::Eps:
+            Check(run.Picture.starts_with("%!PS-Adobe-") && run.Picture.find("%%EOF") != std::string::npos,
+                  "an EPS file is complete");
+            break;
     }
 }
 

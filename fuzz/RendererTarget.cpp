@@ -164,8 +164,9 @@ public:
     int GetTextWidth(const platform::TLogFont& font, std::string_view text) override {
         return FEngine->GetTextWidth(Bounded(font), text);
     }
-    platform::TTextMask Render(const platform::TLogFont& font, std::string_view text) override {
-        return FEngine->Render(Bounded(font), text);
+    platform::TTextMask Render(const platform::TLogFont& font, std::string_view text,
+                               const platform::TRect& window) override {
+        return FEngine->Render(Bounded(font), text, window);
     }
     std::string ResolveFamily(const platform::TLogFont& font) override { return FEngine->ResolveFamily(font); }
 

@@ -152,6 +152,12 @@ bool ReadPngHeader(const TPngReadStruct& reader, std::FILE* file, TPngImage& ima
     // The caller's limit on the pixel count, whose message names the size, stands in for
     // libpng's limit of a million on each side.
     png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    // A text or profile chunk may declare up to 2 GB, and libpng allocates what it
+    // declares before reading a byte of it. Nothing here uses them: every ancillary
+    // chunk but transparency and resolution is skipped unread, which takes no memory.
+    static constexpr png_byte keptChunks[] = "tRNS\0pHYs";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, keptChunks, 2);
     png_read_info(png, info);
     image.Width = png_get_image_width(png, info);
     image.Height = png_get_image_height(png, info);

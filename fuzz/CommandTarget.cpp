@@ -72,7 +72,9 @@ std::vector<std::string> AsSvg(std::vector<std::string> arguments) {
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 // An attribute's value in the SVG root element, e.g. width="120".

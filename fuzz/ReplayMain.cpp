@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,8 +60,9 @@ int main(int argc, char** argv) {
     for (const std::filesystem::path& input : inputs) {
         std::fprintf(stderr, "replaying %s\n", input.c_str());
         std::ifstream in(input, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        target->Run(bytes, known);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        target->Run(bytes.str(), known);
     }
     std::printf("%zu inputs of the %s target replayed\n", inputs.size(), std::string(target->Name).c_str());
     return 0;

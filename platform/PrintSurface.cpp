@@ -82,7 +82,7 @@ public:
         if (IsEmpty(record.Clip)) return;
         if (record.Opaque) AddFill(record.Clip, record.Background);
         const TRect region = Intersection(record.Clip, FPage);
-        if (!IsEmpty(region)) FItems.push_back(TGlyphRun{.Record = &record, .Region = region});
+        if (!IsEmpty(region)) FItems.emplace_back(std::in_place_type<TGlyphRun>, &record, region);
     }
 
     const std::vector<TPrintItem>& Items() const { return FItems; }
@@ -105,7 +105,7 @@ private:
                 break;
             }
         }
-        FItems.push_back(TFillRun{.Color = color, .Rects = {visible}});
+        FItems.emplace_back(std::in_place_type<TFillRun>, color, std::vector<TRect>{visible});
     }
 
     TRect FPage;

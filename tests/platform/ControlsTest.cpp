@@ -36,8 +36,10 @@ protected:
     }
     void Paint() override {
         ++Paints;
-        GetCanvas()->GetBrush().SetColor(clRed);
-        GetCanvas()->FillRect(MarkerRect);
+        TCanvas* canvas = GetCanvas();
+        ASSERT_NE(canvas, nullptr);
+        canvas->GetBrush().SetColor(clRed);
+        canvas->FillRect(MarkerRect);
     }
     bool CanAutoSize(int& newWidth, int& newHeight) override {
         ++AutoSizeQuestions;

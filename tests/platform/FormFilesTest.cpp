@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -597,8 +598,9 @@ TEST_F(FormFilesTest, FilesRoundTripAndFailuresAreReported) {
     const std::unique_ptr<TSampleForm> form = MakeSampleForm();
     SaveComponentToFile(*form, file);
     std::ifstream in(file, std::ios::binary);
-    const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(written, SampleFormText);
+    std::ostringstream written;
+    written << in.rdbuf();
+    EXPECT_EQ(written.str(), SampleFormText);
     TSampleForm copy(nullptr);
     LoadComponentFromFile(copy, file);
     EXPECT_EQ(SaveComponentToText(copy), SampleFormText);

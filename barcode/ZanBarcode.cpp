@@ -1,19 +1,26 @@
 #include <zanbarcode/barcode/ZanBarcode.h>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <span>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include <zanbarcode/platform/Metafile.h>
+#include <zanbarcode/platform/PrintSurface.h>
 #include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 #include "barcode/ZanBarcodeLayout.h"
 
@@ -21,45 +28,107 @@ namespace zan {
 
 namespace {
 
-// A temporary file beside the target, renamed over it by Commit and removed otherwise,
-// so that nobody ever sees a half-written target. It keeps the target's extension,
-// which chooses the format it is saved in.
+// "Cannot write the file '<target>': <the system's reason>", from errno.
+platform::EInOutError WriteError(const std::string& target) {
+    return platform::EInOutError("Cannot write the file '%s': %s", {target, std::string(std::strerror(errno))});
+}
+
+// The name pattern of the temporary file beside Target: ".<name>-XXXXXX", the target's
+// name shortened so that the temporary name stays within NAME_MAX whatever the target's
+// length (a target name of NAME_MAX bytes is valid and must be writable).
+std::string TemporaryPattern(const std::string& target) {
+    constexpr std::string_view Suffix = "-XXXXXX";
+    const std::filesystem::path path(target);
+    const std::string name = path.filename().string().substr(0, NAME_MAX - 1 - Suffix.size());
+    return (path.parent_path() / ("." + name + std::string(Suffix))).string();
+}
+
+// A temporary file beside a target, put in its place by ReplaceTarget and removed
+// otherwise, so that nobody ever sees a half-written target. Every failure raises
+// EInOutError naming the target and the system's reason.
 class TReplacementFile {
 public:
-    explicit TReplacementFile(const std::string& target) : FTarget(target) {
-        const std::filesystem::path path(target);
-        const std::string extension = path.extension().string();
-        std::string pattern = (path.parent_path() / ("." + path.stem().string() + "-XXXXXX")).string() + extension;
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        const int fd = mkstemps(name.data(), static_cast<int>(extension.size()));
-        if (fd < 0) throw platform::EInOutError("Cannot write the file '%s': %s", {target, std::strerror(errno)});
-        // mkstemps makes the file private; give it the permissions a new file would get.
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, static_cast<mode_t>(0666 & ~mask));
-        close(fd);
-        FName = name.data();
+    explicit TReplacementFile(const std::string& target)
+        : FTarget(target), FName(TemporaryPattern(target)), FFd(mkstemp(FName.data())) {
+        if (FFd < 0) throw WriteError(FTarget);
     }
     ~TReplacementFile() {
-        if (!FCommitted) unlink(FName.c_str());
+        if (FFd >= 0) close(FFd);
+        if (!FReplaced) unlink(FName.c_str());
     }
     TReplacementFile(const TReplacementFile&) = delete;
     TReplacementFile& operator=(const TReplacementFile&) = delete;
 
-    const std::string& Name() const { return FName; }
+    void Write(std::span<const std::byte> bytes) {
+        while (!bytes.empty()) {
+            const ssize_t written = write(FFd, bytes.data(), bytes.size());
+            if (written < 0 && errno == EINTR) continue;
+            if (written < 0) throw WriteError(FTarget);
+            bytes = bytes.subspan(static_cast<std::size_t>(written));
+        }
+    }
 
-    void Commit() {
-        if (std::rename(FName.c_str(), FTarget.c_str()) != 0)
-            throw platform::EInOutError("Cannot write the file '%s': %s", {FTarget, std::strerror(errno)});
-        FCommitted = true;
+    void ReplaceTarget() {
+        // mkstemp makes the file private; give it the permissions a new file would get.
+        const mode_t mask = umask(0);
+        umask(mask);
+        // Flushed before the rename, so that a crash after it finds the bytes, not an empty file.
+        if (fchmod(FFd, static_cast<mode_t>(0666 & ~mask)) != 0 || fsync(FFd) != 0) throw WriteError(FTarget);
+        if (close(std::exchange(FFd, -1)) != 0) throw WriteError(FTarget);
+        if (std::rename(FName.c_str(), FTarget.c_str()) != 0) throw WriteError(FTarget);
+        FReplaced = true;
     }
 
 private:
     std::string FTarget;
     std::string FName;
-    bool FCommitted = false;
+    int FFd;
+    bool FReplaced = false;
 };
+
+void WriteFileInPlace(const std::string& target, std::span<const std::byte> bytes) {
+    TReplacementFile file(target);
+    file.Write(bytes);
+    file.ReplaceTarget();
+}
+
+// Closes a file descriptor when it goes out of scope.
+struct TDescriptorCloser {
+    int Fd;
+    ~TDescriptorCloser() { close(Fd); }
+};
+
+// The bitmap as a PNG file in memory. The PNG encoder writes to a named file only: an
+// anonymous file in memory, named by its /proc/self/fd link, gives it one that is never
+// on disk, so that nothing of the target's exists before the bytes are complete.
+std::vector<std::byte> PngBytes(const platform::TBitmap& bitmap, const std::string& target) {
+    const int fd = memfd_create("zanbarcode-png", MFD_CLOEXEC);
+    if (fd < 0) throw WriteError(target);
+    const TDescriptorCloser closer{fd};
+    try {
+        bitmap.SaveToPngFile("/proc/self/fd/" + std::to_string(fd));
+    } catch (const platform::EInOutError& e) {
+        throw platform::EInOutError("Cannot write the file '%s': the PNG encoder failed (%s)", {target, e.Message()});
+    }
+    struct stat status {};
+    if (fstat(fd, &status) != 0) throw WriteError(target);
+    std::vector<std::byte> bytes(static_cast<std::size_t>(status.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t read = pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) throw WriteError(target);
+        if (read == 0) break;
+        done += static_cast<std::size_t>(read);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+    const auto lower = [](unsigned char c) { return std::tolower(c); };
+    return std::ranges::equal(a, b, {}, lower, lower);
+}
 
 // Sets the published property Name of Symbology (letter case ignored) from its text.
 void MakeSetting(TZanBarcodeSymbology& symbology, const std::string& name, const std::string& value) {
@@ -71,6 +140,13 @@ void MakeSetting(TZanBarcodeSymbology& symbology, const std::string& name, const
         // The property's own refusal: a value it cannot read or will not take, or no setter.
         throw platform::EConvertError("%s=%s: %s", {property->Name, value, e.Message()});
     }
+    // Some setters pass over a value they cannot take (Codabar's start and stop
+    // characters keep to A to D); a text or a name that does not read back, letter case
+    // aside, was not taken.
+    const bool textValue =
+        property->Kind == platform::TTypeKind::tkString || property->Kind == platform::TTypeKind::tkEnumeration;
+    if (textValue && !SameTextIgnoringCase(property->GetValue(symbology), value))
+        throw platform::EConvertError("%s=%s: '%s' is not a valid value", {property->Name, value, value});
 }
 
 // A renderer with the picture's symbology, its settings made in order.
@@ -213,16 +289,31 @@ void TZanBarcodePicture::SaveToFile(const std::string& fileName) const {
     const TPictureDrawing drawing(*this, bitmap.GetCanvas(), *format);
     CheckPictureSize(drawing.Layout());
 
-    TReplacementFile file(fileName);
-    if (IsMetafileFormat(*format)) {
-        platform::TMetafile metafile;
-        drawing.Renderer().CopyToMetafile(metafile);
-        metafile.SaveToFile(file.Name());
-    } else {
-        drawing.Renderer().CopyToBitmap(bitmap);
-        bitmap.SaveToFile(file.Name());
+    // Drawn and encoded before any file is made: an interrupted drawing leaves nothing behind.
+    switch (*format) {
+        case TZanPictureFormat::Svg:
+        case TZanPictureFormat::Pdf:
+        case TZanPictureFormat::Eps: {
+            platform::TMetafile metafile;
+            drawing.Renderer().CopyToMetafile(metafile);
+            const std::string document = *format == TZanPictureFormat::Svg ? metafile.ToSvg()
+                                         : *format == TZanPictureFormat::Pdf
+                                             ? platform::PrintMetafile(metafile, platform::pfPdf)
+                                             : platform::PrintMetafile(metafile, platform::pfEps);
+            WriteFileInPlace(fileName, std::as_bytes(std::span(document)));
+            break;
+        }
+        case TZanPictureFormat::Bmp: {
+            drawing.Renderer().CopyToBitmap(bitmap);
+            const std::vector<std::uint8_t> bmp = bitmap.SaveToBmpData();
+            WriteFileInPlace(fileName, std::as_bytes(std::span(bmp)));
+            break;
+        }
+        case TZanPictureFormat::Png:
+            drawing.Renderer().CopyToBitmap(bitmap);
+            WriteFileInPlace(fileName, PngBytes(bitmap, fileName));
+            break;
     }
-    file.Commit();
 }
 
 TRect TZanBarcodePicture::Paint(platform::TCanvas& canvas, TPoint topLeft) const {

@@ -1,6 +1,7 @@
 // A barcode in a few lines: symbology, caption and size in one value, drawn into a bitmap, a file or onto a canvas.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,8 +15,16 @@ namespace zan {
 
 // Limits of what a picture may ask for. Larger pictures would not fit in memory.
 inline constexpr int MaxPictureDpi = 10000;
-inline constexpr int MaxPictureSide = 65535;     // pixels on a side; 100 million pixels in all
+inline constexpr int MaxPictureSide = 65535;  // pixels on a side
+inline constexpr std::int64_t MaxPicturePixels = 100'000'000;
 inline constexpr int MaxPictureFontSize = 1000;  // points
+
+// A picture larger than MaxPictureSide on a side or MaxPicturePixels in all, or without a
+// pixel on a side, named by the size it would have.
+class EPictureSizeError : public EZanBarcodeError {
+public:
+    using EZanBarcodeError::EZanBarcodeError;
+};
 
 // Four margins in pixels on the picture's own sides, whatever the orientation.
 struct TZanPictureMargins {
@@ -57,9 +66,11 @@ struct TZanPictureLayout {
 // any order. Failures raise and leave the target as it was:
 // - ESymbologyError: a symbology name that no symbology bears;
 // - EZanBarcodeError: a setting that the symbology does not have; bars of 0 pixels; a
-//   field out of its range; a picture larger than MaxPictureSide on a side or 100 million
-//   pixels in all;
-// - platform::EConvertError: a setting value that the property refuses, "NAME=VALUE: why";
+//   field out of its range;
+// - EPictureSizeError: a picture larger than MaxPictureSide on a side or MaxPicturePixels
+//   in all;
+// - platform::EConvertError: a setting value that the property refuses or does not take,
+//   "NAME=VALUE: why";
 // - EInvalidText: a caption that the symbology rejects, with the symbology's message;
 // - platform::EInOutError: a file that cannot be written.
 struct TZanBarcodePicture {
@@ -69,8 +80,9 @@ struct TZanBarcodePicture {
     int Dpi = 96;
     std::optional<int> BarLength{};  // in pixels; half an inch when absent
     TZanBarcodeOrientation Orientation = boNormal;
-    // Absent: a quiet zone of ten modules before and after the code (5 pixels for codes
-    // without modules) and 5 pixels on the other two sides.
+    // Absent: a quiet zone of ten modules before and after the code and 5 pixels on the
+    // other two sides; for POSTNET the USPS clear zone of 1/8 inch left and right and 1/25
+    // inch above and below, in whole pixels rounded up.
     std::optional<TZanPictureMargins> Margins{};
     TAlignment Alignment = platform::taCenter;  // of the human-readable text under the bars
     TColor BarColor = platform::clBlack;
@@ -85,15 +97,18 @@ struct TZanBarcodePicture {
     TZanSettings GetSymbologySettings() const;
     // The picture that SaveToFile makes, and CopyToBitmap into a bitmap that measures
     // text with the installed fonts. Raises every error but the size limit, which only
-    // the outputs check.
+    // the outputs check, unless the caption is too long for any picture (every character
+    // takes a bar width at least).
     TZanPictureLayout GetLayout() const;
 
     // Sizes Bitmap to the picture, gives it the resolution Dpi and draws; Bitmap's canvas
     // measures the text.
     void CopyToBitmap(platform::TBitmap& bitmap) const;
     // Writes a PNG, BMP, SVG, PDF or EPS file, chosen by the extension (PDF and EPS: one
-    // page of the picture's physical size). The file appears only once
-    // it is complete: it is written beside the target and renamed into place.
+    // page of the picture's physical size). The file appears only once it is complete:
+    // the picture is drawn and encoded in memory first, then written to a temporary file
+    // beside the target and renamed into place. A failed write raises
+    // platform::EInOutError naming the target and the system's reason.
     void SaveToFile(const std::string& fileName) const;
     // Draws the picture onto Canvas with its top-left corner at TopLeft, measured at the
     // canvas's own resolution (Dpi does not apply), and returns the rectangle it covers.

@@ -16,28 +16,35 @@ namespace {
 
 constexpr int QuietZoneModules = 10;
 constexpr int EdgeMargin = 5;  // pixels on the sides without a quiet zone
-constexpr std::int64_t MaxPicturePixels = 100'000'000;
 
-// A + B, kept at the int range so that an absurd code width reads as too large.
-int SaturatingSum(int a, int b) {
-    return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{a} + b, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
+// Value kept at the int range, so that an absurd size reads as too large.
+int Saturated(std::int64_t value) {
+    return static_cast<int>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+int SaturatingSum(int a, int b) { return Saturated(std::int64_t{a} + b); }
+
+// Dpi * Thousandths / 1000 rounded up to whole pixels.
+int ThousandthsOfAnInch(int dpi, int thousandths) { return Saturated((std::int64_t{dpi} * thousandths + 999) / 1000); }
+
 // The narrowest bar in pixels on the renderer's canvas, the XDimension it is made from,
-// and whether the code is built of bar-and-space modules (POSTNET's bars stand at a
-// pitch of their own), for the symbologies that have bars of a set width.
+// and the clear zones that the code asks for, for the symbologies that have bars of a
+// set width.
 struct TBarMetrics {
     int Width = 0;
     double XDimension = 0;
-    bool Modules = false;
+    TZanClearZones ClearZones;
 };
 
-std::optional<TBarMetrics> BarMetricsOf(const TZanBarcodeSymbology& symbology) {
-    if (const auto* linear = dynamic_cast<const TZanLinearSymbology*>(&symbology))
-        return TBarMetrics{linear->GetBarWidth(), linear->GetXDimension(), true};
+std::optional<TBarMetrics> BarMetricsOf(const TZanBarcodeSymbology& symbology, int dpi) {
+    if (const auto* linear = dynamic_cast<const TZanLinearSymbology*>(&symbology)) {
+        const int width = linear->GetBarWidth();
+        return TBarMetrics{width, linear->GetXDimension(), ModuleQuietZones(width)};
+    }
+    // POSTNET's bars stand at a pitch of their own, not in modules.
     if (const auto* postnet = dynamic_cast<const TZanPostnet*>(&symbology))
-        return TBarMetrics{postnet->GetBarWidth(), postnet->GetXDimension(), false};
+        return TBarMetrics{postnet->GetBarWidth(), postnet->GetXDimension(), PostnetClearZones(dpi)};
     return std::nullopt;
 }
 
@@ -73,19 +80,27 @@ int MeasureTextRoom(TZanBarcodeRenderer& renderer, TZanLayoutRequest request) {
 
 }  // namespace
 
+TZanClearZones ModuleQuietZones(int moduleWidth) {
+    return {.Along = Saturated(std::int64_t{QuietZoneModules} * moduleWidth), .Across = EdgeMargin};
+}
+
+TZanClearZones PostnetClearZones(int dpi) {
+    return {.Along = ThousandthsOfAnInch(dpi, 125), .Across = ThousandthsOfAnInch(dpi, 40)};
+}
+
 TZanLayout PlanLayout(const TZanLayoutRequest& request) {
     const bool vertical = IsVertical(request.Orientation);
     TZanLayout layout;
     if (request.Margins) {
         layout.Margins = *request.Margins;
     } else {
-        const int quietZone = request.ModuleWidth ? QuietZoneModules * *request.ModuleWidth : EdgeMargin;
-        layout.Margins = vertical ? TZanPictureMargins{EdgeMargin, quietZone, EdgeMargin, quietZone}
-                                  : TZanPictureMargins{quietZone, EdgeMargin, quietZone, EdgeMargin};
+        const auto [along, across] = request.ClearZones;
+        layout.Margins = vertical ? TZanPictureMargins{across, along, across, along}
+                                  : TZanPictureMargins{along, across, along, across};
     }
     const TZanPictureMargins& m = layout.Margins;
-    const int alongMargins = vertical ? m.Top + m.Bottom : m.Left + m.Right;
-    const int acrossMargins = vertical ? m.Left + m.Right : m.Top + m.Bottom;
+    const int alongMargins = vertical ? SaturatingSum(m.Top, m.Bottom) : SaturatingSum(m.Left, m.Right);
+    const int acrossMargins = vertical ? SaturatingSum(m.Left, m.Right) : SaturatingSum(m.Top, m.Bottom);
     const int room = SaturatingSum(request.BarLength.value_or(std::max(1, request.Dpi / 2)), request.TextRoom);
 
     const int along = SaturatingSum(request.CodeWidth, alongMargins);
@@ -106,15 +121,25 @@ TZanLayout PlanLayout(const TZanLayoutRequest& request) {
     return layout;
 }
 
+void CheckCodeLength(std::int64_t characters, int barWidth) {
+    const std::int64_t shortest = characters * barWidth;
+    if (shortest > MaxPictureSide)
+        throw EPictureSizeError(
+            "the picture would be at least %d pixels long (%d characters in bars of %d pixels), more than the %d on "
+            "a side that a picture may have",
+            {shortest, characters, std::int64_t{barWidth}, std::int64_t{MaxPictureSide}});
+}
+
 TZanLayout LayOutRenderer(TZanBarcodeRenderer& renderer, TZanLayoutRequest request) {
     TZanBarcodeSymbology& symbology = *renderer.GetSymbology();
     request.Orientation = renderer.GetOrientation();
     request.Dpi = renderer.GetCanvas()->GetDeviceCaps(platform::dcLogPixelsX);
-    if (const std::optional<TBarMetrics> bars = BarMetricsOf(symbology)) {
+    if (const std::optional<TBarMetrics> bars = BarMetricsOf(symbology, request.Dpi)) {
         if (bars->Width <= 0)
             throw EZanBarcodeError("XDimension %s gives bars of 0 pixels at %d pixels per inch",
                                    {platform::FloatToText(bars->XDimension), std::int64_t{request.Dpi}});
-        if (bars->Modules) request.ModuleWidth = bars->Width;
+        CheckCodeLength(static_cast<std::int64_t>(renderer.GetCaption().size()), bars->Width);
+        request.ClearZones = bars->ClearZones;
     }
     request.CodeWidth = symbology.GetCodeWidth();
     request.CodeHeight = symbology.GetCodeHeight();
@@ -127,8 +152,11 @@ TZanLayout LayOutRenderer(TZanBarcodeRenderer& renderer, TZanLayoutRequest reque
 void CheckPictureSize(const TZanLayout& layout) {
     const int width = layout.ImageWidth;
     const int height = layout.ImageHeight;
+    if (width < 1 || height < 1)
+        throw EPictureSizeError("the picture would be %d x %d pixels, which holds no barcode",
+                                {std::int64_t{width}, std::int64_t{height}});
     if (width > MaxPictureSide || height > MaxPictureSide || std::int64_t{width} * height > MaxPicturePixels)
-        throw EZanBarcodeError(
+        throw EPictureSizeError(
             "the picture would be %d x %d pixels, more than the %d on a side or 100 million in all that a picture may "
             "have",
             {std::int64_t{width}, std::int64_t{height}, std::int64_t{MaxPictureSide}});

@@ -1,6 +1,7 @@
 #include "cli/ZanbarcodeCommand.h"
 
 #include <exception>
+#include <new>
 
 #include <zanbarcode/barcode/ZanBarcode.h>
 #include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
@@ -46,9 +47,17 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     } catch (const EUsageError& e) {
         errors << "zanbarcode: " << Printable(e.Message()) << '\n';
         return ExitUsage;
-    } catch (const std::exception& e) {
+    } catch (const zan::platform::Exception& e) {
         // A rejected caption (EInvalidText) with the symbology's own message, or a file
-        // that could not be written.
+        // that could not be written. The message, not what(), which ends at a NUL that a
+        // rejected caption may hold.
+        errors << "zanbarcode: " << Printable(e.Message()) << '\n';
+        return ExitFailure;
+    } catch (const std::bad_alloc&) {
+        errors << "zanbarcode: out of memory: the picture asked for is too large for this machine (lower --dpi, "
+                  "--height, the margins or XDimension)\n";
+        return ExitOutOfMemory;
+    } catch (const std::exception& e) {
         errors << "zanbarcode: " << Printable(e.what()) << '\n';
         return ExitFailure;
     }

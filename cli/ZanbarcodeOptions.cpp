@@ -242,7 +242,9 @@ begins with -.
       --orientation DEG  0, 90, 180 or 270 degrees counter-clockwise (default 0)
       --margins L,T,R,B  margins in pixels on the left, top, right and bottom of
                          the image (default: a quiet zone of ten modules before
-                         and after the code, 5 pixels on the other two sides)
+                         and after the code, 5 pixels on the other two sides;
+                         POSTNET: 1/8 inch before and after, 1/25 inch on the
+                         other two sides, as USPS asks)
       --align left|center|right
                          where the caption text sits under the bars (default center)
       --bar-color RRGGBB, --space-color RRGGBB, --back-color RRGGBB
@@ -258,8 +260,11 @@ begins with -.
   -h, --help             print this help
       --version          print the version
 
+An empty CAPTION is refused: a barcode without data is not read by scanners.
+
 Exit status: 0 on success, 1 when the caption is rejected or the file cannot be
-written (nothing is written then), 2 when the command line is wrong.
+written (nothing is written then), 2 when the command line is wrong, 3 when the
+machine has not the memory for the picture.
 )";
 }
 

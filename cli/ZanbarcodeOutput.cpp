@@ -1,5 +1,9 @@
 #include "cli/ZanbarcodeOutput.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
 namespace zanbarcode {
 
 zan::TZanBarcodePicture PictureOf(const TOptions& options) {
@@ -33,17 +37,50 @@ zan::TZanSettings SettingsOf(const zan::TZanBarcodePicture& picture) {
     }
 }
 
+namespace {
+
+// Raises EUsageError when --height makes the picture too large across the bars, naming
+// the longest bars that would fit with these margins and this caption line. A picture
+// that is too large along the code is not for --height to mend.
+void CheckBarLength(const zan::TZanPictureLayout& layout, const TOptions& options) {
+    if (!options.Height || layout.OwnBarLength) return;
+    const bool vertical = zan::IsVertical(options.Orientation);
+    const std::int64_t along = vertical ? layout.Height : layout.Width;
+    const std::int64_t across = vertical ? layout.Width : layout.Height;
+    if (along < 1 || along > zan::MaxPictureSide) return;
+    const std::int64_t mostAcross = std::min<std::int64_t>(zan::MaxPictureSide, zan::MaxPicturePixels / along);
+    const std::int64_t longest = *options.Height - (across - mostAcross);
+    if (across <= mostAcross || longest < 1) return;
+    throw EUsageError(
+        "--height %d: the picture would be %d pixels %s with its margins and caption line, more than the %d that a "
+        "picture %d pixels %s may have: give at most %d",
+        {std::int64_t{*options.Height}, across, std::string(vertical ? "wide" : "high"), mostAcross, along,
+         std::string(vertical ? "high" : "wide"), longest});
+}
+
+}  // namespace
+
 void WriteBarcodeFile(const zan::TZanBarcodePicture& picture, const TOptions& options, std::ostream& notes) {
+    // The library draws an empty caption, which stored captions may rely on, but the
+    // symbol holds no data (Code 128 check and stop, Code 39 start and stop only) and no
+    // scanner reads it.
+    if (options.Caption && options.Caption->empty())
+        throw zan::EInvalidText(
+            "the caption is empty: a barcode without data is not read by scanners; give the data to encode, or leave "
+            "the caption out to draw the symbology's default");
     zan::TZanPictureLayout layout;
     try {
         layout = picture.GetLayout();
     } catch (const zan::EInvalidText&) {
         throw;
+    } catch (const zan::EPictureSizeError& e) {
+        throw EUsageError(e.Message());
     } catch (const zan::EZanBarcodeError& e) {
         // The symbology and its settings are accepted and every option is in range: what
         // is left to refuse is an XDimension that gives bars of 0 pixels.
         throw EUsageError(e.Message() + ": raise --dpi or XDimension");
     }
+    CheckBarLength(layout, options);
     if (options.Caption && layout.Caption != *options.Caption)
         notes << "zanbarcode: " << layout.SymbologyName << " changed the caption to \"" << Printable(layout.Caption)
               << "\"\n";
@@ -51,9 +88,7 @@ void WriteBarcodeFile(const zan::TZanBarcodePicture& picture, const TOptions& op
         notes << "zanbarcode: --height has no effect: " << layout.SymbologyName << " bars have a height of their own\n";
     try {
         picture.SaveToFile(options.OutputFile);
-    } catch (const zan::EInvalidText&) {
-        throw;
-    } catch (const zan::EZanBarcodeError& e) {
+    } catch (const zan::EPictureSizeError& e) {
         // What a layout does not refuse: a picture larger than the library draws.
         throw EUsageError(e.Message());
     }

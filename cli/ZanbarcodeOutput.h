@@ -16,10 +16,12 @@ zan::TZanBarcodePicture PictureOf(const TOptions& options);
 zan::TZanSettings SettingsOf(const zan::TZanBarcodePicture& picture);
 
 // Writes the picture, whose symbology and settings SettingsOf has accepted, into
-// Options.OutputFile; the file appears only once it is complete. Raises EUsageError
-// when the options give no drawable picture (bars of 0 pixels, or a picture too large);
-// a rejected caption (EInvalidText) and an unwritable file (EInOutError) pass through.
-// Notes on what was drawn otherwise than asked go to Notes.
+// Options.OutputFile; the file appears only once it is complete. Raises EInvalidText for
+// an empty caption, which no scanner reads, and EUsageError when the options give no
+// drawable picture (bars of 0 pixels, a picture too large, naming the longest --height
+// that fits where that would mend it); a caption that the symbology rejects
+// (EInvalidText) and an unwritable file (EInOutError) pass through. Notes on what was
+// drawn otherwise than asked go to Notes.
 void WriteBarcodeFile(const zan::TZanBarcodePicture& picture, const TOptions& options, std::ostream& notes);
 
 }  // namespace zanbarcode

@@ -202,11 +202,32 @@ TEST(ZanBarcodePictureTest, FilesOfEachFormatHoldTheBitmapsPicture) {
     EXPECT_EQ(Failure([&] { picture.SaveToFile(dir + "/hello.jpg"); }),
               "EInOutError: Cannot tell the format of '" + dir +
                   "/hello.jpg': the name must end in .png, .bmp, .svg, .pdf or .eps");
-    EXPECT_EQ(Failure([&] {
-                  picture.SaveToFile(dir + "/missing/hello.png");
-              }).rfind("EInOutError: Cannot write the file '" + dir + "/missing/hello.png'", 0),
-              0u);
-    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"hello.BMP", "hello.png", "hello.svg"}));
+    // The target and the system's reason, not the temporary file's name.
+    EXPECT_EQ(Failure([&] { picture.SaveToFile(dir + "/missing/hello.png"); }),
+              "EInOutError: Cannot write the file '" + dir + "/missing/hello.png': No such file or directory");
+    fs::create_directory(dir + "/folder.svg");
+    EXPECT_EQ(Failure([&] { picture.SaveToFile(dir + "/folder.svg"); }),
+              "EInOutError: Cannot write the file '" + dir + "/folder.svg': Is a directory");
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"folder.svg", "hello.BMP", "hello.png", "hello.svg"}));
+    EXPECT_TRUE(fs::is_empty(dir + "/folder.svg"));
+}
+
+TEST(ZanBarcodePictureTest, FileNamesUpToTheSystemsLimitAreWritten) {
+    const std::string dir = zantest::TestOutputDir("ZanBarcodePictureTest.Names");
+    const TZanBarcodePicture picture{.Symbology = "Code 128", .Caption = "Hello", .Dpi = 300};
+    // A file name has at most NAME_MAX (255) bytes on Linux; the temporary file beside
+    // the target must fit in that as well.
+    for (const std::size_t length : {249u, 255u}) {
+        const std::string name = std::string(length - 4, 'n') + ".png";
+        EXPECT_EQ(Failure([&] { picture.SaveToFile(dir + "/" + name); }), "") << length;
+        EXPECT_EQ(Entries(dir), std::vector<std::string>{name}) << length;
+        EXPECT_EQ(zantest::ScanWithZbar(dir + "/" + name), std::vector<std::string>{"CODE-128:Hello"}) << length;
+        fs::remove(dir + "/" + name);
+    }
+    const std::string tooLong = dir + "/" + std::string(252, 'n') + ".png";
+    EXPECT_EQ(Failure([&] { picture.SaveToFile(tooLong); }),
+              "EInOutError: Cannot write the file '" + tooLong + "': File name too long");
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{});
 }
 
 TEST(ZanBarcodePictureTest, PaintsOntoACanvasAtAPoint) {
@@ -274,7 +295,17 @@ TEST(ZanBarcodePictureTest, SettingsByNameAreMadeBeforeTheCaptionIsChecked) {
                     "most 1000)"},
         {.picture = {.Symbology = "Code 128", .Settings = {{"CharacterSet", "CodeD"}}},
          .failure = "EConvertError: CharacterSet=CodeD: 'CodeD' is not a valid value"},
+        // Codabar's start and stop characters are A to D (ANSI/AIM BC3); its setter passes
+        // over any other.
+        {.picture = {.Symbology = "Codabar", .Settings = {{"StartChar", "X"}}},
+         .failure = "EConvertError: StartChar=X: 'X' is not a valid value"},
+        {.picture = {.Symbology = "Codabar", .Settings = {{"StopChar", "c"}, {"stopchar", "*"}}},
+         .failure = "EConvertError: StopChar=*: '*' is not a valid value"},
     };
+    // Letter case aside, values that are taken read back as given.
+    EXPECT_EQ(TZanBarcodePicture({.Symbology = "Codabar", .Settings = {{"StartChar", "c"}, {"StopChar", "D"}}})
+                  .GetSymbologySettings(),
+              (TZanSettings{{"XDimension", "10"}, {"DisplayCaption", "True"}, {"StartChar", "C"}, {"StopChar", "D"}}));
     for (const TCase& c : cases) {
         EXPECT_EQ(Failure([&] { c.picture.GetSymbologySettings(); }), c.failure);
         EXPECT_EQ(Failure([&] { c.picture.GetLayout(); }), c.failure);
@@ -331,12 +362,72 @@ TEST(ZanBarcodePictureTest, LayoutTellsWhatIsDrawn) {
     EXPECT_EQ(defaults.Caption, "0123456789") << "the symbology's default caption";
 
     // POSTNET bars stand at heights of their own (0.115 inch, 11 pixels at 96 pixels per
-    // inch); without modules the margins are 5 pixels all round.
+    // inch), in the USPS clear zone (DMM 708.4, Publication 25): at least 1/8 inch left and
+    // right, 1/25 inch above and below; 12 and 3.84, rounded up to 4, pixels at 96 ppi.
     const TZanPictureLayout postnet =
         TZanBarcodePicture{.Symbology = "POSTNET", .Caption = "12345", .BarLength = 40}.GetLayout();
     EXPECT_TRUE(postnet.OwnBarLength);
-    EXPECT_EQ(postnet.Margins, (TZanPictureMargins{5, 5, 5, 5}));
-    EXPECT_EQ(postnet.Height, 5 + 11 + 5);
+    EXPECT_EQ(postnet.Margins, (TZanPictureMargins{12, 4, 12, 4}));
+    EXPECT_EQ(postnet.Height, 4 + 11 + 4);
+}
+
+TEST(ZanBarcodePictureTest, PostnetKeepsTheUspsClearZoneAtEveryResolution) {
+    struct TCase {
+        TZanBarcodePicture picture{};
+        TZanPictureMargins margins{};
+        int width = 0;
+        int height = 0;
+    };
+    // The default caption 012345678 and its check digit 4 are 154 bar widths long (52
+    // bars at a pitch of 3, the last one alone). Bars 15 thousandths of an inch wide,
+    // rounded half to even; full bars 0.115 inch high, truncated.
+    const TCase cases[] = {
+        // 1/8 inch = 37.5 and 1/25 inch = 12 pixels; bars of 4.5, rounded to 4; 34.5 high.
+        {.picture = {.Symbology = "POSTNET", .Dpi = 300},
+         .margins = {38, 12, 38, 12},
+         .width = 38 + 154 * 4 + 38,
+         .height = 12 + 34 + 12},
+        {.picture = {.Symbology = "POSTNET", .Dpi = 300, .Orientation = bo90Degrees},
+         .margins = {12, 38, 12, 38},
+         .width = 12 + 34 + 12,
+         .height = 38 + 154 * 4 + 38},
+        // 75 and 24 pixels; bars of 9, 69 high.
+        {.picture = {.Symbology = "POSTNET", .Dpi = 600},
+         .margins = {75, 24, 75, 24},
+         .width = 75 + 154 * 9 + 75,
+         .height = 24 + 69 + 24},
+        // Margins given are kept as they are.
+        {.picture = {.Symbology = "POSTNET", .Dpi = 600, .Margins = TZanPictureMargins{1, 2, 3, 4}},
+         .margins = {1, 2, 3, 4},
+         .width = 1 + 154 * 9 + 3,
+         .height = 2 + 69 + 4},
+    };
+    for (const TCase& c : cases) {
+        const TZanPictureLayout layout = c.picture.GetLayout();
+        EXPECT_EQ(layout.Margins, c.margins) << c.picture.Dpi;
+        EXPECT_EQ(layout.Width, c.width) << c.picture.Dpi;
+        EXPECT_EQ(layout.Height, c.height) << c.picture.Dpi;
+
+        platform::TBitmap bitmap;
+        c.picture.CopyToBitmap(bitmap);
+        ASSERT_EQ(bitmap.GetWidth(), c.width);
+        ASSERT_EQ(bitmap.GetHeight(), c.height);
+        // The frame bars are full bars: the code's bounding box is the clear zone's inside.
+        int left = bitmap.GetWidth(), top = bitmap.GetHeight(), right = -1, bottom = -1;
+        for (int y = 0; y < bitmap.GetHeight(); ++y) {
+            for (int x = 0; x < bitmap.GetWidth(); ++x) {
+                if (bitmap.GetPixel(x, y) != platform::clBlack) continue;
+                left = std::min(left, x);
+                top = std::min(top, y);
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+            }
+        }
+        EXPECT_EQ(left, c.margins.Left) << c.picture.Dpi;
+        EXPECT_EQ(top, c.margins.Top) << c.picture.Dpi;
+        EXPECT_EQ(bitmap.GetWidth() - 1 - right, c.margins.Right) << c.picture.Dpi;
+        EXPECT_EQ(bitmap.GetHeight() - 1 - bottom, c.margins.Bottom) << c.picture.Dpi;
+    }
 }
 
 TEST(ZanBarcodePictureTest, RefusesWhatCannotBeDrawn) {
@@ -369,6 +460,14 @@ TEST(ZanBarcodePictureTest, RefusesWhatCannotBeDrawn) {
          .failure = "EZanBarcodeError: the picture would be 670000 x 5010 pixels, more than the 65535 on a side or "
                     "100 million in all that a picture may have",
          .laidOut = true},
+        // 15000 digits in bars of 10000 pixels: the code would be 2.25 billion pixels long
+        // (15 bar widths a digit), which does not fit in an int.
+        {.picture = {.Symbology = "POSTNET",
+                     .Caption = std::string(15000, '7'),
+                     .Dpi = 10000,
+                     .Settings = {{"XDimension", "1000"}}},
+         .failure = "EZanBarcodeError: the picture would be at least 150000000 pixels long (15000 characters in bars "
+                    "of 10000 pixels), more than the 65535 on a side that a picture may have"},
         {.picture = with([](TZanBarcodePicture& p) { p.Dpi = 0; }),
          .failure = "EZanBarcodeError: Invalid resolution: 0 pixels per inch (1 to 10000)"},
         {.picture = with([](TZanBarcodePicture& p) { p.Dpi = 10001; }),

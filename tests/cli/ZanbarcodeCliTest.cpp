@@ -1,14 +1,23 @@
 // The zanbarcode command: parsing, layout, exit statuses, messages, files and pixels.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <regex>
+#include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
 #include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/symbologies/ZanCode39.h>
+#include "cli/ZanbarcodeCommand.h"
 #include "cli/ZanbarcodeOptions.h"
 #include "tests/support/TestSupport.h"
 
@@ -239,6 +248,37 @@ TEST(ZanbarcodeCliTest, UsageErrorsExitWithTwoAndOneLine) {
                     "raise --dpi or XDimension\n"},
         {.arguments = {"-s", "Code 39", "--set", "XDimension=1000", "-r", "10000", "-o", png},
          .message = "zanbarcode: the picture would be "},
+        // POSTNET's bars of 5 thousandths of an inch: 96 * 5 / 1000 = 0.48 rounds to 0.
+        {.arguments = {"-s", "POSTNET", "--set", "XDimension=5", "-o", png},
+         .message = "zanbarcode: XDimension 5 gives bars of 0 pixels at 96 pixels per inch: "
+                    "raise --dpi or XDimension\n"},
+        // 15000 digits in bars of 10000 pixels, 15 bar widths a digit: 2.25 billion
+        // pixels, which wrap around in an int.
+        {.arguments = {"-s", "POSTNET", "-r", "10000", "--set", "XDimension=1000", "-o", dir + "/x.svg",
+                       std::string(15000, '1')},
+         .message = "zanbarcode: the picture would be at least 150000000 pixels long (15000 characters in bars of "
+                    "10000 pixels), more than the 65535 on a side that a picture may have\n"},
+        // Codabar's start and stop characters are A to D (ANSI/AIM BC3).
+        {.arguments = {"-s", "Codabar", "--set", "StartChar=X", "-o", png},
+         .message = "zanbarcode: --set StartChar=X: 'X' is not a valid value\n"},
+        {.arguments = {"-s", "Codabar", "--set", "StopChar=\x01", "-o", png},
+         .message = "zanbarcode: --set StopChar=\\x01: '\\x01' is not a valid value\n"},
+        // Code 39 "A" at 96 ppi: 47 modules of 1 pixel and quiet zones of 10 make it 67
+        // pixels wide; 5 pixels above and below the bars leave 65525 for them.
+        {.arguments = {"-s", "Code 39", "--set", "DisplayCaption=false", "--height", "65535", "-o", png, "A"},
+         .message = "zanbarcode: --height 65535: the picture would be 65545 pixels high with its margins and caption "
+                    "line, more than the 65535 that a picture 67 pixels wide may have: give at most 65525\n"},
+        {.arguments = {"-s", "Code 39", "--set", "DisplayCaption=false", "--height", "65535", "--orientation", "90",
+                       "-o", png, "A"},
+         .message = "zanbarcode: --height 65535: the picture would be 65545 pixels wide with its margins and caption "
+                    "line, more than the 65535 that a picture 67 pixels high may have: give at most 65525\n"},
+        // Ten characters at 1000 ppi: (10 + 2) * 16 - 1 = 191 modules of 10 pixels and
+        // quiet zones of 100 are 2110 pixels; 100 million pixels in all leave 47393
+        // across, 47383 of them for the bars.
+        {.arguments = {"-s", "Code 39", "-r", "1000", "--set", "DisplayCaption=false", "--height", "50000", "-o", png,
+                       "ABCDEFGHIJ"},
+         .message = "zanbarcode: --height 50000: the picture would be 50010 pixels high with its margins and caption "
+                    "line, more than the 47393 that a picture 2110 pixels wide may have: give at most 47383\n"},
     };
     for (const TCase& c : cases) {
         const zantest::TCommandResult result = zantest::RunZanbarcode(c.arguments);
@@ -249,21 +289,144 @@ TEST(ZanbarcodeCliTest, UsageErrorsExitWithTwoAndOneLine) {
     }
 }
 
-TEST(ZanbarcodeCliTest, FailedWriteLeavesNoFileBehind) {
+TEST(ZanbarcodeCliTest, FailedWriteNamesTheTargetAndTheReasonAndLeavesNoFileBehind) {
     const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Write");
     const zantest::TCommandResult missing =
         zantest::RunZanbarcode({"-s", "Code 39", "-o", dir + "/missing/x.png", "A"});
     EXPECT_EQ(missing.ExitStatus, 1);
-    EXPECT_EQ(missing.Errors.rfind("zanbarcode: Cannot write the file '" + dir + "/missing/x.png'", 0), 0u)
-        << missing.Errors;
+    EXPECT_EQ(missing.Errors,
+              "zanbarcode: Cannot write the file '" + dir + "/missing/x.png': No such file or directory\n");
 
     // The target is a directory: the drawing is made, but cannot take its place.
     fs::create_directory(dir + "/busy.svg");
     const zantest::TCommandResult busy = zantest::RunZanbarcode({"-s", "Code 39", "-o", dir + "/busy.svg", "A"});
     EXPECT_EQ(busy.ExitStatus, 1);
-    EXPECT_EQ(busy.Errors.rfind("zanbarcode: Cannot write the file '" + dir + "/busy.svg'", 0), 0u) << busy.Errors;
+    EXPECT_EQ(busy.Errors, "zanbarcode: Cannot write the file '" + dir + "/busy.svg': Is a directory\n");
     EXPECT_EQ(Entries(dir), std::vector<std::string>{"busy.svg"}) << "no temporary file left";
     EXPECT_TRUE(fs::is_empty(dir + "/busy.svg"));
+
+    // The disk refuses the bytes halfway: a file size limit of 1024 bytes (two blocks of
+    // 512), with SIGXFSZ ignored so that the write fails with EFBIG instead. A BMP of
+    // Code 39 "A" is 67 x 71 pixels of 4 bytes. The older file stays as it was.
+    const std::string bmp = dir + "/x.bmp";
+    ASSERT_EQ(zantest::RunZanbarcode({"-s", "Code 39", "-o", bmp, "OLD"}).ExitStatus, 0);
+    const std::string before = zantest::ReadFile(bmp);
+    const zantest::TCommandResult full =
+        zantest::RunCommand({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 2 && exec \"$0\" \"$@\"", ZANBARCODE_EXE, "-s",
+                             "Code 39", "-o", bmp, "A"});
+    EXPECT_EQ(full.ExitStatus, 1);
+    EXPECT_EQ(full.Errors, "zanbarcode: Cannot write the file '" + bmp + "': File too large\n");
+    EXPECT_EQ(zantest::ReadFile(bmp), before);
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"busy.svg", "x.bmp"})) << "no temporary file left";
+}
+
+TEST(ZanbarcodeCliTest, WritesFileNamesUpToTheSystemsLimit) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Names");
+    // A file name has at most NAME_MAX (255) bytes on Linux; the temporary file beside
+    // the target must fit in that as well.
+    for (const std::size_t length : {249u, 255u}) {
+        const std::string name = std::string(length - 4, 'n') + ".svg";
+        const zantest::TCommandResult result = zantest::RunZanbarcode({"-s", "Code 39", "-o", dir + "/" + name, "A"});
+        EXPECT_EQ(result.ExitStatus, 0) << result.Errors;
+        EXPECT_EQ(Entries(dir), std::vector<std::string>{name}) << length;
+        EXPECT_NE(zantest::ReadFile(dir + "/" + name).find(">*A*</text>"), std::string::npos) << length;
+        fs::remove(dir + "/" + name);
+    }
+    const std::string tooLong = dir + "/" + std::string(252, 'n') + ".svg";
+    const zantest::TCommandResult result = zantest::RunZanbarcode({"-s", "Code 39", "-o", tooLong, "A"});
+    EXPECT_EQ(result.ExitStatus, 1);
+    EXPECT_EQ(result.Errors, "zanbarcode: Cannot write the file '" + tooLong + "': File name too long\n");
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{});
+}
+
+// Code 39 whose painting of the picture's pixels stalls, as a slow drawing would: it says
+// so on standard output and waits for the signal that ends the process. Measuring paints
+// into a metafile and goes on.
+class TStalledCode39 : public zan::TZanCode39 {
+public:
+    static std::string SymbologyName() { return "Stalled Code 39"; }
+    zan::TZanBarcodeSymbologyClass ClassType() const override { return zan::SymbologyClass<TStalledCode39>(); }
+    void Paint() override {
+        if (dynamic_cast<zan::platform::TBitmapCanvas*>(GetParent()->GetCanvas())) {
+            const char painting = 'p';
+            if (write(STDOUT_FILENO, &painting, 1) == 1) pause();
+        }
+        TZanCode39::Paint();
+    }
+};
+
+TEST(ZanbarcodeCliTest, InterruptedDrawingLeavesNoFileBehind) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Interrupt");
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The command, run in this process, with its standard output on the pipe.
+        dup2(pipe[1], STDOUT_FILENO);
+        close(pipe[0]);
+        zan::RegisterSymbology(zan::SymbologyClass<TStalledCode39>());
+        std::ostringstream out;
+        std::ostringstream errors;
+        _exit(zanbarcode::Run({"-s", "Stalled Code 39", "-o", dir + "/x.png", "A"}, out, errors));
+    }
+    close(pipe[1]);
+    char painting = 0;
+    const bool stalled = read(pipe[0], &painting, 1) == 1;
+    close(pipe[0]);
+    EXPECT_TRUE(stalled) << "the command did not paint the picture";
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{}) << "no file while the picture is drawn";
+    kill(child, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{});
+}
+
+// An output whose every write fails as an allocation fails when memory runs out.
+class TExhaustedBuffer : public std::streambuf {
+protected:
+    int_type overflow(int_type) override { throw std::bad_alloc(); }
+};
+
+TEST(ZanbarcodeCliTest, OutOfMemoryHasAStatusOfItsOwn) {
+    TExhaustedBuffer exhausted;
+    std::ostream out(&exhausted);
+    out.exceptions(std::ios::badbit);  // hands the buffer's exception on
+    std::ostringstream errors;
+    EXPECT_EQ(zanbarcode::Run({"--list"}, out, errors), ExitOutOfMemory);
+    EXPECT_EQ(ExitOutOfMemory, 3) << "as the help and README say";
+    EXPECT_EQ(errors.str(),
+              "zanbarcode: out of memory: the picture asked for is too large for this machine (lower --dpi, --height, "
+              "the margins or XDimension)\n");
+}
+
+TEST(ZanbarcodeCliTest, EmptyCaptionIsRefusedAndAnAbsentOneIsTheDefault) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Empty");
+    const std::string png = dir + "/x.png";
+    // Each would draw a symbol without data: check and stop, start and stop, or the
+    // frame of the 2 of 5 codes, which no scanner reads.
+    for (const char* symbology : {"Code 128", "Code 39", "Codabar", "Code 2 of 5", "Interleaved 2 of 5", "POSTNET"}) {
+        const zantest::TCommandResult result = zantest::RunZanbarcode({"-s", symbology, "-o", png, ""});
+        EXPECT_EQ(result.ExitStatus, 1) << symbology;
+        EXPECT_EQ(result.Errors,
+                  "zanbarcode: the caption is empty: a barcode without data is not read by scanners; give the data to "
+                  "encode, or leave the caption out to draw the symbology's default\n")
+            << symbology;
+        EXPECT_EQ(Entries(dir), std::vector<std::string>{}) << symbology;
+    }
+    const zantest::TCommandResult byDefault = zantest::RunZanbarcode({"-r", "300", "-o", png});
+    EXPECT_EQ(byDefault.ExitStatus, 0) << byDefault.Errors;
+    EXPECT_EQ(zantest::ScanWithZbar(png), std::vector<std::string>{"CODE-128:0123456789"});
+}
+
+TEST(ZanbarcodeCliTest, MessagesShowEveryByteOfTheCaption) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Bytes");
+    // Code 128 set B has no NUL (ISO/IEC 15417, Table 1: NUL is in set A only).
+    const zantest::TCommandResult result = zantest::RunZanbarcode({"-e", "-o", dir + "/x.png", "A\\x00B"});
+    EXPECT_EQ(result.ExitStatus, 1);
+    EXPECT_EQ(result.Errors, "zanbarcode: Invalid Character for Code B Character Set: \\x00\n");
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{});
 }
 
 TEST(ZanbarcodeCliTest, PageTooLargeForPrintWritesNothing) {
@@ -457,6 +620,52 @@ TEST(ZanbarcodeCliTest, BarsHaveTheAskedLengthAndQuietZonesInEveryOrientation) {
             }
         }
     }
+}
+
+TEST(ZanbarcodeCliTest, PostnetKeepsTheUspsClearZone) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Postnet");
+    // USPS (DMM 708.4, Publication 25): at least 1/8 inch left and right of the code,
+    // 1/25 inch above and below; at 300 ppi 37.5 and 12 pixels, rounded up to 38 and 12.
+    // The default caption and its check digit are 154 bar widths (Part of the USPS code:
+    // 10 digits of 5 bars at a pitch of 3, and two frame bars); bars of 300 * 15 / 1000 =
+    // 4.5 pixels, rounded half to even to 4; full bars of 0.115 inch, 34 pixels.
+    constexpr int CodeWidth = 154 * 4;
+    for (const char* angle : {"0", "90", "180", "270"}) {
+        const bool vertical = std::string(angle) == "90" || std::string(angle) == "270";
+        for (const char* extension : {".png", ".svg"}) {
+            const std::string file = dir + "/p" + angle + extension;
+            const zantest::TCommandResult result =
+                zantest::RunZanbarcode({"-s", "POSTNET", "-r", "300", "--orientation", angle, "-o", file});
+            ASSERT_EQ(result.ExitStatus, 0) << result.Errors;
+            const bool png = extension == std::string(".png");
+            const TBarExtent bars = png ? BarsOfPng(file, vertical) : BarsOfSvg(file, vertical);
+            EXPECT_EQ(bars, (TBarExtent{38, 38 + CodeWidth - 1, 12, 12 + 34 - 1})) << file;
+            TImageSize size;
+            if (png) {
+                zan::platform::TBitmap bitmap;
+                bitmap.LoadFromPngFile(file);
+                size = {bitmap.GetWidth(), bitmap.GetHeight()};
+            } else {
+                size = SvgSize(zantest::ReadFile(file));
+            }
+            EXPECT_EQ(vertical ? size.Height : size.Width, 38 + CodeWidth + 38) << file;
+            EXPECT_EQ(vertical ? size.Width : size.Height, 12 + 34 + 12) << file;
+        }
+    }
+}
+
+TEST(ZanbarcodeCliTest, BarsAsLongAsAPictureMayHold) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeCliTest.Longest");
+    // The longest bars that the refusal of --height 65535 names (UsageErrorsExitWithTwoAndOneLine).
+    const std::string png = dir + "/x.png";
+    const zantest::TCommandResult result =
+        zantest::RunZanbarcode({"-s", "Code 39", "--set", "DisplayCaption=false", "--height", "65525", "-o", png, "A"});
+    ASSERT_EQ(result.ExitStatus, 0) << result.Errors;
+    zan::platform::TBitmap bitmap;
+    bitmap.LoadFromPngFile(png);
+    EXPECT_EQ(bitmap.GetWidth(), 67);
+    EXPECT_EQ(bitmap.GetHeight(), 65535);
+    EXPECT_EQ(BarsOfPng(png, false), (TBarExtent{10, 56, 5, 5 + 65525 - 1}));
 }
 
 TEST(ZanbarcodeCliTest, CaptionAddsItsLineBeyondTheBars) {

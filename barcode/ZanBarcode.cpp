@@ -40,7 +40,10 @@ std::string TemporaryPattern(const std::string& target) {
     constexpr std::string_view Suffix = "-XXXXXX";
     const std::filesystem::path path(target);
     const std::string name = path.filename().string().substr(0, NAME_MAX - 1 - Suffix.size());
-    return (path.parent_path() / ("." + name + std::string(Suffix))).string();
+    std::string temporary = ".";
+    temporary += name;
+    temporary += Suffix;
+    return (path.parent_path() / temporary).string();
 }
 
 // A temporary file beside a target, put in its place by ReplaceTarget and removed

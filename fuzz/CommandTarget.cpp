@@ -81,7 +81,9 @@ std::string ReadFile(const std::filesystem::path& path) {
 std::optional<std::int64_t> SvgSize(const std::string& svg, std::string_view attribute) {
     const std::size_t root = svg.find("<svg ");
     if (root == std::string::npos) return std::nullopt;
-    const std::string key = " " + std::string(attribute) + "=\"";
+    std::string key = " ";
+    key += attribute;
+    key += "=\"";
     const std::size_t at = svg.find(key, root);
     if (at == std::string::npos) return std::nullopt;
     const std::size_t begin = at + key.size();

@@ -55,6 +55,7 @@ std::unique_ptr<TPropertyEditor> DefaultEditor(const TPropInfo& propInfo) {
 
 void RegisterComponents(const std::string& page, const std::vector<TComponentClass>& classes) {
     for (TComponentClass componentClass : classes) {
+        RegisterClass(componentClass);  // what the palette places, form files must read back
         const bool known = std::ranges::any_of(
             Palette(), [componentClass](const TPaletteEntry& e) { return e.ComponentClass == componentClass; });
         if (!known) Palette().push_back({page, componentClass});

@@ -25,8 +25,8 @@ struct TPaletteEntry {
     TComponentClass ComponentClass;
 };
 
-// Puts Classes on the palette page Page, after those already there. A class already on
-// the palette stays where it is.
+// Puts Classes on the palette page Page, after those already there, and registers them
+// for form files (RegisterClass). A class already on the palette stays where it is.
 void RegisterComponents(const std::string& page, const std::vector<TComponentClass>& classes);
 // Every palette entry in registration order.
 const std::vector<TPaletteEntry>& PaletteEntries();

@@ -35,6 +35,11 @@ std::vector<TComponentClass>& Classes() {
     return classes;
 }
 
+std::vector<std::string>& PersistentClasses() {
+    static std::vector<std::string> names;
+    return names;
+}
+
 }  // namespace
 
 void RegisterClass(TComponentClass componentClass) {
@@ -55,6 +60,13 @@ TComponentClass FindClass(const std::string& name) {
     if (TComponentClass c = GetClass(name)) return c;
     throw EClassNotFound("Class %s not found", {name});
 }
+
+void RegisterPersistentClass(const std::string& className) {
+    const auto same = [&className](const std::string& name) { return SameNameIgnoringCase(name, className); };
+    if (std::ranges::none_of(PersistentClasses(), same)) PersistentClasses().push_back(className);
+}
+
+const std::vector<std::string>& RegisteredPersistentClasses() { return PersistentClasses(); }
 
 // ---------------------------------------------------------------------------------------
 // Writing

@@ -18,6 +18,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <zanbarcode/platform/Components.h>
 #include <zanbarcode/platform/Exception.h>
@@ -65,6 +66,13 @@ void RegisterClass(TComponentClass componentClass);
 TComponentClass GetClass(const std::string& name);
 // Like GetClass, but raises EClassNotFound when there is none.
 TComponentClass FindClass(const std::string& name);
+
+// Classes of published objects that are not components, such as a control's
+// sub-objects, are known by class name alone: a form file never creates one, since their
+// owner does. Registering a name again changes nothing.
+void RegisterPersistentClass(const std::string& className);
+// The registered persistent class names, in registration order.
+const std::vector<std::string>& RegisteredPersistentClasses();
 
 // Root and the components it streams (GetChildren, recursively) as form file text.
 // Raises EFilerError for a reference to a component without a name.

@@ -78,14 +78,25 @@ std::string TZanBarcodeSymbology::SymbologyName() {
 
 void TZanBarcodeSymbology::SetParent(TZanBarcodeRenderer* renderer) {
     if (renderer == FParent) return;
-    // The previous parent lets go of this object without destroying it.
-    if (FParent != nullptr) FParent->ReleaseSymbology(this);
-    FParent = renderer;
-    if (renderer != nullptr) renderer->SetSymbology(this);
+    if (renderer != nullptr) {
+        renderer->SetSymbology(this);
+        return;
+    }
+    TZanBarcodeRenderer* previous = FParent;
+    previous->ReleaseSymbology(*this);
+    previous->ChangeEvent(previous);
 }
 
 void TZanBarcodeSymbology::UpdateParent() {
     if (FParent != nullptr) FParent->ChangeEvent(this);
+}
+
+void TZanBarcodeSymbology::RevalidateParentCaption() {
+    TZanBarcodeRenderer* parent = FParent;
+    if (parent == nullptr) return;
+    parent->ValidateCaption();
+    // The renderer outlives whatever its handlers did to this object.
+    parent->ChangeEvent(parent);
 }
 
 std::string TZanBarcodeSymbology::GetRendererCaption() const {
@@ -347,6 +358,8 @@ void TZanBarcodeRenderer::SetBounds(int left, int top, int width, int height) {
 }
 
 void TZanBarcodeRenderer::SetOrientation(TZanBarcodeOrientation value) {
+    // Painting looks the angle and the mapping up by the orientation.
+    if (value >= OrientationAngles.size()) throw EZanBarcodeError("Invalid Orientation: %d", {std::int64_t{value}});
     if (value == FOrientation) return;
     const bool swapsAxes = IsVertical(value) != IsVertical(FOrientation);
     FOrientation = value;
@@ -379,24 +392,33 @@ void TZanBarcodeRenderer::SetSymbologyName(const std::string& value) {
 
 void TZanBarcodeRenderer::SetSymbology(TZanBarcodeSymbology* value) {
     if (value == FSymbology.get()) return;
+    // Ownership first, with no one notified: Value leaves its previous parent, becomes
+    // this renderer's, and the symbology it replaces goes.
+    TZanBarcodeRenderer* previous = value != nullptr ? value->FParent : nullptr;
+    if (previous != nullptr) previous->ReleaseSymbology(*value);
+    if (value != nullptr) value->FParent = this;
     FSymbology.reset(value);
-    if (value != nullptr) {
-        value->SetParent(this);
+
+    // Everything below notifies, and a handler may replace the symbology again: only the
+    // current one is used. This renderer's caption is validated before the previous
+    // parent hears that it lost its symbology.
+    if (FSymbology) {
         // A symbology made without a renderer measured its bars for no canvas.
-        value->ResetMetrics();
+        FSymbology->ResetMetrics();
         try {
             ValidateCaption();
         } catch (const EInvalidText&) {
-            SetCaption(value->GetDefaultCaption());
+            if (FSymbology) SetCaption(FSymbology->GetDefaultCaption());
         }
     }
     ChangeEvent(this);
+    if (previous != nullptr) previous->ChangeEvent(previous);
 }
 
-void TZanBarcodeRenderer::ReleaseSymbology(TZanBarcodeSymbology* symbology) {
-    if (symbology != FSymbology.get()) return;
+void TZanBarcodeRenderer::ReleaseSymbology(TZanBarcodeSymbology& symbology) {
+    if (&symbology != FSymbology.get()) return;
     (void)FSymbology.release();  // now owned by whoever adopts it
-    ChangeEvent(this);
+    symbology.FParent = nullptr;
 }
 
 // ---------------------------------------------------------------------------

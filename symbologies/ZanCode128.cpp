@@ -336,16 +336,15 @@ void TZanCode128::SetCharacterSet(TZanCode128CharSet value) {
     FCharacterSet = value;
     // The segments must never hold text that their set cannot encode: parse again in
     // the new set, and let a caption that does not fit fall back to the default one.
-    if (TZanBarcodeRenderer* renderer = GetParent()) {
-        renderer->ValidateCaption();
-    } else {
-        try {
-            FSegments.SetCaption(FSegments.GetSource());
-        } catch (const EInvalidText&) {
-            FSegments.SetCaption(GetDefaultCaption());
-        }
+    if (GetParent() != nullptr) {
+        RevalidateParentCaption();
+        return;
     }
-    UpdateParent();
+    try {
+        FSegments.SetCaption(FSegments.GetSource());
+    } catch (const EInvalidText&) {
+        FSegments.SetCaption(GetDefaultCaption());
+    }
 }
 
 void TZanCode128::SetDisplayCaption(bool value) {

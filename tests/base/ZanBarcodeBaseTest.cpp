@@ -408,6 +408,87 @@ TEST_F(RendererTest, MovingASymbologyLeavesThePreviousRendererWithoutOne) {
     EXPECT_EQ(other.GetSymbologyName(), "");
 }
 
+// A symbology moves between renderers while a handler of either renderer raises: it has
+// one owner, its parent, whatever failed. The old renderer goes first, so a symbology that
+// still named it would be read after it was freed; one that nobody owned would leak, and
+// one owned twice would be freed twice (the sanitizer build reports all three).
+TEST(SymbologyMoves, AHandlerThatRaisesLeavesOneOwnerWhichIsTheParent) {
+    RegisterTestSymbologies();
+    struct TCase {
+        const char* Name;
+        bool OldRaises, NewRaises;
+        std::function<void(TZanBarcodeSymbology&, TZanBarcodeRenderer&)> Move;
+    };
+    const auto take = [](TZanBarcodeSymbology& s, TZanBarcodeRenderer& to) { to.SetSymbology(&s); };
+    const auto adopt = [](TZanBarcodeSymbology& s, TZanBarcodeRenderer& to) { s.SetParent(&to); };
+    const TCase cases[] = {
+        {"taken while the old renderer's handler raises", true, false, take},
+        {"taken while the new renderer's handler raises", false, true, take},
+        {"taken while both handlers raise", true, true, take},
+        {"adopted while the old renderer's handler raises", true, false, adopt},
+        {"adopted while the new renderer's handler raises", false, true, adopt},
+    };
+    for (const TCase& c : cases) {
+        auto from = std::make_unique<TZanBarcodeRenderer>();
+        TZanBarcodeRenderer to;
+        auto* stripes = new TStripes;
+        from->SetSymbology(stripes);
+        const auto raiseIf = [](bool raises) {
+            return [raises](TPersistent*) {
+                if (raises) throw EZanBarcodeError("handler failed");
+            };
+        };
+        from->SetOnVisualChange(raiseIf(c.OldRaises));
+        to.SetOnVisualChange(raiseIf(c.NewRaises));
+        EXPECT_EQ(zantest::MessageOf([&] { c.Move(*stripes, to); }), "handler failed") << c.Name;
+        EXPECT_EQ(to.GetSymbology(), stripes) << c.Name;
+        EXPECT_EQ(from->GetSymbology(), nullptr) << c.Name;
+        EXPECT_EQ(stripes->GetParent(), &to) << c.Name;
+        EXPECT_EQ(to.GetCaption(), "01234567") << c.Name << ": the caption was validated for the new symbology";
+        from.reset();
+        int notifications = 0;
+        to.SetOnVisualChange([&](TPersistent*) { ++notifications; });
+        stripes->UpdateParent();
+        EXPECT_EQ(notifications, 1) << c.Name;
+    }
+}
+
+TEST(SymbologyMoves, LettingGoWhileTheHandlerRaisesGivesTheSymbologyBackToTheCaller) {
+    RegisterTestSymbologies();
+    TZanBarcodeRenderer renderer;
+    auto* stripes = new TStripes;
+    renderer.SetSymbology(stripes);
+    renderer.SetOnVisualChange([](TPersistent*) { throw EZanBarcodeError("handler failed"); });
+    EXPECT_EQ(zantest::MessageOf([&] { stripes->SetParent(nullptr); }), "handler failed");
+    const std::unique_ptr<TZanBarcodeSymbology> owned(stripes);  // the caller owns it again
+    EXPECT_EQ(renderer.GetSymbology(), nullptr);
+    EXPECT_EQ(stripes->GetParent(), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Orientation values
+
+TEST_F(RendererTest, OrientationsBeyondTheFourAreRefusedAndChangeNothing) {
+    TBitmap bitmap;
+    renderer.SetCanvas(&bitmap.GetCanvas());
+    renderer.SetBoundsRect({0, 0, 100, 50});
+    renderer.SetOrientation(bo90Degrees);
+    notifications = 0;
+    for (int value = 4; value < 256; ++value) {
+        EXPECT_EQ(zantest::MessageOf([&] { renderer.SetOrientation(static_cast<TZanBarcodeOrientation>(value)); }),
+                  "Invalid Orientation: " + std::to_string(value));
+        EXPECT_EQ(renderer.GetOrientation(), bo90Degrees);
+    }
+    const zan::platform::TPropInfo* orientation = renderer.FindProperty("Orientation");
+    ASSERT_NE(orientation, nullptr);
+    for (const char* text : {"bo360Degrees", "4", ""})
+        EXPECT_THROW(orientation->SetValue(renderer, text), zan::platform::EConvertError) << text;
+    EXPECT_EQ(orientation->GetValue(renderer), "bo90Degrees");
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{0, 0, 50, 100}));
+    EXPECT_EQ(notifications, 0);
+    renderer.Paint();
+}
+
 // ---------------------------------------------------------------------------
 // Geometry
 

@@ -363,7 +363,9 @@ void TZanBarcodeRenderer::SetOrientation(TZanBarcodeOrientation value) {
     if (value == FOrientation) return;
     const bool swapsAxes = IsVertical(value) != IsVertical(FOrientation);
     FOrientation = value;
-    if (swapsAxes) SetBounds(GetLeft(), GetTop(), GetHeight(), GetWidth());
+    // The stored bounds turn, also while they are not in force (without a canvas, or on
+    // a hosted renderer): reading the effective ones there would overwrite them.
+    if (swapsAxes) SetBounds(FBounds.Left, FBounds.Top, FBounds.Height(), FBounds.Width());
     ChangeEvent(this);
 }
 

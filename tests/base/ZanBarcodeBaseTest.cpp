@@ -288,6 +288,20 @@ TEST_F(RendererTest, QuarterTurnsSwapWidthAndHeightHalfTurnsKeepThem) {
     EXPECT_EQ(renderer.GetBoundsRect(), (TRect{10, 20, 110, 70}));
 }
 
+TEST_F(RendererTest, QuarterTurnsWithoutCanvasSwapTheStoredBounds) {
+    // The stored bounds are not in force without a canvas, but they come back with one.
+    renderer.SetBoundsRect({10, 20, 110, 70});
+    renderer.SetOrientation(bo270Degrees);
+    renderer.SetOrientation(bo180Degrees);
+    TBitmap bitmap;
+    renderer.SetCanvas(&bitmap.GetCanvas());
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{10, 20, 110, 70}));
+    renderer.SetCanvas(nullptr);
+    renderer.SetOrientation(bo90Degrees);
+    renderer.SetCanvas(&bitmap.GetCanvas());
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{10, 20, 60, 120}));
+}
+
 // ---------------------------------------------------------------------------
 // Captions, validation and the update protocol
 
@@ -890,6 +904,15 @@ TEST_F(HostedRendererTest, GivingBackTheHostsCanvasFollowsTheHostAgain) {
     renderer.SetCanvas(&host->Surface.GetCanvas());
     EXPECT_EQ(renderer.GetCanvas(), &host->Surface.GetCanvas());
     EXPECT_EQ(renderer.GetBoundsRect(), (TRect{0, 0, 200, 60}));
+}
+
+TEST_F(HostedRendererTest, QuarterTurnsSwapTheStoredBoundsNotTheHostsSize) {
+    TBitmap own;
+    renderer.SetBoundsRect({1, 2, 11, 32});
+    renderer.SetOrientation(bo90Degrees);
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{0, 0, 200, 60})) << "the host's size is in force";
+    renderer.SetCanvas(&own.GetCanvas());
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{1, 2, 31, 12}));
 }
 
 TEST_F(HostedRendererTest, CaptionIsWrittenToTheHost) {

@@ -91,6 +91,8 @@ void TZanBarcodeSymbology::UpdateParent() {
     if (FParent != nullptr) FParent->ChangeEvent(this);
 }
 
+platform::TCanvas& TZanBarcodeSymbology::GetPaintCanvas() const { return PaintCanvasOf(FParent); }
+
 void TZanBarcodeSymbology::RevalidateParentCaption() {
     TZanBarcodeRenderer* parent = FParent;
     if (parent == nullptr) return;
@@ -606,16 +608,21 @@ void RunThenUndo(TWork&& work, TUndo&& undo) {
 
 }  // namespace
 
-void TZanBarcodeRenderer::Paint() {
-    TCanvas* canvas = GetCanvas();
+TCanvas& PaintCanvasOf(const TZanBarcodeRenderer* renderer) {
+    TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
     if (canvas == nullptr) throw EInvalidCanvas("Invalid Canvas");
-    const std::shared_ptr<ISavedCanvas> saved = SaveCanvas(*canvas);
+    return *canvas;
+}
+
+void TZanBarcodeRenderer::Paint() {
+    TCanvas& canvas = PaintCanvasOf(this);
+    const std::shared_ptr<ISavedCanvas> saved = SaveCanvas(canvas);
     RunThenUndo(
         [&] {
-            canvas->GetBrush().SetColor(GetColor(BackColorIndex));
-            canvas->GetBrush().SetStyle(platform::bsSolid);
-            canvas->GetPen().SetStyle(platform::psClear);
-            canvas->FillRect(GetBoundsRect());
+            canvas.GetBrush().SetColor(GetColor(BackColorIndex));
+            canvas.GetBrush().SetStyle(platform::bsSolid);
+            canvas.GetPen().SetStyle(platform::psClear);
+            canvas.FillRect(GetBoundsRect());
             if (FSymbology) FSymbology->Paint();
         },
         [&] {

@@ -154,6 +154,8 @@ public:
 protected:
     // The caption being drawn: the parent's caption, empty without a parent.
     std::string GetRendererCaption() const;
+    // The parent's canvas, for painting: raises EInvalidCanvas without one.
+    platform::TCanvas& GetPaintCanvas() const;
     // For a setting that changes which captions this symbology accepts: the parent
     // validates its caption again, which may replace it, and reports the change. Its
     // handlers may replace and so destroy this symbology: call it last.
@@ -375,5 +377,10 @@ private:
     std::shared_ptr<IBarcodeControlAdapter> FControlAdapter;
     platform::TNotifyEvent FOnVisualChange;
 };
+
+// The canvas that Renderer paints on. Painting without one (no renderer, or one with
+// neither an explicit canvas nor a host) raises EInvalidCanvas "Invalid Canvas": this is
+// the one check that renderer and symbologies paint through.
+platform::TCanvas& PaintCanvasOf(const TZanBarcodeRenderer* renderer);
 
 }  // namespace zan

@@ -127,7 +127,7 @@ int TZanCodabar::GetCodeWidth() {
 }
 
 void TZanCodabar::Paint() {
-    if (!BeginCode(FDisplayCaption)) return;
+    BeginCode(FDisplayCaption);
     for (char c : GetCaption()) {
         const TModuleWidths widths = WidthsOf(c);
         if (widths.empty()) continue;

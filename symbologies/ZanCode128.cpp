@@ -318,7 +318,7 @@ int TZanCode128::GetCodeWidth() {
 
 void TZanCode128::Paint() {
     FollowParentCaption();
-    if (!BeginCode(FDisplayCaption)) return;
+    BeginCode(FDisplayCaption);
     for (const auto& segment : FSegments) {
         // A segment that resumes the set before a shift has no introducing symbol.
         if (segment->GetStartCodeValue() > 0) DrawChar(WidthsOf(segment->GetStartCodeValue()));

@@ -145,7 +145,7 @@ int TZanCode2of5::GetCodeWidth() {
 }
 
 void TZanCode2of5::Paint() {
-    if (!BeginCode(GetDisplayCaption())) return;
+    BeginCode(GetDisplayCaption());
     DrawElements(Code2of5Start);
     for (char c : GetCaption()) DrawElements(Code2of5Digit(c));
     DrawElements(Code2of5Stop);
@@ -196,7 +196,7 @@ int TZanInterleaved2of5::GetCodeWidth() {
 }
 
 void TZanInterleaved2of5::Paint() {
-    if (!BeginCode(GetDisplayCaption())) return;
+    BeginCode(GetDisplayCaption());
     const int left = FPosition;
     DrawElements(InterleavedStart);
     const std::string text = GetCaption();
@@ -206,8 +206,8 @@ void TZanInterleaved2of5::Paint() {
 }
 
 void TZanInterleaved2of5::PaintBearerBars(int left, int right) {
-    TZanBarcodeRenderer& parent = *GetParent();
-    platform::TCanvas& canvas = *parent.GetCanvas();
+    platform::TCanvas& canvas = GetPaintCanvas();
+    const TZanBarcodeRenderer& parent = *GetParent();
     canvas.GetBrush().SetColor(parent.GetColor(BarColorIndex));
     canvas.GetBrush().SetStyle(platform::bsSolid);
     canvas.GetPen().SetStyle(platform::psClear);

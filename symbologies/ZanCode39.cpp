@@ -179,7 +179,7 @@ int TZanCode39::GetCodeWidth() {
 }
 
 void TZanCode39::Paint() {
-    if (!BeginCode(GetDisplayCaption())) return;
+    BeginCode(GetDisplayCaption());
     const std::string symbol = StartStopCharacter + GetEncodedData() + StartStopCharacter;
     for (std::size_t i = 0; i < symbol.size(); ++i)
         DrawCharacter(static_cast<unsigned char>(symbol[i]), i + 1 == symbol.size());

@@ -327,9 +327,8 @@ void TZanEan::PaintWithParity(std::string_view digits, std::string_view parity, 
 }
 
 void TZanEan::Paint() {
+    platform::TCanvas& canvas = GetPaintCanvas();
     TZanBarcodeRenderer* renderer = GetParent();
-    platform::TCanvas* canvas = renderer ? renderer->GetCanvas() : nullptr;
-    if (!canvas) throw EInvalidCanvas("Invalid Canvas");
     const std::string fault = CaptionFault(renderer->GetCaption());
     if (!fault.empty()) throw EInvalidText(fault);
     const std::string digits = GetCaption();
@@ -337,8 +336,8 @@ void TZanEan::Paint() {
     // The digit bars end half a text height above the paint rectangle's bottom; the texts
     // below them are drawn opaque one text height high, so the guards, which no text
     // covers, stand half a text height lower than the digit bars.
-    canvas->SetFont(renderer->GetFont());
-    const int textHeight = canvas->TextHeight(digits);
+    canvas.SetFont(renderer->GetFont());
+    const int textHeight = canvas.TextHeight(digits);
     TRect code = renderer->GetPaintRect(CodeRectIndex);
     code.Bottom -= textHeight / 2;
     SetCodeRect(code);
@@ -363,7 +362,7 @@ void TZanEan::Paint() {
     text.Right = FCodeRect.Right;
     if (GetCheckDigitLocation() == dlOutside)
         FPosition += PlaceText(text, digits.substr(digits.size() - 1), platform::taLeftJustify);
-    if (!FSupplemental.empty()) PaintSupplemental(*canvas);
+    if (!FSupplemental.empty()) PaintSupplemental(canvas);
 }
 
 void TZanEan::PaintHalves(const std::string& digits, TRect& text) {

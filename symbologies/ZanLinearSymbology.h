@@ -24,9 +24,10 @@ public:
 
     // The human-readable text drawn under the bars.
     virtual std::string GetCaption() = 0;
-    // Draws the caption at the bottom of R and moves R's Bottom up above it.
+    // Draws the caption at the bottom of R and moves R's Bottom up above it. Does nothing
+    // without a renderer; raises EInvalidCanvas on one without canvas.
     virtual void PaintCaption(TRect& r);
-    // Places the cursor by the renderer's Alignment.
+    // Places the cursor by the renderer's Alignment (left without a renderer).
     virtual void ResetPosition();
 
     // Module width in pixels for the renderer's canvas as it is now: dcLogPixelsX /
@@ -40,9 +41,9 @@ public:
 
 protected:
     // Takes the renderer's code rectangle, draws the caption at its bottom when
-    // DisplayCaption, makes the rest the code rectangle and places the cursor. False
-    // without a renderer or canvas: there is nothing to paint on.
-    bool BeginCode(bool displayCaption);
+    // DisplayCaption, makes the rest the code rectangle and places the cursor. Raises
+    // EInvalidCanvas without a renderer or canvas, before anything is drawn.
+    void BeginCode(bool displayCaption);
     // Paints one bar (or space) of Modules modules at the cursor and advances it.
     void DrawBar(bool isBar, int modules);
     // Paints Widths at the cursor as bars and spaces that alternate, the first a bar (a

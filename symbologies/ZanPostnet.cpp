@@ -69,17 +69,16 @@ int TZanPostnet::GetCodeWidth() {
 }
 
 void TZanPostnet::Paint() {
-    TZanBarcodeRenderer* renderer = GetParent();
-    platform::TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
-    if (canvas == nullptr) return;
-    canvas->GetBrush().SetStyle(platform::bsSolid);
-    canvas->GetBrush().SetColor(renderer->GetColor(SpaceColorIndex));
-    canvas->GetPen().SetStyle(platform::psClear);
+    platform::TCanvas& canvas = GetPaintCanvas();
+    const TZanBarcodeRenderer* renderer = GetParent();
+    canvas.GetBrush().SetStyle(platform::bsSolid);
+    canvas.GetBrush().SetColor(renderer->GetColor(SpaceColorIndex));
+    canvas.GetPen().SetStyle(platform::psClear);
     // The whole code rectangle mapped onto the canvas is the paint area where it really
     // lies, whatever the output rectangle's position and the orientation.
     const TRect r = renderer->GetPaintRect(CodeRectIndex);
-    canvas->FillRect(renderer->ResolveRect(r));
-    canvas->GetBrush().SetColor(renderer->GetColor(BarColorIndex));
+    canvas.FillRect(renderer->ResolveRect(r));
+    canvas.GetBrush().SetColor(renderer->GetColor(BarColorIndex));
 
     // The bars stand on the bottom edge of the paint area; half bars are the lower half.
     const int fullTop = r.Bottom - GetCodeHeight();
@@ -87,7 +86,7 @@ void TZanPostnet::Paint() {
     const int barWidth = GetBarWidth();
     int x = CodeStart(renderer->GetAlignment(), r, GetCodeWidth());
     const auto drawBar = [&](int barTop) {
-        canvas->FillRect(renderer->ResolveRect({x, barTop, x + barWidth, r.Bottom}));
+        canvas.FillRect(renderer->ResolveRect({x, barTop, x + barWidth, r.Bottom}));
         x += BarPitch * barWidth;
     };
 

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <memory>
 
 #include <zanbarcode/platform/Bitmap.h>
 #include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
@@ -349,6 +351,41 @@ TEST(ResolutionChange, ACopyIntoTheCanvasBitmapHasItsNewResolution) {
     const std::string png = zantest::TestOutputDir("ResolutionChange") + "/code128.png";
     bitmap.SaveToFile(png);
     EXPECT_EQ(zantest::ScanWithZbar(png), (std::vector<std::string>{"CODE-128:0123456789"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Painting needs a canvas: every symbology refuses to paint without one in the same way,
+// alone or on a renderer that has neither a canvas nor a host, as the renderer does.
+TEST(PaintWithoutCanvas, EverySymbologyRaisesInvalidCanvas) {
+    zan::RegisterBarcodeSymbologies();
+    for (int i = 0; i < zan::SymbologyCount(); ++i) {
+        const zan::TZanBarcodeSymbologyClass symbologyClass = zan::GetSymbologyClassByIndex(i);
+        SCOPED_TRACE(symbologyClass->GetSymbologyName());
+        const auto refusal = [](const std::function<void()>& paint) {
+            try {
+                paint();
+            } catch (const zan::EInvalidCanvas& e) {
+                return e.Message();
+            }
+            return std::string("(no EInvalidCanvas)");
+        };
+        const std::unique_ptr<zan::TZanBarcodeSymbology> alone = symbologyClass->Create();
+        EXPECT_EQ(refusal([&] { alone->Paint(); }), "Invalid Canvas");
+
+        zan::TZanBarcodeRenderer renderer;
+        renderer.SetSymbology(symbologyClass->Create());
+        renderer.SetBounds(0, 0, 200, 50);
+        EXPECT_EQ(refusal([&] { renderer.GetSymbology()->Paint(); }), "Invalid Canvas");
+        EXPECT_EQ(refusal([&] { renderer.Paint(); }), "Invalid Canvas");
+        if (auto* linear = dynamic_cast<zan::TZanLinearSymbology*>(renderer.GetSymbology())) {
+            zan::TRect band{0, 0, 100, 40};
+            EXPECT_EQ(refusal([&] { linear->PaintCaption(band); }), "Invalid Canvas");
+            linear->ResetPosition();  // places the cursor, needs no canvas
+        }
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include <zanbarcode/base/ZanSavedCanvas.h>
@@ -606,6 +607,16 @@ void RunThenUndo(TWork&& work, TUndo&& undo) {
     undo();
 }
 
+// The size of a copy, from sides computed in 64 bits. A picture is at most as wide and
+// high as 32 bits count, and not negative: any other size is refused with what it would
+// have been, so that it never wraps around into a picture of another size.
+TPoint PictureSize(std::int64_t width, std::int64_t height) {
+    constexpr std::int64_t Largest = std::numeric_limits<std::int32_t>::max();
+    if (width < 0 || height < 0 || width > Largest || height > Largest)
+        throw EZanBarcodeError("Cannot make a picture of %d x %d pixels", {width, height});
+    return {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+}
+
 }  // namespace
 
 TCanvas& PaintCanvasOf(const TZanBarcodeRenderer* renderer) {
@@ -648,16 +659,17 @@ void TZanBarcodeRenderer::CopyToBitmap(TBitmap& bitmap) {
             // Measured on the bitmap's own canvas, so that a bitmap whose resolution differs
             // from the current canvas's is sized for the bars it will really get.
             SetCanvas(&bitmap.GetCanvas());
-            const int codeWidth = FSymbology->GetCodeWidth();
-            const int codeHeight = FSymbology->GetCodeHeight();
+            const std::int64_t codeWidth = FSymbology->GetCodeWidth();
+            const std::int64_t codeHeight = FSymbology->GetCodeHeight();
             const TZanBarcodeMargins& m = *FMargins;
-            if (IsVertical(FOrientation)) {
-                bitmap.SetWidth(codeHeight != 0 ? codeHeight + m.GetLeft() + m.GetRight() : rendererWidth);
-                bitmap.SetHeight(codeWidth + m.GetTop() + m.GetBottom());
-            } else {
-                bitmap.SetHeight(codeHeight != 0 ? codeHeight + m.GetTop() + m.GetBottom() : rendererHeight);
-                bitmap.SetWidth(codeWidth + m.GetLeft() + m.GetRight());
-            }
+            const std::int64_t leftRight = std::int64_t{m.GetLeft()} + m.GetRight();
+            const std::int64_t topBottom = std::int64_t{m.GetTop()} + m.GetBottom();
+            // The bitmap is resized only once its whole size is known to fit.
+            const TPoint size =
+                IsVertical(FOrientation)
+                    ? PictureSize(codeHeight != 0 ? codeHeight + leftRight : rendererWidth, codeWidth + topBottom)
+                    : PictureSize(codeWidth + leftRight, codeHeight != 0 ? codeHeight + topBottom : rendererHeight);
+            bitmap.SetSize(size.X, size.Y);
             SetBoundsRect({0, 0, bitmap.GetWidth(), bitmap.GetHeight()});
             Paint();
         },
@@ -668,25 +680,33 @@ void TZanBarcodeRenderer::CopyToMetafile(TMetafile& metafile) {
     if (!FSymbology) return;
     const int rendererWidth = GetWidth();
     const int rendererHeight = GetHeight();
+    // Drawn aside: only a finished copy replaces what the caller's metafile holds.
+    TMetafile drawing;
     RunThenUndo(
         [&] {
-            // The current canvas is the reference device; without any canvas the metafile
-            // canvas takes a 96 pixels-per-inch one. It completes the metafile when it goes,
-            // before the renderer's own canvas is given back.
-            TMetafileCanvas metafileCanvas(metafile, GetCanvas());
-            SetCanvas(&metafileCanvas);
-            const int codeWidth = FSymbology->GetCodeWidth();
-            const int codeHeight = FSymbology->GetCodeHeight();
-            const TZanBarcodeMargins& m = *FMargins;
-            if (IsVertical(FOrientation)) {
-                metafile.SetHeight(codeWidth + m.GetTop() + m.GetBottom());
-                metafile.SetWidth((codeHeight != 0 ? codeHeight : rendererWidth) + m.GetLeft() + m.GetRight());
-            } else {
-                metafile.SetHeight((codeHeight != 0 ? codeHeight : rendererHeight) + m.GetTop() + m.GetBottom());
-                metafile.SetWidth(codeWidth + m.GetLeft() + m.GetRight());
+            {
+                // The current canvas is the reference device; without any canvas the
+                // metafile canvas takes a 96 pixels-per-inch one. It completes the drawing
+                // when it goes, before the renderer's own canvas is given back.
+                TMetafileCanvas metafileCanvas(drawing, GetCanvas());
+                SetCanvas(&metafileCanvas);
+                const std::int64_t codeWidth = FSymbology->GetCodeWidth();
+                const std::int64_t codeHeight = FSymbology->GetCodeHeight();
+                const TZanBarcodeMargins& m = *FMargins;
+                const std::int64_t leftRight = std::int64_t{m.GetLeft()} + m.GetRight();
+                const std::int64_t topBottom = std::int64_t{m.GetTop()} + m.GetBottom();
+                // Unlike the bitmap's, the metafile's bars get the margins added to their length.
+                const std::int64_t barLength =
+                    codeHeight != 0 ? codeHeight : (IsVertical(FOrientation) ? rendererWidth : rendererHeight);
+                const TPoint size = IsVertical(FOrientation)
+                                        ? PictureSize(barLength + leftRight, codeWidth + topBottom)
+                                        : PictureSize(codeWidth + leftRight, barLength + topBottom);
+                drawing.SetWidth(size.X);
+                drawing.SetHeight(size.Y);
+                SetBoundsRect({0, 0, size.X, size.Y});
+                Paint();
             }
-            SetBoundsRect({0, 0, metafile.GetWidth(), metafile.GetHeight()});
-            Paint();
+            metafile.Assign(drawing);
         },
         [&, canvas = FCanvas, bounds = FBounds] { EndCopy(canvas, bounds); });
 }

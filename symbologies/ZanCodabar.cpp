@@ -121,9 +121,9 @@ void TZanCodabar::ValidateText(std::string& text) {
 std::string TZanCodabar::GetCaption() { return GetStartChar() + GetRendererCaption() + GetStopChar(); }
 
 int TZanCodabar::GetCodeWidth() {
-    int modules = 0;
+    std::int64_t modules = 0;
     for (char c : GetCaption()) modules += CharacterModules(c);
-    return GetBarWidth() * modules;
+    return ModulesToPixels(modules);
 }
 
 void TZanCodabar::Paint() {

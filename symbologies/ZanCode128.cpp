@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 
 namespace zan {
 
@@ -313,7 +312,7 @@ std::string TZanCode128::GetCaption() {
 int TZanCode128::GetCodeWidth() {
     FollowParentCaption();
     const std::int64_t modules = SymbolModules * (FSegments.GetSymbolCount() + 1) + StopModules;  // + check, stop
-    return static_cast<int>(std::min<std::int64_t>(GetBarWidth() * modules, std::numeric_limits<int>::max()));
+    return ModulesToPixels(modules);
 }
 
 void TZanCode128::Paint() {

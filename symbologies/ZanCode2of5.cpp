@@ -138,10 +138,10 @@ void TZanBasic2of5::SetDisplayCaption(bool value) {
 // TZanCode2of5
 
 int TZanCode2of5::GetCodeWidth() {
-    int modules = Code2of5FrameModules;
+    std::int64_t modules = Code2of5FrameModules;
     for (char c : GetCaption())
         if (IsDigit(c)) modules += Code2of5DigitModules;
-    return GetBarWidth() * modules;
+    return ModulesToPixels(modules);
 }
 
 void TZanCode2of5::Paint() {
@@ -189,10 +189,10 @@ std::string TZanInterleaved2of5::GetCaption() {
 
 int TZanInterleaved2of5::GetCodeWidth() {
     const std::string text = GetCaption();
-    int modules = InterleavedFrameModules;
+    std::int64_t modules = InterleavedFrameModules;
     for (std::size_t p = 0; p + 1 < text.size(); p += 2)
         if (!InterleavedPair(text[p], text[p + 1]).empty()) modules += InterleavedPairModules;
-    return GetBarWidth() * modules;
+    return ModulesToPixels(modules);
 }
 
 void TZanInterleaved2of5::Paint() {

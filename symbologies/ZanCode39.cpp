@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string_view>
 
 namespace zan {
@@ -175,7 +174,7 @@ int TZanCode39::GetCodeWidth() {
     // 1 module, three wide of 3), and n + 1 narrow gaps between them.
     const std::int64_t n = static_cast<std::int64_t>(GetEncodedData().size());
     const std::int64_t modules = 16 * (n + 1) + 15;
-    return static_cast<int>(std::min<std::int64_t>(GetBarWidth() * modules, std::numeric_limits<int>::max()));
+    return ModulesToPixels(modules);
 }
 
 void TZanCode39::Paint() {

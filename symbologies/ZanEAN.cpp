@@ -304,17 +304,17 @@ std::string TZanEan::GetSupplementalParityPattern() const {
 
 int TZanEan::GetCodeWidth() {
     const int modules = Versions[FVersion].ReportedModules + AddOnModules(FSupplemental.size());
-    int width = modules * GetBarWidth();
+    std::int64_t width = ModulesToPixels(modules);
     TZanBarcodeRenderer* renderer = GetParent();
     platform::TCanvas* canvas = renderer ? renderer->GetCanvas() : nullptr;
     // A caption that does not fit the version is not painted: it has no texts to measure.
-    if (!canvas || !CaptionFault(renderer->GetCaption()).empty()) return width;
+    if (!canvas || !CaptionFault(renderer->GetCaption()).empty()) return static_cast<int>(width);
     canvas->SetFont(renderer->GetFont());
     const std::string digits = GetCaption();
     width += canvas->TextWidth(digits.substr(0, 1));
     if (GetFlagDigitLocation() == dlOutside) width += canvas->TextWidth(digits.substr(1, 1));
     if (GetCheckDigitLocation() == dlOutside) width += canvas->TextWidth(digits.substr(digits.size() - 1));
-    return width;
+    return platform::Saturate32(width);
 }
 
 void TZanEan::PaintBars(TModuleWidths widths, bool startsWithBar) { DrawElements(widths, startsWithBar); }
@@ -348,7 +348,7 @@ void TZanEan::Paint() {
     Skip(2);
     text.Left = FPosition;
     const std::string prefix = digits.substr(0, GetFlagDigitLocation() == dlOutside ? 2 : 1);
-    FPosition += PlaceText(text, prefix, platform::taLeftJustify);
+    Advance(PlaceText(text, prefix, platform::taLeftJustify));
     Skip(2);
     PaintRun(NormalGuard);
     text.Left = FPosition;
@@ -361,7 +361,7 @@ void TZanEan::Paint() {
     text.Left = FPosition;
     text.Right = FCodeRect.Right;
     if (GetCheckDigitLocation() == dlOutside)
-        FPosition += PlaceText(text, digits.substr(digits.size() - 1), platform::taLeftJustify);
+        Advance(PlaceText(text, digits.substr(digits.size() - 1), platform::taLeftJustify));
     if (!FSupplemental.empty()) PaintSupplemental(canvas);
 }
 
@@ -378,7 +378,7 @@ void TZanEan::PaintHalves(const std::string& digits, TRect& text) {
     PaintWithParity(std::string_view(digits).substr(first, half), parity, {});
     PaintRun(CentreGuard);
     // Under the left half go its digits that are not printed before the start guard.
-    text.Right = FPosition - ModuleCount(CentreGuard.Widths) * GetBarWidth();
+    text.Right = platform::Saturate32(std::int64_t{FPosition} - ModulesToPixels(ModuleCount(CentreGuard.Widths)));
     const std::size_t printed = GetFlagDigitLocation() == dlOutside ? 2 : 1;
     PlaceText(text, digits.substr(printed, first + half - printed), platform::taRightJustify);
 

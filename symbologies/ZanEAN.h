@@ -91,7 +91,7 @@ private:
         PaintBars(run.Widths, run.StartsWithBar);
     }
     // Moves the cursor on by Modules modules without drawing.
-    void Skip(int modules) { FPosition += modules * GetBarWidth(); }
+    void Skip(int modules) { Advance(ModulesToPixels(modules)); }
     // The message that refuses Text's characters for this version, empty when they fit.
     std::string CharacterFault(const std::string& text) const;
     // The same for length and characters of a caption as painted.

@@ -13,6 +13,10 @@ const platform::TPropList& TZanLinearSymbology::PublishedProperties() const {
 
 int TZanLinearSymbology::GetBarWidth() const { return XDimensionToPixels(GetParent(), FXDimension); }
 
+int TZanLinearSymbology::ModulesToPixels(std::int64_t modules) const {
+    return platform::Saturate32(std::int64_t{GetBarWidth()} * modules);
+}
+
 void TZanLinearSymbology::SetXDimension(double value) {
     CheckXDimension(value);
     if (value == FXDimension) return;
@@ -41,9 +45,9 @@ void TZanLinearSymbology::DrawBar(bool isBar, int modules) {
     canvas.GetBrush().SetStyle(platform::bsSolid);
     const TColor previousColor = canvas.GetBrush().GetColor();
     canvas.GetBrush().SetColor(renderer.GetColor(isBar ? BarColorIndex : SpaceColorIndex));
-    const std::int64_t width = std::int64_t{GetBarWidth()} * modules;
-    const TRect element{FPosition, FCodeRect.Top, platform::Saturate32(FPosition + width), FCodeRect.Bottom};
-    FPosition = element.Right;
+    const int start = FPosition;
+    Advance(ModulesToPixels(modules));
+    const TRect element{start, FCodeRect.Top, FPosition, FCodeRect.Bottom};
     canvas.FillRect(renderer.ResolveRect(element));
     canvas.GetBrush().SetColor(previousColor);
 }

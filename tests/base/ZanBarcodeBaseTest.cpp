@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <limits>
 
 #include <zanbarcode/platform/Clipboard.h>
 #include "tests/support/SymbologyDrawing.h"
@@ -733,6 +734,65 @@ TEST_F(RendererTest, AListenerThatFailsWhenACopyEndsDoesNotHideThePaintingFailur
     EXPECT_EQ(zantest::MessageOf([&] { renderer.CopyToBitmap(bitmap); }), "painting failed");
     EXPECT_EQ(renderer.GetCanvas(), &screen.GetCanvas());
     EXPECT_EQ(renderer.GetBoundsRect(), (TRect{3, 4, 103, 54}));
+}
+
+// Copies are sized in 64 bits: a size beyond what a picture can have (32-bit, not
+// negative) is refused with the size it would have been, never wrapped around, and
+// the target and the renderer stay as they were.
+TEST_F(RendererTest, CopiesThatNoPictureCanHoldAreRefusedWithTheirSize) {
+    constexpr int Max = std::numeric_limits<int>::max();
+    struct TCase {
+        const char* Symbology;
+        TZanBarcodeOrientation Orientation;
+        TRect Margins;  // left, top, right, bottom
+        const char* BitmapSize;
+        const char* MetafileSize;
+    };
+    // Bounds 200 by 60 (60 by 200 turned); Stripes of "123" is 12 long and has no height
+    // of its own, Slab is 40 by 30.
+    const TCase cases[] = {
+        {"Stripes", boNormal, {Max, 5, Max, 5}, "4294967306 x 60", "4294967306 x 70"},
+        {"Stripes", bo90Degrees, {5, Max, 5, Max}, "60 x 4294967306", "70 x 4294967306"},
+        {"Slab", boNormal, {5, Max, 5, 1}, "50 x 2147483678", "50 x 2147483678"},
+        {"Slab", bo270Degrees, {Max, 5, Max, 5}, "4294967324 x 50", "4294967324 x 50"},
+        {"Stripes", boNormal, {-100, 5, -100, 5}, "-188 x 60", "-188 x 70"},
+    };
+    TBitmap screen;
+    renderer.SetCanvas(&screen.GetCanvas());
+    for (const TCase& c : cases) {
+        renderer.SetSymbologyName(c.Symbology);
+        renderer.SetCaption("123");
+        renderer.SetOrientation(boNormal);
+        renderer.SetBoundsRect({0, 0, 200, 60});
+        renderer.SetOrientation(c.Orientation);
+        const TRect bounds = renderer.GetBoundsRect();
+        TZanBarcodeMargins margins(nullptr);
+        margins.SetLeft(c.Margins.Left);
+        margins.SetTop(c.Margins.Top);
+        margins.SetRight(c.Margins.Right);
+        margins.SetBottom(c.Margins.Bottom);
+        renderer.SetMargins(margins);
+
+        TBitmap bitmap;
+        bitmap.SetSize(3, 4);
+        EXPECT_EQ(zantest::MessageOf([&] { renderer.CopyToBitmap(bitmap); }),
+                  std::string("Cannot make a picture of ") + c.BitmapSize + " pixels")
+            << c.Symbology << int(c.Orientation);
+        EXPECT_EQ(bitmap.GetWidth(), 3);
+        EXPECT_EQ(bitmap.GetHeight(), 4);
+
+        TMetafile metafile;
+        metafile.SetWidth(3);
+        metafile.SetHeight(4);
+        EXPECT_EQ(zantest::MessageOf([&] { renderer.CopyToMetafile(metafile); }),
+                  std::string("Cannot make a picture of ") + c.MetafileSize + " pixels")
+            << c.Symbology << int(c.Orientation);
+        EXPECT_EQ(metafile.GetWidth(), 3);
+        EXPECT_EQ(metafile.GetHeight(), 4);
+
+        EXPECT_EQ(renderer.GetCanvas(), &screen.GetCanvas());
+        EXPECT_EQ(renderer.GetBoundsRect(), bounds);
+    }
 }
 
 TEST_F(RendererTest, MetafileCopyWithoutAnyCanvasUsesA96PixelsPerInchDevice) {

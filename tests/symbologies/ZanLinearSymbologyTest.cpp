@@ -9,7 +9,9 @@
 #include <memory>
 
 #include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/platform/Metafile.h>
 #include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
+#include "tests/support/SymbologyDrawing.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -385,6 +387,52 @@ TEST(PaintWithoutCanvas, EverySymbologyRaisesInvalidCanvas) {
             EXPECT_EQ(refusal([&] { linear->PaintCaption(band); }), "Invalid Canvas");
             linear->ResetPosition();  // places the cursor, needs no canvas
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A device of a hundred million pixels per inch that keeps nothing it is given. With an
+// XDimension of 1000 (an inch) a module there is 1e8 pixels, so every code (22 modules
+// or more) is longer than 32 bits can count.
+class TVastCanvas : public zan::platform::TCanvas {
+public:
+    TVastCanvas() : TCanvas(100'000'000, 100'000'000, zan::platform::FixedMetricsFontEngine()) {}
+
+protected:
+    void DoFillRect(const zan::TRect&, zan::TColor) override {}
+    void DoTextRect(const zan::TRect&, zan::TPoint, const std::string&, bool) override {}
+};
+
+// Sizes are computed in 64 bits: a code width that no int holds saturates, painting
+// never overflows (the sanitizer build turns an overflow into a failure), and a copy of
+// such a code is refused with the size it would have had.
+TEST(ExtremeResolution, CodeWidthsSaturateAndCopiesAreRefusedWithTheirSize) {
+    zan::RegisterBarcodeSymbologies();
+    TVastCanvas vast;
+    for (int i = 0; i < zan::SymbologyCount(); ++i) {
+        zan::TZanBarcodeRenderer renderer;
+        renderer.SetSymbology(zan::GetSymbologyClassByIndex(i)->Create());
+        zan::TZanBarcodeSymbology& symbology = *renderer.GetSymbology();
+        SCOPED_TRACE(symbology.GetSymbologyName());
+        renderer.SetCanvas(&vast);
+        renderer.SetBounds(0, 0, 1000, 100);
+        symbology.FindProperty("XDimension")->SetValue(symbology, "1000");
+        EXPECT_EQ(symbology.GetCodeWidth(), std::numeric_limits<int>::max());
+        for (auto alignment : {zan::platform::taLeftJustify, zan::platform::taRightJustify, zan::platform::taCenter})
+            for (auto o : {zan::boNormal, zan::bo90Degrees, zan::bo180Degrees, zan::bo270Degrees}) {
+                renderer.SetAlignment(alignment);
+                renderer.SetOrientation(o);
+                renderer.Paint();
+            }
+        renderer.SetOrientation(zan::boNormal);
+        zan::platform::TMetafile metafile;
+        const std::string refusal = zantest::MessageOf([&] { renderer.CopyToMetafile(metafile); });
+        // The saturated code width and the margins of 5 and 5.
+        EXPECT_EQ(refusal.substr(0, 36), "Cannot make a picture of 2147483657 ") << refusal;
+        EXPECT_EQ(metafile.GetWidth(), 0);
     }
 }
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include <zanbarcode/base/ZanSavedCanvas.h>
+
 namespace zan {
 
 namespace {
@@ -309,11 +311,15 @@ int TZanEan::GetCodeWidth() {
     platform::TCanvas* canvas = renderer ? renderer->GetCanvas() : nullptr;
     // A caption that does not fit the version is not painted: it has no texts to measure.
     if (!canvas || !CaptionFault(renderer->GetCaption()).empty()) return static_cast<int>(width);
-    canvas->SetFont(renderer->GetFont());
     const std::string digits = GetCaption();
-    width += canvas->TextWidth(digits.substr(0, 1));
-    if (GetFlagDigitLocation() == dlOutside) width += canvas->TextWidth(digits.substr(1, 1));
-    if (GetCheckDigitLocation() == dlOutside) width += canvas->TextWidth(digits.substr(digits.size() - 1));
+    // Measured with the renderer's font on the caller's canvas, which is left as it was.
+    width += MeasureOnCanvas(*canvas, [&] {
+        canvas->SetFont(renderer->GetFont());
+        std::int64_t texts = canvas->TextWidth(digits.substr(0, 1));
+        if (GetFlagDigitLocation() == dlOutside) texts += canvas->TextWidth(digits.substr(1, 1));
+        if (GetCheckDigitLocation() == dlOutside) texts += canvas->TextWidth(digits.substr(digits.size() - 1));
+        return texts;
+    });
     return platform::Saturate32(width);
 }
 

@@ -3,7 +3,7 @@
 set -eu
 
 packages="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev libpng-dev
-fonts-liberation libgtest-dev zbar-tools"
+fonts-liberation libgtest-dev zbar-tools python3-zxing-cpp"
 
 missing=""
 for package in $packages; do

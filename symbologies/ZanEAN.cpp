@@ -2,6 +2,7 @@
 #include <zanbarcode/symbologies/ZanEAN.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
 
 #include <zanbarcode/base/ZanSavedCanvas.h>
@@ -87,6 +88,13 @@ constexpr std::array<TVersionInfo, 4> Versions{{
 }};
 static_assert(Versions[evUpcA].ReportedModules == 103 && Versions[evUpcE].ReportedModules == 63 &&
               Versions[evEan8].ReportedModules == 77 && Versions[evEan13].ReportedModules == 110);
+
+// The gap between the main symbol and an add-on, in modules. The GS1 General
+// Specifications allow 7 to 12 for EAN-13 and EAN-8 and 9 to 12 for UPC-A and UPC-E; 9
+// suits all four, and readers look for the add-on close to the symbol.
+constexpr int AddOnGapModules = 9;
+// The clear modules on either side of a check digit printed in that gap.
+constexpr int CheckDigitClearModules = 1;
 
 // The width an add-on adds to the reported width, in modules.
 int AddOnModules(std::size_t digits) { return digits == 0 ? 0 : 9 * static_cast<int>(digits) + 14; }
@@ -317,7 +325,9 @@ int TZanEan::GetCodeWidth() {
         canvas->SetFont(renderer->GetFont());
         std::int64_t texts = canvas->TextWidth(digits.substr(0, 1));
         if (GetFlagDigitLocation() == dlOutside) texts += canvas->TextWidth(digits.substr(1, 1));
-        if (GetCheckDigitLocation() == dlOutside) texts += canvas->TextWidth(digits.substr(digits.size() - 1));
+        // With an add-on the check digit stands in the gap before it.
+        if (GetCheckDigitLocation() == dlOutside && FSupplemental.empty())
+            texts += canvas->TextWidth(digits.substr(digits.size() - 1));
         return texts;
     });
     return platform::Saturate32(width);
@@ -363,12 +373,38 @@ void TZanEan::Paint() {
     else
         PaintHalves(digits, text);
 
-    Skip(2);
+    const std::string checkDigit = digits.substr(digits.size() - 1);
+    const bool checkDigitOutside = GetCheckDigitLocation() == dlOutside;
+    if (FSupplemental.empty()) {
+        Skip(2);
+        text.Left = FPosition;
+        text.Right = FCodeRect.Right;
+        if (checkDigitOutside) Advance(PlaceText(text, checkDigit, platform::taLeftJustify));
+        return;
+    }
+    // An outside check digit stands in the gap before the add-on, which keeps its width.
     text.Left = FPosition;
-    text.Right = FCodeRect.Right;
-    if (GetCheckDigitLocation() == dlOutside)
-        Advance(PlaceText(text, digits.substr(digits.size() - 1), platform::taLeftJustify));
-    if (!FSupplemental.empty()) PaintSupplemental(canvas);
+    Skip(AddOnGapModules);
+    text.Right = FPosition;
+    if (checkDigitOutside) PaintCheckDigitInGap(canvas, text, checkDigit);
+    canvas.SetFont(renderer->GetFont());
+    PaintSupplemental(canvas);
+}
+
+void TZanEan::PaintCheckDigitInGap(platform::TCanvas& canvas, const TRect& gap, const std::string& checkDigit) {
+    // Clear of the end guard and of the add-on's first bar by a module each; a font too
+    // large for that room is scaled down until the digit fits, so that it never covers a
+    // bar nor hides under one.
+    const std::int64_t room = std::int64_t{gap.Right} - gap.Left - ModulesToPixels(2 * CheckDigitClearModules);
+    platform::TFont& font = canvas.GetFont();
+    for (std::int64_t width = canvas.TextWidth(checkDigit); width > room; width = canvas.TextWidth(checkDigit)) {
+        const std::int64_t height = std::abs(std::int64_t{font.GetHeight()});
+        if (height <= 1) break;
+        const std::int64_t scaled =
+            std::clamp<std::int64_t>(height * std::max<std::int64_t>(room, 0) / width, 1, height - 1);
+        font.SetHeight(static_cast<std::int32_t>(font.GetHeight() < 0 ? -scaled : scaled));
+    }
+    PlaceText(gap, checkDigit, platform::taCenter);
 }
 
 void TZanEan::PaintHalves(const std::string& digits, TRect& text) {
@@ -410,7 +446,6 @@ void TZanEan::PaintSupplemental(platform::TCanvas& canvas) {
     TRect bars = FCodeRect;
     bars.Top += (bars.Bottom - bars.Top) / 3;
     SetCodeRect(bars);
-    Skip(10);
     TRect text;
     text.Left = FPosition;
     text.Bottom = bars.Top - 1;

@@ -100,6 +100,8 @@ private:
     void PaintHalves(const std::string& digits, TRect& text);
     void PaintUpcE(const std::string& digits, TRect& text);
     void PaintSupplemental(platform::TCanvas& canvas);
+    // Prints the check digit centred in the add-on gap Gap, in a smaller font if need be.
+    void PaintCheckDigitInGap(platform::TCanvas& canvas, const TRect& gap, const std::string& checkDigit);
 
     std::array<TZanEanDigitLocation, 2> FDigitLocations{dlInside, dlInside};
     std::string FSupplemental;

@@ -1,6 +1,7 @@
 // Helpers shared by the tests: running commands, the zanbarcode tool and zbarimg, reading SVG rectangles.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,13 @@ TCommandResult RunZanbarcode(const std::vector<std::string>& arguments);
 // (for example "-Sean13.enable"). Each result is "TYPE:data" as zbarimg prints it with
 // --raw turned off, one per symbol found.
 std::vector<std::string> ScanWithZbar(const std::string& path, const std::vector<std::string>& zbarOptions = {});
+
+// Decodes a barcode with zxing-cpp (Debian's python3-zxing-cpp, a decoder independent of
+// zbar) in a grayscale picture of Width x Height pixels, one byte a pixel, row by row:
+// "FORMAT:text" with zxing's format name (EAN13, UPCA, ...), or "" when it reads none.
+// With RequireAddOn only an EAN/UPC symbol read together with its add-on counts, the
+// add-on following the main symbol's text after a space.
+std::string ReadWithZxing(int width, int height, const std::vector<std::uint8_t>& gray, bool requireAddOn);
 
 // A folder of its own for one test's files, emptied on creation.
 std::string TestOutputDir(const std::string& name);

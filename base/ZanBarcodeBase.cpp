@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include <zanbarcode/base/ZanSavedCanvas.h>
@@ -78,14 +79,27 @@ std::string TZanBarcodeSymbology::SymbologyName() {
 
 void TZanBarcodeSymbology::SetParent(TZanBarcodeRenderer* renderer) {
     if (renderer == FParent) return;
-    // The previous parent lets go of this object without destroying it.
-    if (FParent != nullptr) FParent->ReleaseSymbology(this);
-    FParent = renderer;
-    if (renderer != nullptr) renderer->SetSymbology(this);
+    if (renderer != nullptr) {
+        renderer->SetSymbology(this);
+        return;
+    }
+    TZanBarcodeRenderer* previous = FParent;
+    previous->ReleaseSymbology(*this);
+    previous->ChangeEvent(previous);
 }
 
 void TZanBarcodeSymbology::UpdateParent() {
     if (FParent != nullptr) FParent->ChangeEvent(this);
+}
+
+platform::TCanvas& TZanBarcodeSymbology::GetPaintCanvas() const { return PaintCanvasOf(FParent); }
+
+void TZanBarcodeSymbology::RevalidateParentCaption() {
+    TZanBarcodeRenderer* parent = FParent;
+    if (parent == nullptr) return;
+    parent->ValidateCaption();
+    // The renderer outlives whatever its handlers did to this object.
+    parent->ChangeEvent(parent);
 }
 
 std::string TZanBarcodeSymbology::GetRendererCaption() const {
@@ -347,10 +361,14 @@ void TZanBarcodeRenderer::SetBounds(int left, int top, int width, int height) {
 }
 
 void TZanBarcodeRenderer::SetOrientation(TZanBarcodeOrientation value) {
+    // Painting looks the angle and the mapping up by the orientation.
+    if (value >= OrientationAngles.size()) throw EZanBarcodeError("Invalid Orientation: %d", {std::int64_t{value}});
     if (value == FOrientation) return;
     const bool swapsAxes = IsVertical(value) != IsVertical(FOrientation);
     FOrientation = value;
-    if (swapsAxes) SetBounds(GetLeft(), GetTop(), GetHeight(), GetWidth());
+    // The stored bounds turn, also while they are not in force (without a canvas, or on
+    // a hosted renderer): reading the effective ones there would overwrite them.
+    if (swapsAxes) SetBounds(FBounds.Left, FBounds.Top, FBounds.Height(), FBounds.Width());
     ChangeEvent(this);
 }
 
@@ -379,24 +397,33 @@ void TZanBarcodeRenderer::SetSymbologyName(const std::string& value) {
 
 void TZanBarcodeRenderer::SetSymbology(TZanBarcodeSymbology* value) {
     if (value == FSymbology.get()) return;
+    // Ownership first, with no one notified: Value leaves its previous parent, becomes
+    // this renderer's, and the symbology it replaces goes.
+    TZanBarcodeRenderer* previous = value != nullptr ? value->FParent : nullptr;
+    if (previous != nullptr) previous->ReleaseSymbology(*value);
+    if (value != nullptr) value->FParent = this;
     FSymbology.reset(value);
-    if (value != nullptr) {
-        value->SetParent(this);
+
+    // Everything below notifies, and a handler may replace the symbology again: only the
+    // current one is used. This renderer's caption is validated before the previous
+    // parent hears that it lost its symbology.
+    if (FSymbology) {
         // A symbology made without a renderer measured its bars for no canvas.
-        value->ResetMetrics();
+        FSymbology->ResetMetrics();
         try {
             ValidateCaption();
         } catch (const EInvalidText&) {
-            SetCaption(value->GetDefaultCaption());
+            if (FSymbology) SetCaption(FSymbology->GetDefaultCaption());
         }
     }
     ChangeEvent(this);
+    if (previous != nullptr) previous->ChangeEvent(previous);
 }
 
-void TZanBarcodeRenderer::ReleaseSymbology(TZanBarcodeSymbology* symbology) {
-    if (symbology != FSymbology.get()) return;
+void TZanBarcodeRenderer::ReleaseSymbology(TZanBarcodeSymbology& symbology) {
+    if (&symbology != FSymbology.get()) return;
     (void)FSymbology.release();  // now owned by whoever adopts it
-    ChangeEvent(this);
+    symbology.FParent = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -580,18 +607,33 @@ void RunThenUndo(TWork&& work, TUndo&& undo) {
     undo();
 }
 
+// The size of a copy, from sides computed in 64 bits. A picture is at most as wide and
+// high as 32 bits count, and not negative: any other size is refused with what it would
+// have been, so that it never wraps around into a picture of another size.
+TPoint PictureSize(std::int64_t width, std::int64_t height) {
+    constexpr std::int64_t Largest = std::numeric_limits<std::int32_t>::max();
+    if (width < 0 || height < 0 || width > Largest || height > Largest)
+        throw EZanBarcodeError("Cannot make a picture of %d x %d pixels", {width, height});
+    return {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+}
+
 }  // namespace
 
-void TZanBarcodeRenderer::Paint() {
-    TCanvas* canvas = GetCanvas();
+TCanvas& PaintCanvasOf(const TZanBarcodeRenderer* renderer) {
+    TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
     if (canvas == nullptr) throw EInvalidCanvas("Invalid Canvas");
-    const std::shared_ptr<ISavedCanvas> saved = SaveCanvas(*canvas);
+    return *canvas;
+}
+
+void TZanBarcodeRenderer::Paint() {
+    TCanvas& canvas = PaintCanvasOf(this);
+    const std::shared_ptr<ISavedCanvas> saved = SaveCanvas(canvas);
     RunThenUndo(
         [&] {
-            canvas->GetBrush().SetColor(GetColor(BackColorIndex));
-            canvas->GetBrush().SetStyle(platform::bsSolid);
-            canvas->GetPen().SetStyle(platform::psClear);
-            canvas->FillRect(GetBoundsRect());
+            canvas.GetBrush().SetColor(GetColor(BackColorIndex));
+            canvas.GetBrush().SetStyle(platform::bsSolid);
+            canvas.GetPen().SetStyle(platform::psClear);
+            canvas.FillRect(GetBoundsRect());
             if (FSymbology) FSymbology->Paint();
         },
         [&] {
@@ -617,16 +659,17 @@ void TZanBarcodeRenderer::CopyToBitmap(TBitmap& bitmap) {
             // Measured on the bitmap's own canvas, so that a bitmap whose resolution differs
             // from the current canvas's is sized for the bars it will really get.
             SetCanvas(&bitmap.GetCanvas());
-            const int codeWidth = FSymbology->GetCodeWidth();
-            const int codeHeight = FSymbology->GetCodeHeight();
+            const std::int64_t codeWidth = FSymbology->GetCodeWidth();
+            const std::int64_t codeHeight = FSymbology->GetCodeHeight();
             const TZanBarcodeMargins& m = *FMargins;
-            if (IsVertical(FOrientation)) {
-                bitmap.SetWidth(codeHeight != 0 ? codeHeight + m.GetLeft() + m.GetRight() : rendererWidth);
-                bitmap.SetHeight(codeWidth + m.GetTop() + m.GetBottom());
-            } else {
-                bitmap.SetHeight(codeHeight != 0 ? codeHeight + m.GetTop() + m.GetBottom() : rendererHeight);
-                bitmap.SetWidth(codeWidth + m.GetLeft() + m.GetRight());
-            }
+            const std::int64_t leftRight = std::int64_t{m.GetLeft()} + m.GetRight();
+            const std::int64_t topBottom = std::int64_t{m.GetTop()} + m.GetBottom();
+            // The bitmap is resized only once its whole size is known to fit.
+            const TPoint size =
+                IsVertical(FOrientation)
+                    ? PictureSize(codeHeight != 0 ? codeHeight + leftRight : rendererWidth, codeWidth + topBottom)
+                    : PictureSize(codeWidth + leftRight, codeHeight != 0 ? codeHeight + topBottom : rendererHeight);
+            bitmap.SetSize(size.X, size.Y);
             SetBoundsRect({0, 0, bitmap.GetWidth(), bitmap.GetHeight()});
             Paint();
         },
@@ -637,25 +680,33 @@ void TZanBarcodeRenderer::CopyToMetafile(TMetafile& metafile) {
     if (!FSymbology) return;
     const int rendererWidth = GetWidth();
     const int rendererHeight = GetHeight();
+    // Drawn aside: only a finished copy replaces what the caller's metafile holds.
+    TMetafile drawing;
     RunThenUndo(
         [&] {
-            // The current canvas is the reference device; without any canvas the metafile
-            // canvas takes a 96 pixels-per-inch one. It completes the metafile when it goes,
-            // before the renderer's own canvas is given back.
-            TMetafileCanvas metafileCanvas(metafile, GetCanvas());
-            SetCanvas(&metafileCanvas);
-            const int codeWidth = FSymbology->GetCodeWidth();
-            const int codeHeight = FSymbology->GetCodeHeight();
-            const TZanBarcodeMargins& m = *FMargins;
-            if (IsVertical(FOrientation)) {
-                metafile.SetHeight(codeWidth + m.GetTop() + m.GetBottom());
-                metafile.SetWidth((codeHeight != 0 ? codeHeight : rendererWidth) + m.GetLeft() + m.GetRight());
-            } else {
-                metafile.SetHeight((codeHeight != 0 ? codeHeight : rendererHeight) + m.GetTop() + m.GetBottom());
-                metafile.SetWidth(codeWidth + m.GetLeft() + m.GetRight());
+            {
+                // The current canvas is the reference device; without any canvas the
+                // metafile canvas takes a 96 pixels-per-inch one. It completes the drawing
+                // when it goes, before the renderer's own canvas is given back.
+                TMetafileCanvas metafileCanvas(drawing, GetCanvas());
+                SetCanvas(&metafileCanvas);
+                const std::int64_t codeWidth = FSymbology->GetCodeWidth();
+                const std::int64_t codeHeight = FSymbology->GetCodeHeight();
+                const TZanBarcodeMargins& m = *FMargins;
+                const std::int64_t leftRight = std::int64_t{m.GetLeft()} + m.GetRight();
+                const std::int64_t topBottom = std::int64_t{m.GetTop()} + m.GetBottom();
+                // Unlike the bitmap's, the metafile's bars get the margins added to their length.
+                const std::int64_t barLength =
+                    codeHeight != 0 ? codeHeight : (IsVertical(FOrientation) ? rendererWidth : rendererHeight);
+                const TPoint size = IsVertical(FOrientation)
+                                        ? PictureSize(barLength + leftRight, codeWidth + topBottom)
+                                        : PictureSize(codeWidth + leftRight, barLength + topBottom);
+                drawing.SetWidth(size.X);
+                drawing.SetHeight(size.Y);
+                SetBoundsRect({0, 0, size.X, size.Y});
+                Paint();
             }
-            SetBoundsRect({0, 0, metafile.GetWidth(), metafile.GetHeight()});
-            Paint();
+            metafile.Assign(drawing);
         },
         [&, canvas = FCanvas, bounds = FBounds] { EndCopy(canvas, bounds); });
 }

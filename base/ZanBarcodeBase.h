@@ -143,17 +143,26 @@ public:
 
     TZanBarcodeRenderer* GetParent() const { return FParent; }
     // Makes Renderer the parent, which takes ownership of this object (it must have been
-    // created on the heap and be owned by nobody else). A previous parent lets go of the
-    // object without destroying it; with Renderer null the caller owns it again.
+    // created on the heap and be owned by nobody else), as its SetSymbology does. A
+    // previous parent lets go of the object without destroying it; with Renderer null
+    // the caller owns it again, also when the previous parent's notification fails.
     void SetParent(TZanBarcodeRenderer* renderer);
-    // Reports a visible change to the parent; does nothing without one.
+    // Reports a visible change to the parent; does nothing without one. A handler of the
+    // notification may replace and so destroy this symbology: call it last.
     void UpdateParent();
 
 protected:
     // The caption being drawn: the parent's caption, empty without a parent.
     std::string GetRendererCaption() const;
+    // The parent's canvas, for painting: raises EInvalidCanvas without one.
+    platform::TCanvas& GetPaintCanvas() const;
+    // For a setting that changes which captions this symbology accepts: the parent
+    // validates its caption again, which may replace it, and reports the change. Its
+    // handlers may replace and so destroy this symbology: call it last.
+    void RevalidateParentCaption();
 
 private:
+    friend class TZanBarcodeRenderer;  // links and unlinks FParent with its FSymbology
     TZanBarcodeRenderer* FParent = nullptr;
 };
 
@@ -300,6 +309,8 @@ public:
     // Copies the four sides into the renderer's own margins object.
     void SetMargins(const TZanBarcodeMargins& value);
     TZanBarcodeOrientation GetOrientation() const { return FOrientation; }
+    // Refuses a value that is none of the four orientations with EZanBarcodeError. A
+    // quarter turn swaps width and height of the stored bounds.
     void SetOrientation(TZanBarcodeOrientation value);
     std::string GetSymbologyName() const;
     // Selects the first registered class of that name, letter case of A to Z ignored;
@@ -307,8 +318,9 @@ public:
     // (with a hint to register the symbologies when the registry is empty).
     void SetSymbologyName(const std::string& value);
     TZanBarcodeSymbology* GetSymbology() const { return FSymbology.get(); }
-    // Takes ownership of Value (null leaves the renderer without symbology) and destroys
-    // the previous symbology.
+    // Takes ownership of Value (null leaves the renderer without symbology), from the
+    // renderer that is its parent if any, and destroys the previous symbology. Ownership
+    // is settled before anyone is notified, so a handler that fails leaves Value here.
     void SetSymbology(TZanBarcodeSymbology* value);
     void SetSymbology(std::unique_ptr<TZanBarcodeSymbology> value) { SetSymbology(value.release()); }
 
@@ -342,8 +354,8 @@ public:
 
 private:
     friend class TZanBarcodeSymbology;
-    // Lets go of the current symbology without destroying it (it moves to another parent).
-    void ReleaseSymbology(TZanBarcodeSymbology* symbology);
+    // Lets go of Symbology, the current one, without destroying it or notifying.
+    void ReleaseSymbology(TZanBarcodeSymbology& symbology);
     bool IsHosted() const { return FControlAdapter != nullptr; }
     TRect CanvasPaintRect() const;
     // Gives a copy's canvas back: puts the explicit canvas and the stored bounds that the
@@ -365,5 +377,10 @@ private:
     std::shared_ptr<IBarcodeControlAdapter> FControlAdapter;
     platform::TNotifyEvent FOnVisualChange;
 };
+
+// The canvas that Renderer paints on. Painting without one (no renderer, or one with
+// neither an explicit canvas nor a host) raises EInvalidCanvas "Invalid Canvas": this is
+// the one check that renderer and symbologies paint through.
+platform::TCanvas& PaintCanvasOf(const TZanBarcodeRenderer* renderer);
 
 }  // namespace zan

@@ -34,4 +34,19 @@ private:
 
 std::shared_ptr<ISavedCanvas> SaveCanvas(platform::TCanvas& canvas);
 
+// Runs Measure on Canvas and puts the canvas's saved state back afterwards, also when
+// Measure fails, and returns what it measured: for queries on a canvas that is not theirs.
+template <class TMeasure>
+auto MeasureOnCanvas(platform::TCanvas& canvas, TMeasure&& measure) {
+    const std::shared_ptr<ISavedCanvas> saved = SaveCanvas(canvas);
+    try {
+        auto result = measure();
+        saved->Restore(canvas);
+        return result;
+    } catch (...) {
+        saved->Restore(canvas);
+        throw;
+    }
+}
+
 }  // namespace zan

@@ -4,8 +4,8 @@
 set -eu
 
 packages="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev libpng-dev
-libcairo2-dev fonts-liberation libgtest-dev zbar-tools poppler-utils ghostscript clang-14
-libclang-rt-14-dev"
+libcairo2-dev fonts-liberation libgtest-dev zbar-tools python3-zxing-cpp poppler-utils
+ghostscript clang-14 libclang-rt-14-dev"
 
 missing=""
 for package in $packages; do

@@ -121,13 +121,13 @@ void TZanCodabar::ValidateText(std::string& text) {
 std::string TZanCodabar::GetCaption() { return GetStartChar() + GetRendererCaption() + GetStopChar(); }
 
 int TZanCodabar::GetCodeWidth() {
-    int modules = 0;
+    std::int64_t modules = 0;
     for (char c : GetCaption()) modules += CharacterModules(c);
-    return GetBarWidth() * modules;
+    return ModulesToPixels(modules);
 }
 
 void TZanCodabar::Paint() {
-    if (!BeginCode(FDisplayCaption)) return;
+    BeginCode(FDisplayCaption);
     for (char c : GetCaption()) {
         const TModuleWidths widths = WidthsOf(c);
         if (widths.empty()) continue;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 
 namespace zan {
 
@@ -257,7 +256,6 @@ void TZanCode128SegmentList::SetCaption(const std::string& value) {
         items.back()->Finish();
     }
     FItems = std::move(items);
-    FSource = value;
 }
 
 std::string TZanCode128SegmentList::GetCaption() const {
@@ -301,30 +299,57 @@ const platform::TPropList& TZanCode128::PublishedProperties() const {
     return properties;
 }
 
-void TZanCode128::ValidateText(std::string& text) { FSegments.SetCaption(text); }
+void TZanCode128::ValidateText(std::string& text) {
+    TZanCode128SegmentList parse(*this);
+    parse.SetCaption(text);
+    FAcceptedText = text;
+}
+
+std::string TZanCode128::GetDrawnCaption() const {
+    return GetParent() != nullptr ? GetRendererCaption() : FAcceptedText;
+}
+
+const TZanCode128SegmentList& TZanCode128::GetSegments() const {
+    // The renderer stores its first caption without validating it and defers validation
+    // inside an update, so the drawn caption is parsed here, whenever it or the start
+    // set is not the one parsed last.
+    const std::string caption = GetDrawnCaption();
+    if (caption == FParsedCaption && FCharacterSet == FParsedSet) return FSegments;
+    try {
+        FSegments.SetCaption(caption);
+        FParseFault.clear();
+    } catch (const EInvalidText& e) {
+        FSegments.Clear();
+        FParseFault = e.Message();
+    }
+    FParsedCaption = caption;
+    FParsedSet = FCharacterSet;
+    return FSegments;
+}
 
 std::string TZanCode128::GetCaption() {
-    FollowParentCaption();
     std::string caption;
-    for (const auto& segment : FSegments) caption += segment->GetText();
+    for (const auto& segment : GetSegments()) caption += segment->GetText();
     return caption;
 }
 
 int TZanCode128::GetCodeWidth() {
-    FollowParentCaption();
-    const std::int64_t modules = SymbolModules * (FSegments.GetSymbolCount() + 1) + StopModules;  // + check, stop
-    return static_cast<int>(std::min<std::int64_t>(GetBarWidth() * modules, std::numeric_limits<int>::max()));
+    const std::int64_t modules = SymbolModules * (GetSegments().GetSymbolCount() + 1) + StopModules;  // + check, stop
+    return ModulesToPixels(modules);
 }
 
 void TZanCode128::Paint() {
-    FollowParentCaption();
-    if (!BeginCode(FDisplayCaption)) return;
-    for (const auto& segment : FSegments) {
+    (void)GetPaintCanvas();  // a missing canvas is reported before a caption fault
+    const TZanCode128SegmentList& segments = GetSegments();
+    // Only a caption set while validation waits for the end of an update gets here.
+    if (!FParseFault.empty()) throw EInvalidText(FParseFault);
+    BeginCode(FDisplayCaption);
+    for (const auto& segment : segments) {
         // A segment that resumes the set before a shift has no introducing symbol.
         if (segment->GetStartCodeValue() > 0) DrawChar(WidthsOf(segment->GetStartCodeValue()));
         for (int value : segment->GetSymbols()) DrawChar(WidthsOf(value));
     }
-    DrawChar(WidthsOf(FSegments.GetCheckCharacter()));
+    DrawChar(WidthsOf(segments.GetCheckCharacter()));
     DrawChar(StopWidths);
 }
 
@@ -336,35 +361,22 @@ void TZanCode128::SetCharacterSet(TZanCode128CharSet value) {
     FCharacterSet = value;
     // The segments must never hold text that their set cannot encode: parse again in
     // the new set, and let a caption that does not fit fall back to the default one.
-    if (TZanBarcodeRenderer* renderer = GetParent()) {
-        renderer->ValidateCaption();
-    } else {
-        try {
-            FSegments.SetCaption(FSegments.GetSource());
-        } catch (const EInvalidText&) {
-            FSegments.SetCaption(GetDefaultCaption());
-        }
+    if (GetParent() != nullptr) {
+        RevalidateParentCaption();
+        return;
     }
-    UpdateParent();
+    std::string text = FAcceptedText;
+    try {
+        ValidateText(text);
+    } catch (const EInvalidText&) {
+        FAcceptedText = GetDefaultCaption();
+    }
 }
 
 void TZanCode128::SetDisplayCaption(bool value) {
     if (value == FDisplayCaption) return;
     FDisplayCaption = value;
     UpdateParent();
-}
-
-void TZanCode128::FollowParentCaption() {
-    // The renderer stores its first caption without validating it, and defers
-    // validation inside an update bracket: draw the caption it holds whenever that
-    // parses, and otherwise the last one that did.
-    const TZanBarcodeRenderer* renderer = GetParent();
-    if (renderer == nullptr || renderer->GetCaption() == FSegments.GetSource()) return;
-    try {
-        FSegments.SetCaption(renderer->GetCaption());
-    } catch (const EInvalidText&) {
-        // keep the segments of the last caption that parsed
-    }
 }
 
 }  // namespace zan

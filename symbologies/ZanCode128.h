@@ -93,8 +93,8 @@ public:
     const TZanCode128Segment& GetItem(int index) const;
     // Parses Value into segments starting in the owner's set; raises EInvalidText.
     void SetCaption(const std::string& value);
-    // The caption the segments were parsed from.
-    const std::string& GetSource() const { return FSource; }
+    // Drops every segment.
+    void Clear() { FItems.clear(); }
     // Diagnostic form: each segment's introducing pattern followed by its caption.
     std::string GetCaption() const;
     // Check symbol value: the weighted sum of all symbols modulo 103.
@@ -108,7 +108,6 @@ public:
 private:
     const TZanCode128& FCode128;
     std::vector<std::unique_ptr<TZanCode128Segment>> FItems;
-    std::string FSource;
 };
 
 // The Code 128 symbology. The caption starts in CharacterSet and switches sets only
@@ -122,20 +121,24 @@ public:
     const platform::TPropList& PublishedProperties() const override;
 
     std::string GetDefaultCaption() override { return "0123456789"; }
-    // Parses Text into the segment list and leaves it unchanged; raises EInvalidText.
+    // Parses Text in the current start set and leaves it unchanged; raises EInvalidText.
+    // Without a renderer the symbology draws the text it last accepted.
     void ValidateText(std::string& text) override;
     // The segments' texts: FNC characters and Code C padding shown, shifts and set changes not.
     std::string GetCaption() override;
     int GetCodeWidth() override;
     void Paint() override;
 
-    int GetCheckCharacter() const { return FSegments.GetCheckCharacter(); }
-    const TZanCode128SegmentList& GetSegments() const { return FSegments; }
+    int GetCheckCharacter() const { return GetSegments().GetCheckCharacter(); }
+    // The parse of the caption drawn (the renderer's as it stands, validated or not, or
+    // without a renderer the text last accepted) in the current start set. A caption
+    // that the set cannot encode has no segments, and Paint refuses it.
+    const TZanCode128SegmentList& GetSegments() const;
 
     TZanCode128CharSet GetCharacterSet() const { return FCharacterSet; }
-    // Parses the caption again in the new start set; when it cannot be encoded there,
-    // the caption falls back to the default caption. Raises EZanBarcodeError for a
-    // value that is no character set.
+    // Lets the renderer validate its caption again in the new start set; when it cannot
+    // be encoded there, the caption falls back to the default caption. Raises
+    // EZanBarcodeError for a value that is no character set.
     void SetCharacterSet(TZanCode128CharSet value);
     bool GetDisplayCaption() const { return FDisplayCaption; }
     void SetDisplayCaption(bool value);
@@ -145,12 +148,18 @@ protected:
     virtual void DrawChar(TModuleWidths widths);
 
 private:
-    // Re-parses the renderer's caption when it is not the one the segments hold.
-    void FollowParentCaption();
+    std::string GetDrawnCaption() const;
 
     TZanCode128CharSet FCharacterSet = CodeB;
     bool FDisplayCaption = true;
-    TZanCode128SegmentList FSegments{*this};
+    std::string FAcceptedText;  // the text last accepted, drawn without a renderer
+    // The parse of the drawn caption, made by the first reader after the caption or the
+    // start set changed. It is a cache of what the caption and the set determine, so the
+    // readers that fill it stay free of visible side effects.
+    mutable TZanCode128SegmentList FSegments{*this};
+    mutable std::string FParsedCaption;
+    mutable TZanCode128CharSet FParsedSet = CodeB;
+    mutable std::string FParseFault;  // why FParsedCaption cannot be encoded; empty when it can
 };
 
 }  // namespace zan

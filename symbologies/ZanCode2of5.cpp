@@ -138,14 +138,14 @@ void TZanBasic2of5::SetDisplayCaption(bool value) {
 // TZanCode2of5
 
 int TZanCode2of5::GetCodeWidth() {
-    int modules = Code2of5FrameModules;
+    std::int64_t modules = Code2of5FrameModules;
     for (char c : GetCaption())
         if (IsDigit(c)) modules += Code2of5DigitModules;
-    return GetBarWidth() * modules;
+    return ModulesToPixels(modules);
 }
 
 void TZanCode2of5::Paint() {
-    if (!BeginCode(GetDisplayCaption())) return;
+    BeginCode(GetDisplayCaption());
     DrawElements(Code2of5Start);
     for (char c : GetCaption()) DrawElements(Code2of5Digit(c));
     DrawElements(Code2of5Stop);
@@ -189,14 +189,14 @@ std::string TZanInterleaved2of5::GetCaption() {
 
 int TZanInterleaved2of5::GetCodeWidth() {
     const std::string text = GetCaption();
-    int modules = InterleavedFrameModules;
+    std::int64_t modules = InterleavedFrameModules;
     for (std::size_t p = 0; p + 1 < text.size(); p += 2)
         if (!InterleavedPair(text[p], text[p + 1]).empty()) modules += InterleavedPairModules;
-    return GetBarWidth() * modules;
+    return ModulesToPixels(modules);
 }
 
 void TZanInterleaved2of5::Paint() {
-    if (!BeginCode(GetDisplayCaption())) return;
+    BeginCode(GetDisplayCaption());
     const int left = FPosition;
     DrawElements(InterleavedStart);
     const std::string text = GetCaption();
@@ -206,8 +206,8 @@ void TZanInterleaved2of5::Paint() {
 }
 
 void TZanInterleaved2of5::PaintBearerBars(int left, int right) {
-    TZanBarcodeRenderer& parent = *GetParent();
-    platform::TCanvas& canvas = *parent.GetCanvas();
+    platform::TCanvas& canvas = GetPaintCanvas();
+    const TZanBarcodeRenderer& parent = *GetParent();
     canvas.GetBrush().SetColor(parent.GetColor(BarColorIndex));
     canvas.GetBrush().SetStyle(platform::bsSolid);
     canvas.GetPen().SetStyle(platform::psClear);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string_view>
 
 namespace zan {
@@ -175,11 +174,11 @@ int TZanCode39::GetCodeWidth() {
     // 1 module, three wide of 3), and n + 1 narrow gaps between them.
     const std::int64_t n = static_cast<std::int64_t>(GetEncodedData().size());
     const std::int64_t modules = 16 * (n + 1) + 15;
-    return static_cast<int>(std::min<std::int64_t>(GetBarWidth() * modules, std::numeric_limits<int>::max()));
+    return ModulesToPixels(modules);
 }
 
 void TZanCode39::Paint() {
-    if (!BeginCode(GetDisplayCaption())) return;
+    BeginCode(GetDisplayCaption());
     const std::string symbol = StartStopCharacter + GetEncodedData() + StartStopCharacter;
     for (std::size_t i = 0; i < symbol.size(); ++i)
         DrawCharacter(static_cast<unsigned char>(symbol[i]), i + 1 == symbol.size());

@@ -2,7 +2,10 @@
 #include <zanbarcode/symbologies/ZanEAN.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
+
+#include <zanbarcode/base/ZanSavedCanvas.h>
 
 namespace zan {
 
@@ -85,6 +88,13 @@ constexpr std::array<TVersionInfo, 4> Versions{{
 }};
 static_assert(Versions[evUpcA].ReportedModules == 103 && Versions[evUpcE].ReportedModules == 63 &&
               Versions[evEan8].ReportedModules == 77 && Versions[evEan13].ReportedModules == 110);
+
+// The gap between the main symbol and an add-on, in modules. The GS1 General
+// Specifications allow 7 to 12 for EAN-13 and EAN-8 and 9 to 12 for UPC-A and UPC-E; 9
+// suits all four, and readers look for the add-on close to the symbol.
+constexpr int AddOnGapModules = 9;
+// The clear modules on either side of a check digit printed in that gap.
+constexpr int CheckDigitClearModules = 1;
 
 // The width an add-on adds to the reported width, in modules.
 int AddOnModules(std::size_t digits) { return digits == 0 ? 0 : 9 * static_cast<int>(digits) + 14; }
@@ -304,17 +314,23 @@ std::string TZanEan::GetSupplementalParityPattern() const {
 
 int TZanEan::GetCodeWidth() {
     const int modules = Versions[FVersion].ReportedModules + AddOnModules(FSupplemental.size());
-    int width = modules * GetBarWidth();
+    std::int64_t width = ModulesToPixels(modules);
     TZanBarcodeRenderer* renderer = GetParent();
     platform::TCanvas* canvas = renderer ? renderer->GetCanvas() : nullptr;
     // A caption that does not fit the version is not painted: it has no texts to measure.
-    if (!canvas || !CaptionFault(renderer->GetCaption()).empty()) return width;
-    canvas->SetFont(renderer->GetFont());
+    if (!canvas || !CaptionFault(renderer->GetCaption()).empty()) return static_cast<int>(width);
     const std::string digits = GetCaption();
-    width += canvas->TextWidth(digits.substr(0, 1));
-    if (GetFlagDigitLocation() == dlOutside) width += canvas->TextWidth(digits.substr(1, 1));
-    if (GetCheckDigitLocation() == dlOutside) width += canvas->TextWidth(digits.substr(digits.size() - 1));
-    return width;
+    // Measured with the renderer's font on the caller's canvas, which is left as it was.
+    width += MeasureOnCanvas(*canvas, [&] {
+        canvas->SetFont(renderer->GetFont());
+        std::int64_t texts = canvas->TextWidth(digits.substr(0, 1));
+        if (GetFlagDigitLocation() == dlOutside) texts += canvas->TextWidth(digits.substr(1, 1));
+        // With an add-on the check digit stands in the gap before it.
+        if (GetCheckDigitLocation() == dlOutside && FSupplemental.empty())
+            texts += canvas->TextWidth(digits.substr(digits.size() - 1));
+        return texts;
+    });
+    return platform::Saturate32(width);
 }
 
 void TZanEan::PaintBars(TModuleWidths widths, bool startsWithBar) { DrawElements(widths, startsWithBar); }
@@ -327,9 +343,8 @@ void TZanEan::PaintWithParity(std::string_view digits, std::string_view parity, 
 }
 
 void TZanEan::Paint() {
+    platform::TCanvas& canvas = GetPaintCanvas();
     TZanBarcodeRenderer* renderer = GetParent();
-    platform::TCanvas* canvas = renderer ? renderer->GetCanvas() : nullptr;
-    if (!canvas) throw EInvalidCanvas("Invalid Canvas");
     const std::string fault = CaptionFault(renderer->GetCaption());
     if (!fault.empty()) throw EInvalidText(fault);
     const std::string digits = GetCaption();
@@ -337,8 +352,8 @@ void TZanEan::Paint() {
     // The digit bars end half a text height above the paint rectangle's bottom; the texts
     // below them are drawn opaque one text height high, so the guards, which no text
     // covers, stand half a text height lower than the digit bars.
-    canvas->SetFont(renderer->GetFont());
-    const int textHeight = canvas->TextHeight(digits);
+    canvas.SetFont(renderer->GetFont());
+    const int textHeight = canvas.TextHeight(digits);
     TRect code = renderer->GetPaintRect(CodeRectIndex);
     code.Bottom -= textHeight / 2;
     SetCodeRect(code);
@@ -349,7 +364,7 @@ void TZanEan::Paint() {
     Skip(2);
     text.Left = FPosition;
     const std::string prefix = digits.substr(0, GetFlagDigitLocation() == dlOutside ? 2 : 1);
-    FPosition += PlaceText(text, prefix, platform::taLeftJustify);
+    Advance(PlaceText(text, prefix, platform::taLeftJustify));
     Skip(2);
     PaintRun(NormalGuard);
     text.Left = FPosition;
@@ -358,12 +373,38 @@ void TZanEan::Paint() {
     else
         PaintHalves(digits, text);
 
-    Skip(2);
+    const std::string checkDigit = digits.substr(digits.size() - 1);
+    const bool checkDigitOutside = GetCheckDigitLocation() == dlOutside;
+    if (FSupplemental.empty()) {
+        Skip(2);
+        text.Left = FPosition;
+        text.Right = FCodeRect.Right;
+        if (checkDigitOutside) Advance(PlaceText(text, checkDigit, platform::taLeftJustify));
+        return;
+    }
+    // An outside check digit stands in the gap before the add-on, which keeps its width.
     text.Left = FPosition;
-    text.Right = FCodeRect.Right;
-    if (GetCheckDigitLocation() == dlOutside)
-        FPosition += PlaceText(text, digits.substr(digits.size() - 1), platform::taLeftJustify);
-    if (!FSupplemental.empty()) PaintSupplemental(*canvas);
+    Skip(AddOnGapModules);
+    text.Right = FPosition;
+    if (checkDigitOutside) PaintCheckDigitInGap(canvas, text, checkDigit);
+    canvas.SetFont(renderer->GetFont());
+    PaintSupplemental(canvas);
+}
+
+void TZanEan::PaintCheckDigitInGap(platform::TCanvas& canvas, const TRect& gap, const std::string& checkDigit) {
+    // Clear of the end guard and of the add-on's first bar by a module each; a font too
+    // large for that room is scaled down until the digit fits, so that it never covers a
+    // bar nor hides under one.
+    const std::int64_t room = std::int64_t{gap.Right} - gap.Left - ModulesToPixels(2 * CheckDigitClearModules);
+    platform::TFont& font = canvas.GetFont();
+    for (std::int64_t width = canvas.TextWidth(checkDigit); width > room; width = canvas.TextWidth(checkDigit)) {
+        const std::int64_t height = std::abs(std::int64_t{font.GetHeight()});
+        if (height <= 1) break;
+        const std::int64_t scaled =
+            std::clamp<std::int64_t>(height * std::max<std::int64_t>(room, 0) / width, 1, height - 1);
+        font.SetHeight(static_cast<std::int32_t>(font.GetHeight() < 0 ? -scaled : scaled));
+    }
+    PlaceText(gap, checkDigit, platform::taCenter);
 }
 
 void TZanEan::PaintHalves(const std::string& digits, TRect& text) {
@@ -379,7 +420,7 @@ void TZanEan::PaintHalves(const std::string& digits, TRect& text) {
     PaintWithParity(std::string_view(digits).substr(first, half), parity, {});
     PaintRun(CentreGuard);
     // Under the left half go its digits that are not printed before the start guard.
-    text.Right = FPosition - ModuleCount(CentreGuard.Widths) * GetBarWidth();
+    text.Right = platform::Saturate32(std::int64_t{FPosition} - ModulesToPixels(ModuleCount(CentreGuard.Widths)));
     const std::size_t printed = GetFlagDigitLocation() == dlOutside ? 2 : 1;
     PlaceText(text, digits.substr(printed, first + half - printed), platform::taRightJustify);
 
@@ -405,7 +446,6 @@ void TZanEan::PaintSupplemental(platform::TCanvas& canvas) {
     TRect bars = FCodeRect;
     bars.Top += (bars.Bottom - bars.Top) / 3;
     SetCodeRect(bars);
-    Skip(10);
     TRect text;
     text.Left = FPosition;
     text.Bottom = bars.Top - 1;

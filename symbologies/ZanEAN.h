@@ -91,7 +91,7 @@ private:
         PaintBars(run.Widths, run.StartsWithBar);
     }
     // Moves the cursor on by Modules modules without drawing.
-    void Skip(int modules) { FPosition += modules * GetBarWidth(); }
+    void Skip(int modules) { Advance(ModulesToPixels(modules)); }
     // The message that refuses Text's characters for this version, empty when they fit.
     std::string CharacterFault(const std::string& text) const;
     // The same for length and characters of a caption as painted.
@@ -100,6 +100,8 @@ private:
     void PaintHalves(const std::string& digits, TRect& text);
     void PaintUpcE(const std::string& digits, TRect& text);
     void PaintSupplemental(platform::TCanvas& canvas);
+    // Prints the check digit centred in the add-on gap Gap, in a smaller font if need be.
+    void PaintCheckDigitInGap(platform::TCanvas& canvas, const TRect& gap, const std::string& checkDigit);
 
     std::array<TZanEanDigitLocation, 2> FDigitLocations{dlInside, dlInside};
     std::string FSupplemental;

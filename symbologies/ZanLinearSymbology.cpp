@@ -13,6 +13,10 @@ const platform::TPropList& TZanLinearSymbology::PublishedProperties() const {
 
 int TZanLinearSymbology::GetBarWidth() const { return XDimensionToPixels(GetParent(), FXDimension); }
 
+int TZanLinearSymbology::ModulesToPixels(std::int64_t modules) const {
+    return platform::Saturate32(std::int64_t{GetBarWidth()} * modules);
+}
+
 void TZanLinearSymbology::SetXDimension(double value) {
     CheckXDimension(value);
     if (value == FXDimension) return;
@@ -21,29 +25,29 @@ void TZanLinearSymbology::SetXDimension(double value) {
 }
 
 void TZanLinearSymbology::ResetPosition() {
-    FPosition = CodeStart(GetParent()->GetAlignment(), FCodeRect, GetCodeWidth());
+    const TZanBarcodeRenderer* renderer = GetParent();
+    const TAlignment alignment = renderer != nullptr ? renderer->GetAlignment() : platform::taLeftJustify;
+    FPosition = CodeStart(alignment, FCodeRect, GetCodeWidth());
 }
 
-bool TZanLinearSymbology::BeginCode(bool displayCaption) {
-    TZanBarcodeRenderer* renderer = GetParent();
-    if (renderer == nullptr || renderer->GetCanvas() == nullptr) return false;
-    TRect r = renderer->GetPaintRect(CodeRectIndex);
+void TZanLinearSymbology::BeginCode(bool displayCaption) {
+    (void)GetPaintCanvas();
+    TRect r = GetParent()->GetPaintRect(CodeRectIndex);
     if (displayCaption) PaintCaption(r);
     SetCodeRect(r);
     ResetPosition();
-    return true;
 }
 
 void TZanLinearSymbology::DrawBar(bool isBar, int modules) {
-    TZanBarcodeRenderer& renderer = *GetParent();
-    platform::TCanvas& canvas = *renderer.GetCanvas();
+    platform::TCanvas& canvas = GetPaintCanvas();
+    const TZanBarcodeRenderer& renderer = *GetParent();
     canvas.GetPen().SetStyle(platform::psClear);
     canvas.GetBrush().SetStyle(platform::bsSolid);
     const TColor previousColor = canvas.GetBrush().GetColor();
     canvas.GetBrush().SetColor(renderer.GetColor(isBar ? BarColorIndex : SpaceColorIndex));
-    const std::int64_t width = std::int64_t{GetBarWidth()} * modules;
-    const TRect element{FPosition, FCodeRect.Top, platform::Saturate32(FPosition + width), FCodeRect.Bottom};
-    FPosition = element.Right;
+    const int start = FPosition;
+    Advance(ModulesToPixels(modules));
+    const TRect element{start, FCodeRect.Top, FPosition, FCodeRect.Bottom};
     canvas.FillRect(renderer.ResolveRect(element));
     canvas.GetBrush().SetColor(previousColor);
 }
@@ -59,7 +63,7 @@ void TZanLinearSymbology::DrawElements(TModuleWidths widths, bool startsWithBar)
 int TZanLinearSymbology::PlaceText(const TRect& r, const std::string& text, TAlignment alignment) {
     TZanBarcodeRenderer* renderer = GetParent();
     if (renderer == nullptr) return 0;
-    platform::TCanvas& canvas = *renderer->GetCanvas();
+    platform::TCanvas& canvas = GetPaintCanvas();
     const TRect clip = renderer->ResolveRect(r);
     canvas.GetBrush().SetStyle(platform::bsSolid);
 
@@ -97,7 +101,7 @@ int TZanLinearSymbology::PlaceText(const TRect& r, const std::string& text, TAli
 void TZanLinearSymbology::PaintCaption(TRect& r) {
     TZanBarcodeRenderer* renderer = GetParent();
     if (renderer == nullptr) return;
-    platform::TCanvas& canvas = *renderer->GetCanvas();
+    platform::TCanvas& canvas = GetPaintCanvas();
     canvas.GetFont().Assign(renderer->GetFont());
     const std::string caption = GetCaption();
     TRect band = r;

@@ -1,6 +1,7 @@
 // Base of the bar-and-space symbologies: module width in pixels, bar cursor, caption band.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <zanbarcode/base/ZanBarcodeBase.h>
@@ -24,14 +25,18 @@ public:
 
     // The human-readable text drawn under the bars.
     virtual std::string GetCaption() = 0;
-    // Draws the caption at the bottom of R and moves R's Bottom up above it.
+    // Draws the caption at the bottom of R and moves R's Bottom up above it. Does nothing
+    // without a renderer; raises EInvalidCanvas on one without canvas.
     virtual void PaintCaption(TRect& r);
-    // Places the cursor by the renderer's Alignment.
+    // Places the cursor by the renderer's Alignment (left without a renderer).
     virtual void ResetPosition();
 
     // Module width in pixels for the renderer's canvas as it is now: dcLogPixelsX /
     // (1000 / XDimension), rounded half to even; 1 without renderer or canvas.
     int GetBarWidth() const;
+    // Modules modules in pixels of the current canvas, saturated to the 32-bit range: a
+    // code longer than an int can count reports the largest int, which copies refuse.
+    int ModulesToPixels(std::int64_t modules) const;
     double GetXDimension() const { return FXDimension; }
     // Refuses zero, negative and non-finite values with EZanBarcodeError: they have no
     // bar width.
@@ -40,9 +45,11 @@ public:
 
 protected:
     // Takes the renderer's code rectangle, draws the caption at its bottom when
-    // DisplayCaption, makes the rest the code rectangle and places the cursor. False
-    // without a renderer or canvas: there is nothing to paint on.
-    bool BeginCode(bool displayCaption);
+    // DisplayCaption, makes the rest the code rectangle and places the cursor. Raises
+    // EInvalidCanvas without a renderer or canvas, before anything is drawn.
+    void BeginCode(bool displayCaption);
+    // Moves the cursor on by Pixels, saturating at the ends of the 32-bit range.
+    void Advance(std::int64_t pixels) { FPosition = platform::Saturate32(FPosition + pixels); }
     // Paints one bar (or space) of Modules modules at the cursor and advances it.
     void DrawBar(bool isBar, int modules);
     // Paints Widths at the cursor as bars and spaces that alternate, the first a bar (a

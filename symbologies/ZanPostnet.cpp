@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 
 namespace zan {
@@ -58,36 +59,40 @@ int TZanPostnet::GetCodeHeight() {
     const TZanBarcodeRenderer* renderer = GetParent();
     const platform::TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
     if (canvas == nullptr) return 0;
-    return canvas->GetDeviceCaps(platform::dcLogPixelsY) * FullBarHeightMils / 1000;
+    return platform::Saturate32(std::int64_t{canvas->GetDeviceCaps(platform::dcLogPixelsY)} * FullBarHeightMils / 1000);
 }
 
 int TZanPostnet::GetCodeWidth() {
-    int barWidths = FrameBarWidths;
+    std::int64_t barWidths = FrameBarWidths;
     for (char c : GetCodeText())
         if (!BarPattern(c).empty()) barWidths += BarsPerDigit * BarPitch;
-    return GetBarWidth() * barWidths;
+    // Saturated: a code longer than an int can count reports the largest int, which
+    // copies refuse.
+    return platform::Saturate32(std::int64_t{GetBarWidth()} * barWidths);
 }
 
 void TZanPostnet::Paint() {
-    TZanBarcodeRenderer* renderer = GetParent();
-    platform::TCanvas* canvas = renderer != nullptr ? renderer->GetCanvas() : nullptr;
-    if (canvas == nullptr) return;
-    canvas->GetBrush().SetStyle(platform::bsSolid);
-    canvas->GetBrush().SetColor(renderer->GetColor(SpaceColorIndex));
-    canvas->GetPen().SetStyle(platform::psClear);
+    platform::TCanvas& canvas = GetPaintCanvas();
+    const TZanBarcodeRenderer* renderer = GetParent();
+    canvas.GetBrush().SetStyle(platform::bsSolid);
+    canvas.GetBrush().SetColor(renderer->GetColor(SpaceColorIndex));
+    canvas.GetPen().SetStyle(platform::psClear);
     // The whole code rectangle mapped onto the canvas is the paint area where it really
     // lies, whatever the output rectangle's position and the orientation.
     const TRect r = renderer->GetPaintRect(CodeRectIndex);
-    canvas->FillRect(renderer->ResolveRect(r));
-    canvas->GetBrush().SetColor(renderer->GetColor(BarColorIndex));
+    canvas.FillRect(renderer->ResolveRect(r));
+    canvas.GetBrush().SetColor(renderer->GetColor(BarColorIndex));
 
     // The bars stand on the bottom edge of the paint area; half bars are the lower half.
-    const int fullTop = r.Bottom - GetCodeHeight();
-    const int halfTop = fullTop + (r.Bottom - fullTop) / 2;
-    const int barWidth = GetBarWidth();
-    int x = CodeStart(renderer->GetAlignment(), r, GetCodeWidth());
-    const auto drawBar = [&](int barTop) {
-        canvas->FillRect(renderer->ResolveRect({x, barTop, x + barWidth, r.Bottom}));
+    // Computed in 64 bits and saturated: at extreme resolutions a bar is further away
+    // than an int can count.
+    const std::int64_t fullTop = std::int64_t{r.Bottom} - GetCodeHeight();
+    const std::int64_t halfTop = fullTop + (r.Bottom - fullTop) / 2;
+    const std::int64_t barWidth = GetBarWidth();
+    std::int64_t x = CodeStart(renderer->GetAlignment(), r, GetCodeWidth());
+    const auto drawBar = [&](std::int64_t barTop) {
+        using platform::Saturate32;
+        canvas.FillRect(renderer->ResolveRect({Saturate32(x), Saturate32(barTop), Saturate32(x + barWidth), r.Bottom}));
         x += BarPitch * barWidth;
     };
 

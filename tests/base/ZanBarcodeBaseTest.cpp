@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <limits>
 
 #include <zanbarcode/platform/Clipboard.h>
 #include "tests/support/SymbologyDrawing.h"
@@ -288,6 +289,20 @@ TEST_F(RendererTest, QuarterTurnsSwapWidthAndHeightHalfTurnsKeepThem) {
     EXPECT_EQ(renderer.GetBoundsRect(), (TRect{10, 20, 110, 70}));
 }
 
+TEST_F(RendererTest, QuarterTurnsWithoutCanvasSwapTheStoredBounds) {
+    // The stored bounds are not in force without a canvas, but they come back with one.
+    renderer.SetBoundsRect({10, 20, 110, 70});
+    renderer.SetOrientation(bo270Degrees);
+    renderer.SetOrientation(bo180Degrees);
+    TBitmap bitmap;
+    renderer.SetCanvas(&bitmap.GetCanvas());
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{10, 20, 110, 70}));
+    renderer.SetCanvas(nullptr);
+    renderer.SetOrientation(bo90Degrees);
+    renderer.SetCanvas(&bitmap.GetCanvas());
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{10, 20, 60, 120}));
+}
+
 // ---------------------------------------------------------------------------
 // Captions, validation and the update protocol
 
@@ -406,6 +421,87 @@ TEST_F(RendererTest, MovingASymbologyLeavesThePreviousRendererWithoutOne) {
     EXPECT_EQ(other.GetSymbology(), nullptr);
     EXPECT_EQ(renderer.GetSymbology(), stripes);
     EXPECT_EQ(other.GetSymbologyName(), "");
+}
+
+// A symbology moves between renderers while a handler of either renderer raises: it has
+// one owner, its parent, whatever failed. The old renderer goes first, so a symbology that
+// still named it would be read after it was freed; one that nobody owned would leak, and
+// one owned twice would be freed twice (the sanitizer build reports all three).
+TEST(SymbologyMoves, AHandlerThatRaisesLeavesOneOwnerWhichIsTheParent) {
+    RegisterTestSymbologies();
+    struct TCase {
+        const char* Name;
+        bool OldRaises, NewRaises;
+        std::function<void(TZanBarcodeSymbology&, TZanBarcodeRenderer&)> Move;
+    };
+    const auto take = [](TZanBarcodeSymbology& s, TZanBarcodeRenderer& to) { to.SetSymbology(&s); };
+    const auto adopt = [](TZanBarcodeSymbology& s, TZanBarcodeRenderer& to) { s.SetParent(&to); };
+    const TCase cases[] = {
+        {"taken while the old renderer's handler raises", true, false, take},
+        {"taken while the new renderer's handler raises", false, true, take},
+        {"taken while both handlers raise", true, true, take},
+        {"adopted while the old renderer's handler raises", true, false, adopt},
+        {"adopted while the new renderer's handler raises", false, true, adopt},
+    };
+    for (const TCase& c : cases) {
+        auto from = std::make_unique<TZanBarcodeRenderer>();
+        TZanBarcodeRenderer to;
+        auto* stripes = new TStripes;
+        from->SetSymbology(stripes);
+        const auto raiseIf = [](bool raises) {
+            return [raises](TPersistent*) {
+                if (raises) throw EZanBarcodeError("handler failed");
+            };
+        };
+        from->SetOnVisualChange(raiseIf(c.OldRaises));
+        to.SetOnVisualChange(raiseIf(c.NewRaises));
+        EXPECT_EQ(zantest::MessageOf([&] { c.Move(*stripes, to); }), "handler failed") << c.Name;
+        EXPECT_EQ(to.GetSymbology(), stripes) << c.Name;
+        EXPECT_EQ(from->GetSymbology(), nullptr) << c.Name;
+        EXPECT_EQ(stripes->GetParent(), &to) << c.Name;
+        EXPECT_EQ(to.GetCaption(), "01234567") << c.Name << ": the caption was validated for the new symbology";
+        from.reset();
+        int notifications = 0;
+        to.SetOnVisualChange([&](TPersistent*) { ++notifications; });
+        stripes->UpdateParent();
+        EXPECT_EQ(notifications, 1) << c.Name;
+    }
+}
+
+TEST(SymbologyMoves, LettingGoWhileTheHandlerRaisesGivesTheSymbologyBackToTheCaller) {
+    RegisterTestSymbologies();
+    TZanBarcodeRenderer renderer;
+    auto* stripes = new TStripes;
+    renderer.SetSymbology(stripes);
+    renderer.SetOnVisualChange([](TPersistent*) { throw EZanBarcodeError("handler failed"); });
+    EXPECT_EQ(zantest::MessageOf([&] { stripes->SetParent(nullptr); }), "handler failed");
+    const std::unique_ptr<TZanBarcodeSymbology> owned(stripes);  // the caller owns it again
+    EXPECT_EQ(renderer.GetSymbology(), nullptr);
+    EXPECT_EQ(stripes->GetParent(), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Orientation values
+
+TEST_F(RendererTest, OrientationsBeyondTheFourAreRefusedAndChangeNothing) {
+    TBitmap bitmap;
+    renderer.SetCanvas(&bitmap.GetCanvas());
+    renderer.SetBoundsRect({0, 0, 100, 50});
+    renderer.SetOrientation(bo90Degrees);
+    notifications = 0;
+    for (int value = 4; value < 256; ++value) {
+        EXPECT_EQ(zantest::MessageOf([&] { renderer.SetOrientation(static_cast<TZanBarcodeOrientation>(value)); }),
+                  "Invalid Orientation: " + std::to_string(value));
+        EXPECT_EQ(renderer.GetOrientation(), bo90Degrees);
+    }
+    const zan::platform::TPropInfo* orientation = renderer.FindProperty("Orientation");
+    ASSERT_NE(orientation, nullptr);
+    for (const char* text : {"bo360Degrees", "4", ""})
+        EXPECT_THROW(orientation->SetValue(renderer, text), zan::platform::EConvertError) << text;
+    EXPECT_EQ(orientation->GetValue(renderer), "bo90Degrees");
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{0, 0, 50, 100}));
+    EXPECT_EQ(notifications, 0);
+    renderer.Paint();
 }
 
 // ---------------------------------------------------------------------------
@@ -640,6 +736,65 @@ TEST_F(RendererTest, AListenerThatFailsWhenACopyEndsDoesNotHideThePaintingFailur
     EXPECT_EQ(renderer.GetBoundsRect(), (TRect{3, 4, 103, 54}));
 }
 
+// Copies are sized in 64 bits: a size beyond what a picture can have (32-bit, not
+// negative) is refused with the size it would have been, never wrapped around, and
+// the target and the renderer stay as they were.
+TEST_F(RendererTest, CopiesThatNoPictureCanHoldAreRefusedWithTheirSize) {
+    constexpr int Max = std::numeric_limits<int>::max();
+    struct TCase {
+        const char* Symbology;
+        TZanBarcodeOrientation Orientation;
+        TRect Margins;  // left, top, right, bottom
+        const char* BitmapSize;
+        const char* MetafileSize;
+    };
+    // Bounds 200 by 60 (60 by 200 turned); Stripes of "123" is 12 long and has no height
+    // of its own, Slab is 40 by 30.
+    const TCase cases[] = {
+        {"Stripes", boNormal, {Max, 5, Max, 5}, "4294967306 x 60", "4294967306 x 70"},
+        {"Stripes", bo90Degrees, {5, Max, 5, Max}, "60 x 4294967306", "70 x 4294967306"},
+        {"Slab", boNormal, {5, Max, 5, 1}, "50 x 2147483678", "50 x 2147483678"},
+        {"Slab", bo270Degrees, {Max, 5, Max, 5}, "4294967324 x 50", "4294967324 x 50"},
+        {"Stripes", boNormal, {-100, 5, -100, 5}, "-188 x 60", "-188 x 70"},
+    };
+    TBitmap screen;
+    renderer.SetCanvas(&screen.GetCanvas());
+    for (const TCase& c : cases) {
+        renderer.SetSymbologyName(c.Symbology);
+        renderer.SetCaption("123");
+        renderer.SetOrientation(boNormal);
+        renderer.SetBoundsRect({0, 0, 200, 60});
+        renderer.SetOrientation(c.Orientation);
+        const TRect bounds = renderer.GetBoundsRect();
+        TZanBarcodeMargins margins(nullptr);
+        margins.SetLeft(c.Margins.Left);
+        margins.SetTop(c.Margins.Top);
+        margins.SetRight(c.Margins.Right);
+        margins.SetBottom(c.Margins.Bottom);
+        renderer.SetMargins(margins);
+
+        TBitmap bitmap;
+        bitmap.SetSize(3, 4);
+        EXPECT_EQ(zantest::MessageOf([&] { renderer.CopyToBitmap(bitmap); }),
+                  std::string("Cannot make a picture of ") + c.BitmapSize + " pixels")
+            << c.Symbology << int(c.Orientation);
+        EXPECT_EQ(bitmap.GetWidth(), 3);
+        EXPECT_EQ(bitmap.GetHeight(), 4);
+
+        TMetafile metafile;
+        metafile.SetWidth(3);
+        metafile.SetHeight(4);
+        EXPECT_EQ(zantest::MessageOf([&] { renderer.CopyToMetafile(metafile); }),
+                  std::string("Cannot make a picture of ") + c.MetafileSize + " pixels")
+            << c.Symbology << int(c.Orientation);
+        EXPECT_EQ(metafile.GetWidth(), 3);
+        EXPECT_EQ(metafile.GetHeight(), 4);
+
+        EXPECT_EQ(renderer.GetCanvas(), &screen.GetCanvas());
+        EXPECT_EQ(renderer.GetBoundsRect(), bounds);
+    }
+}
+
 TEST_F(RendererTest, MetafileCopyWithoutAnyCanvasUsesA96PixelsPerInchDevice) {
     renderer.SetSymbologyName("Slab");
     TMetafile metafile;
@@ -809,6 +964,15 @@ TEST_F(HostedRendererTest, GivingBackTheHostsCanvasFollowsTheHostAgain) {
     renderer.SetCanvas(&host->Surface.GetCanvas());
     EXPECT_EQ(renderer.GetCanvas(), &host->Surface.GetCanvas());
     EXPECT_EQ(renderer.GetBoundsRect(), (TRect{0, 0, 200, 60}));
+}
+
+TEST_F(HostedRendererTest, QuarterTurnsSwapTheStoredBoundsNotTheHostsSize) {
+    TBitmap own;
+    renderer.SetBoundsRect({1, 2, 11, 32});
+    renderer.SetOrientation(bo90Degrees);
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{0, 0, 200, 60})) << "the host's size is in force";
+    renderer.SetCanvas(&own.GetCanvas());
+    EXPECT_EQ(renderer.GetBoundsRect(), (TRect{1, 2, 31, 12}));
 }
 
 TEST_F(HostedRendererTest, CaptionIsWrittenToTheHost) {

@@ -116,6 +116,35 @@ TPdfInfo ReadPdfInfo(const std::string& pdf) {
     return info;
 }
 
+std::string ReadWithZxing(int width, int height, const std::vector<std::uint8_t>& gray, bool requireAddOn) {
+    char pictureName[] = "/tmp/zantest-gray-XXXXXX";
+    const int fd = mkstemp(pictureName);
+    if (fd < 0) throw std::runtime_error("cannot create a temporary file");
+    const bool written = write(fd, gray.data(), gray.size()) == static_cast<ssize_t>(gray.size());
+    close(fd);
+    if (!written) throw std::runtime_error("cannot write the picture for zxing-cpp");
+    // One symbol: the reader of several (read_barcodes) in Debian's zxing-cpp 1.4 reports an
+    // EAN/UPC symbol once with and once without its add-on, and aborts on an assertion
+    // when it merges some of them.
+    static const char* const script = R"py(
+import sys, numpy, zxingcpp
+path, width, height, add_on = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+picture = numpy.fromfile(path, dtype=numpy.uint8).reshape(height, width)
+result = zxingcpp.read_barcode(picture, ean_add_on_symbol=getattr(zxingcpp.EanAddOnSymbol, add_on))
+if result is not None and result.valid:
+    print(result.format.name + ":" + result.text)
+)py";
+    // Debian's interpreter, for which python3-zxing-cpp is installed, whatever else the
+    // path holds.
+    const TCommandResult result = RunCommand({"/usr/bin/python3", "-c", script, pictureName, std::to_string(width),
+                                              std::to_string(height), requireAddOn ? "Require" : "Ignore"});
+    unlink(pictureName);
+    if (result.ExitStatus != 0) throw std::runtime_error("zxing-cpp failed: " + result.Errors);
+    std::string symbol = result.Output;
+    if (!symbol.empty() && symbol.back() == '\n') symbol.pop_back();
+    return symbol;
+}
+
 std::string TestOutputDir(const std::string& name) {
     const std::filesystem::path dir = std::filesystem::path(TEST_OUTPUT_ROOT) / name;
     std::filesystem::remove_all(dir);

@@ -2,6 +2,7 @@
 // rectangles.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,13 @@ struct TPdfInfo {
     double PageHeight = 0;
 };
 TPdfInfo ReadPdfInfo(const std::string& pdf);
+
+// Decodes a barcode with zxing-cpp (Debian's python3-zxing-cpp, a decoder independent of
+// zbar) in a grayscale picture of Width x Height pixels, one byte a pixel, row by row:
+// "FORMAT:text" with zxing's format name (EAN13, UPCA, ...), or "" when it reads none.
+// With RequireAddOn only an EAN/UPC symbol read together with its add-on counts, the
+// add-on following the main symbol's text after a space.
+std::string ReadWithZxing(int width, int height, const std::vector<std::uint8_t>& gray, bool requireAddOn);
 
 // A folder of its own for one test's files, emptied on creation.
 std::string TestOutputDir(const std::string& name);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <random>
 #include <string>
@@ -364,10 +366,10 @@ TEST(Code128Robustness, AnyCaptionParsesOrIsRejected) {
         } catch (const EInvalidText&) {
             continue;
         }
-        for (const auto& segment : code.GetSegments())
-            for (int value : segment->GetSymbols()) ASSERT_TRUE(value >= 0 && value <= 102) << caption;
         drawing.Renderer.SetCaption(caption);
         ASSERT_EQ(drawing.Renderer.GetCaption(), caption);
+        for (const auto& segment : code.GetSegments())
+            for (int value : segment->GetSymbols()) ASSERT_TRUE(value >= 0 && value <= 102) << caption;
         drawing.Renderer.Paint();
     }
     EXPECT_GT(accepted, 100) << "the alphabet should give many valid captions";
@@ -489,20 +491,97 @@ TEST(Code128Width, FollowsTheModuleWidthOfTheCanvas) {
     EXPECT_EQ(drawing.Symbology->GetCodeWidth(), 3 * 145);  // 10 mils at 300 dpi: 3 pixels
 }
 
-TEST(Code128Width, FollowsTheRendererCaptionBeforeItIsValidated) {
-    RegisterBarcodeSymbologies();
-    TZanBarcodeRenderer renderer;  // stores the default caption without validating it
-    ASSERT_EQ(renderer.GetSymbologyName(), "Code 128");
-    EXPECT_EQ(renderer.GetSymbology()->GetCodeWidth(), 145);
+// ---------------------------------------------------------------------------
+// Readers on a renderer: each sees the parse of the renderer's caption as it stands
+// (stored without validation by a new renderer, or waiting for the end of an update),
+// and none of them changes what another reads.
 
-    renderer.BeginUpdate();
-    renderer.SetCaption("AB");  // validation waits for EndUpdate
-    EXPECT_EQ(renderer.GetSymbology()->GetCodeWidth(), 4 * 11 + 13);
-    renderer.SetCaption("AB\xFF");  // cannot be drawn: the last caption that parsed is kept
-    EXPECT_EQ(renderer.GetSymbology()->GetCodeWidth(), 4 * 11 + 13);
-    renderer.EndUpdate();
-    EXPECT_EQ(renderer.GetCaption(), "0123456789");
-    EXPECT_EQ(renderer.GetSymbology()->GetCodeWidth(), 145);
+// What each public reader of Code 128 answers, written out.
+struct TReader {
+    const char* Name;
+    std::function<std::string(TZanCode128&)> Read;
+};
+
+const std::vector<TReader> Readers = {
+    {"check character", [](TZanCode128& c) { return std::to_string(c.GetCheckCharacter()); }},
+    {"segments",
+     [](TZanCode128& c) {
+         std::string texts;
+         for (const auto& segment : c.GetSegments()) texts += "[" + segment->GetText() + "]";
+         return texts;
+     }},
+    {"diagnostic caption", [](TZanCode128& c) { return c.GetSegments().GetCaption(); }},
+    {"caption", [](TZanCode128& c) { return c.GetCaption(); }},
+    {"code width", [](TZanCode128& c) { return std::to_string(c.GetCodeWidth()); }},
+};
+
+struct TReaderCase {
+    const char* Name;
+    std::function<void(TZanBarcodeRenderer&)> Prepare;
+    std::vector<std::string> Answers;  // in the order of Readers
+};
+
+const std::vector<TReaderCase> ReaderCases = {
+    // The default caption, as in DefaultCaptionInCodeB above: Start B (211214), ten
+    // symbols, check 78, stop; 145 modules of 1 pixel without canvas.
+    {.Name = "NewRenderer",
+     .Prepare = [](TZanBarcodeRenderer&) {},
+     .Answers = {"78", "[0123456789]", "2112140123456789", "0123456789", "145"}},
+    // "AB" as in TwoLettersInCodeB, waiting inside an update: 4 symbols of 11 and the stop.
+    {.Name = "CaptionWaitingForValidation",
+     .Prepare =
+         [](TZanBarcodeRenderer& r) {
+             r.BeginUpdate();
+             r.SetCaption("AB");
+         },
+     .Answers = {"102", "[AB]", "211214AB", "AB", std::to_string(4 * 11 + 13)}},
+    // A caption that cannot be encoded has no segments; what is left is check 0 and stop.
+    {.Name = "CaptionThatCannotBeEncoded",
+     .Prepare =
+         [](TZanBarcodeRenderer& r) {
+             r.BeginUpdate();
+             r.SetCaption("AB\xFF");
+         },
+     .Answers = {"0", "", "", "", std::to_string(11 + 13)}},
+    {.Name = "StartSetChangedInsideAnUpdate",
+     .Prepare =
+         [](TZanBarcodeRenderer& r) {
+             r.BeginUpdate();
+             static_cast<TZanCode128&>(*r.GetSymbology()).SetCharacterSet(CodeC);
+         },
+     // DefaultCaptionInCodeC: Start C (211232), five pairs, check 73.
+     .Answers = {"73", "[0123456789]", "2112320123456789", "0123456789", std::to_string(7 * 11 + 13)}},
+};
+
+class Code128Readers : public testing::TestWithParam<TReaderCase> {};
+
+TEST_P(Code128Readers, SeeTheCurrentCaptionInWhateverOrderTheyAreCalled) {
+    const TReaderCase& c = GetParam();
+    RegisterBarcodeSymbologies();
+    std::vector<std::size_t> order(Readers.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    do {  // every order of the readers, each on a renderer that no one read before
+        TZanBarcodeRenderer renderer;
+        ASSERT_EQ(renderer.GetSymbologyName(), "Code 128");
+        c.Prepare(renderer);
+        auto& code = static_cast<TZanCode128&>(*renderer.GetSymbology());
+        for (std::size_t i : order) {
+            EXPECT_EQ(Readers[i].Read(code), c.Answers[i]) << Readers[i].Name << ", read as number " << i;
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Code128, Code128Readers, testing::ValuesIn(ReaderCases), CaseName<TReaderCase>);
+
+TEST(Code128Readers, ACaptionThatCannotBeEncodedIsNotPainted) {
+    zantest::TSymbologyDrawing<TZanCode128> drawing;
+    drawing.Renderer.BeginUpdate();
+    drawing.Renderer.SetCaption("AB\xFF");
+    EXPECT_EQ(zantest::MessageOf([&] { drawing.Renderer.Paint(); }),
+              "Invalid Character for Code B Character Set: \xFF");
+    drawing.Renderer.EndUpdate();
+    EXPECT_EQ(drawing.Renderer.GetCaption(), "0123456789");
+    drawing.Renderer.Paint();
 }
 
 // ---------------------------------------------------------------------------

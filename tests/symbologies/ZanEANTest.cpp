@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <variant>
 
@@ -221,7 +223,8 @@ TEST(ZanEanTest, VersionsPropertiesAndRegistry) {
 
 TEST(ZanEanTest, ReportedWidths) {
     // Modules 103, 63, 77 and 110; an add-on adds 9 per digit plus 14. With a canvas, the
-    // digits printed beside the symbol add their widths: 5 pixels each here.
+    // digits printed beside the symbol add their widths, 5 pixels each here, except an
+    // outside check digit, which an add-on takes into the gap before it.
     const struct {
         TFactory make;
         std::string supplemental;
@@ -232,7 +235,8 @@ TEST(ZanEanTest, ReportedWidths) {
         {.make = Ean8, .supplemental = "", .modules = 77, .outsideDigits = 1},
         {.make = Ean13, .supplemental = "", .modules = 110, .outsideDigits = 1},
         {.make = Ean13, .supplemental = "12", .modules = 142, .outsideDigits = 1},
-        {.make = UpcE, .supplemental = "12345", .modules = 122, .outsideDigits = 2},
+        {.make = UpcE, .supplemental = "12345", .modules = 122, .outsideDigits = 1},
+        {.make = UpcA, .supplemental = "12", .modules = 135, .outsideDigits = 1},
     };
     for (const auto& c : cases) {
         auto alone = c.make();
@@ -390,20 +394,22 @@ TEST(ZanEanTest, GuardsReachLowerAndAddOnStandsLower) {
     d.Renderer.Paint();
     const auto isBar = [&](int x, int y) { return d.Bitmap.GetPixel(x, y) == zan::platform::clBlack; };
     // Canvas = code frame + 5. Start guard at 9, first bar of the digit 1 (set A 0011001) at 14,
-    // the add-on 12 modules after the end guard (104) at 116; 11-pixel text.
+    // the add-on 9 modules after the end guard (104) at 113 + 5 = 118; 11-pixel text.
     EXPECT_TRUE(isBar(14, 69));  // the guard reaches the code rectangle's bottom (65)
     EXPECT_FALSE(isBar(14, 70));
     EXPECT_TRUE(isBar(19, 63));   // the digit bar ends at the text band (59)...
     EXPECT_FALSE(isBar(19, 64));  // ...half a text height (6) above the guard's end
-    EXPECT_TRUE(isBar(121, 69));  // the add-on loses the top third of 65: it starts at 21
-    EXPECT_TRUE(isBar(121, 26));
-    EXPECT_FALSE(isBar(121, 25));
+    EXPECT_TRUE(isBar(118, 69));  // the add-on loses the top third of 65: it starts at 21
+    EXPECT_TRUE(isBar(118, 26));
+    EXPECT_FALSE(isBar(118, 25));
+    EXPECT_FALSE(isBar(117, 50));  // the gap ends just before
 
     const auto records = d.Records();
     const auto& addOnText = std::get<zan::platform::TTextRecord>(records.back());
     EXPECT_EQ(addOnText.Text, "12");
-    EXPECT_EQ(addOnText.Clip, (zan::platform::TRect{116 + 5, 9 + 5, 136 + 5, 20 + 5})) << "centred over the add-on";
-    EXPECT_EQ(addOnText.Reference, (zan::platform::TPoint{126 + 5, 20 + 5}));
+    // Start 4 modules, two digits of 7 and a separator of 2: 20 modules.
+    EXPECT_EQ(addOnText.Clip, (zan::platform::TRect{113 + 5, 9 + 5, 133 + 5, 20 + 5})) << "centred over the add-on";
+    EXPECT_EQ(addOnText.Reference, (zan::platform::TPoint{123 + 5, 20 + 5}));
 }
 
 // The modules drawn in the SVG output: 1 per bar module, 0 per space module; the add-on,
@@ -566,6 +572,179 @@ TEST(ZanEanTest, ScannerReadsEveryVersionAndAddOn) {
             std::vector<std::string> decoded = zantest::ScanWithZbar(png, zbarOptions);
             std::sort(decoded.begin(), decoded.end());
             EXPECT_EQ(decoded, c.decoded) << png;
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Every EAN/UPC version with its check digit inside and outside (where the version lets
+// it move), each with a 2- and a 5-digit add-on. Check digits from widely published
+// symbols, as in the tests above.
+struct TAddOnCase {
+    std::string Name;
+    TFactory Make;
+    std::string Caption, Supplemental;
+    TZanEanDigitLocation CheckDigit;
+    std::string Zbar;   // the main symbol as zbarimg prints it
+    std::string Zxing;  // the same as zxing-cpp prints it
+    bool Upc;           // the GS1 General Specifications ask 9 to 12 modules of UPC, 7 to 12 of EAN
+};
+
+std::vector<TAddOnCase> AddOnCases() {
+    struct TVersion {
+        const char* Name;
+        TFactory Make;
+        std::string Caption;
+        std::vector<TZanEanDigitLocation> CheckDigit;
+        std::string Zbar, Zxing;
+        bool Upc;
+    };
+    const TVersion versions[] = {
+        {"EAN 8", Ean8, "9638507", {dlInside, dlOutside}, "EAN-8:96385074", "EAN8:96385074", false},
+        {"EAN 13", Ean13, "590123412345", {dlInside, dlOutside}, "EAN-13:5901234123457", "EAN13:5901234123457", false},
+        {"UPC A", UpcA, "03600029145", {dlOutside}, "UPC-A:036000291452", "UPCA:036000291452", true},
+        {"UPC E", UpcE, "0425261", {dlOutside}, "UPC-E:04252614", "UPCE:04252614", true},
+    };
+    std::vector<TAddOnCase> cases;
+    for (const TVersion& v : versions)
+        for (const TZanEanDigitLocation location : v.CheckDigit)
+            for (const std::string supplemental : {"12", "24527"})
+                cases.push_back({.Name = std::string(v.Name) + (location == dlInside ? " inside" : " outside") + " +" +
+                                         supplemental,
+                                 .Make = v.Make,
+                                 .Caption = v.Caption,
+                                 .Supplemental = supplemental,
+                                 .CheckDigit = location,
+                                 .Zbar = v.Zbar,
+                                 .Zxing = v.Zxing,
+                                 .Upc = v.Upc});
+    return cases;
+}
+
+void UseCheckDigitLocation(TZanEan& symbology, TZanEanDigitLocation location) {
+    if (auto* ean = dynamic_cast<TZanEanWithDigitLocations*>(&symbology)) ean->SetCheckDigitLocation(location);
+    ASSERT_EQ(symbology.GetDigitLocation(1), location);
+}
+
+// Measured from the drawing calls with fixed text metrics: the add-on stands within the
+// gap that the GS1 General Specifications allow, and an outside check digit stands in
+// that gap clear of the bars on both sides, also in a font too large for it.
+TEST(ZanEanAddOn, GapStaysWithinTheStandardsRangeAndHoldsTheOutsideCheckDigit) {
+    for (const TAddOnCase& c : AddOnCases()) {
+        for (const int dpi : {96, 300, 600}) {
+            for (const int points : {8, 24}) {
+                SCOPED_TRACE(c.Name + " at " + std::to_string(dpi) + " dpi, " + std::to_string(points) + " points");
+                zantest::TSymbologyDrawing<TZanEan> d(c.Make(), dpi, {0, 0, 1400, 500});
+                d.Renderer.SetCaption(c.Caption);
+                d.Symbology->SetSupplemental(c.Supplemental);
+                UseCheckDigitLocation(*d.Symbology, c.CheckDigit);
+                zan::platform::TFont font;
+                font.Assign(d.Renderer.GetFont());
+                font.SetSize(points);
+                d.Renderer.SetFont(font);
+                const int module = d.Symbology->GetBarWidth();  // 10 mils: 1, 3 and 6 pixels
+                ASSERT_EQ(module, dpi == 96 ? 1 : dpi / 100);
+
+                // The main symbol's bars start at the top of the code rectangle, the add-on's lower.
+                const auto records = d.Records();
+                int top = std::numeric_limits<int>::max();
+                for (const auto& record : records)
+                    if (const auto* fill = std::get_if<zan::platform::TFillRectRecord>(&record);
+                        fill != nullptr && fill->Color == zantest::BarColor)
+                        top = std::min(top, fill->Rect.Top);
+                int mainEnd = 0, addOnStart = std::numeric_limits<int>::max();
+                for (const auto& record : records)
+                    if (const auto* fill = std::get_if<zan::platform::TFillRectRecord>(&record);
+                        fill != nullptr && fill->Color == zantest::BarColor) {
+                        if (fill->Rect.Top == top)
+                            mainEnd = std::max(mainEnd, fill->Rect.Right);
+                        else
+                            addOnStart = std::min(addOnStart, fill->Rect.Left);
+                    }
+                ASSERT_LT(mainEnd, addOnStart);
+                EXPECT_EQ((addOnStart - mainEnd) % module, 0);
+                const int gap = (addOnStart - mainEnd) / module;
+                EXPECT_GE(gap, c.Upc ? 9 : 7);
+                EXPECT_LE(gap, 12);
+
+                // Texts right of the main symbol: the add-on's digits above its bars, and the
+                // outside check digit in the gap.
+                std::vector<std::string> beyond;
+                for (const auto& record : records) {
+                    const auto* text = std::get_if<zan::platform::TTextRecord>(&record);
+                    if (text == nullptr || text->Clip.Left < mainEnd) continue;
+                    beyond.push_back(text->Text);
+                    if (text->Text == c.Supplemental) continue;
+                    const zan::platform::TFontMetrics metrics =
+                        zan::platform::FixedMetricsFontEngine()->GetMetrics(text->Font);
+                    const int width = zan::platform::FixedMetricsFontEngine()->GetTextWidth(text->Font, text->Text);
+                    const int left =
+                        text->Reference.X +
+                        zan::platform::PlaceTextBox(text->TextAlign, width, metrics.Ascent, metrics.Descent).OffsetX;
+                    EXPECT_GE(left, mainEnd + module) << "clear of the end guard";
+                    EXPECT_LE(left + width, addOnStart - module) << "clear of the add-on";
+                    EXPECT_GT(width, 0);
+                }
+                const std::string checkDigit = c.Zbar.substr(c.Zbar.size() - 1);
+                std::vector<std::string> expected{c.Supplemental};
+                if (c.CheckDigit == dlOutside) expected.insert(expected.begin(), checkDigit);
+                EXPECT_EQ(beyond, expected);
+            }
+        }
+    }
+}
+
+// Both decoders read main symbol and add-on from PNG pictures drawn with the installed
+// fonts, at each resolution, in every layout.
+TEST(ZanEanAddOn, ZbarAndZxingReadMainSymbolAndAddOn) {
+    const std::vector<std::string> zbarOptions{"-Supca.enable", "-Supce.enable", "-Sean2.enable", "-Sean5.enable"};
+    const std::string dir = zantest::TestOutputDir("ZanEanAddOn");
+    for (const TAddOnCase& c : AddOnCases()) {
+        for (const int dpi : {150, 300, 600}) {
+            SCOPED_TRACE(c.Name + " at " + std::to_string(dpi) + " dpi");
+            zan::platform::TBitmap screen;
+            screen.SetPixelsPerInch(dpi);
+            TZanBarcodeRenderer renderer;
+            auto owned = c.Make();
+            TZanEan& symbology = *owned;
+            renderer.SetSymbology(std::move(owned));
+            renderer.SetCanvas(&screen.GetCanvas());
+            renderer.SetCaption(c.Caption);
+            symbology.SetSupplemental(c.Supplemental);
+            UseCheckDigitLocation(symbology, c.CheckDigit);
+            // Quiet zones of 12 modules on either side; bars of about an inch.
+            const int module = symbology.GetBarWidth();
+            renderer.SetBounds(0, 0, 10, dpi);
+            renderer.GetMargins().SetLeft(12 * module);
+            renderer.GetMargins().SetRight(12 * module);
+            zan::platform::TBitmap picture;
+            picture.SetPixelsPerInch(dpi);
+            renderer.CopyToBitmap(picture);
+
+            std::string name = c.Name + "-" + std::to_string(dpi) + ".png";
+            std::replace(name.begin(), name.end(), ' ', '-');
+            const std::string png = dir + "/" + name;
+            picture.SaveToFile(png);
+            std::vector<std::string> zbar = zantest::ScanWithZbar(png, zbarOptions);
+            std::sort(zbar.begin(), zbar.end());
+            std::vector<std::string> expected{c.Zbar,
+                                              (c.Supplemental.size() == 2 ? "EAN-2:" : "EAN-5:") + c.Supplemental};
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(zbar, expected) << png;
+
+            std::vector<std::uint8_t> gray;
+            for (int y = 0; y < picture.GetHeight(); ++y)
+                for (int x = 0; x < picture.GetWidth(); ++x) {
+                    const zan::TColor colour = picture.GetPixel(x, y);
+                    gray.push_back(static_cast<std::uint8_t>(
+                        ((colour & 0xFF) * 299 + ((colour >> 8) & 0xFF) * 587 + ((colour >> 16) & 0xFF) * 114) / 1000));
+                }
+            EXPECT_EQ(zantest::ReadWithZxing(picture.GetWidth(), picture.GetHeight(), gray, true),
+                      c.Zxing + " " + c.Supplemental)
+                << png;
         }
     }
 }

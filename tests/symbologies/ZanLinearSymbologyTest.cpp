@@ -4,10 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <memory>
+#include <string>
 
 #include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/platform/Metafile.h>
 #include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
+#include <zanbarcode/symbologies/ZanEAN.h>
+#include "tests/support/SymbologyDrawing.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -349,6 +355,159 @@ TEST(ResolutionChange, ACopyIntoTheCanvasBitmapHasItsNewResolution) {
     const std::string png = zantest::TestOutputDir("ResolutionChange") + "/code128.png";
     bitmap.SaveToFile(png);
     EXPECT_EQ(zantest::ScanWithZbar(png), (std::vector<std::string>{"CODE-128:0123456789"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Painting needs a canvas: every symbology refuses to paint without one in the same way,
+// alone or on a renderer that has neither a canvas nor a host, as the renderer does.
+TEST(PaintWithoutCanvas, EverySymbologyRaisesInvalidCanvas) {
+    zan::RegisterBarcodeSymbologies();
+    for (int i = 0; i < zan::SymbologyCount(); ++i) {
+        const zan::TZanBarcodeSymbologyClass symbologyClass = zan::GetSymbologyClassByIndex(i);
+        SCOPED_TRACE(symbologyClass->GetSymbologyName());
+        const auto refusal = [](const std::function<void()>& paint) {
+            try {
+                paint();
+            } catch (const zan::EInvalidCanvas& e) {
+                return e.Message();
+            }
+            return std::string("(no EInvalidCanvas)");
+        };
+        const std::unique_ptr<zan::TZanBarcodeSymbology> alone = symbologyClass->Create();
+        EXPECT_EQ(refusal([&] { alone->Paint(); }), "Invalid Canvas");
+
+        zan::TZanBarcodeRenderer renderer;
+        renderer.SetSymbology(symbologyClass->Create());
+        renderer.SetBounds(0, 0, 200, 50);
+        EXPECT_EQ(refusal([&] { renderer.GetSymbology()->Paint(); }), "Invalid Canvas");
+        EXPECT_EQ(refusal([&] { renderer.Paint(); }), "Invalid Canvas");
+        if (auto* linear = dynamic_cast<zan::TZanLinearSymbology*>(renderer.GetSymbology())) {
+            zan::TRect band{0, 0, 100, 40};
+            EXPECT_EQ(refusal([&] { linear->PaintCaption(band); }), "Invalid Canvas");
+            linear->ResetPosition();  // places the cursor, needs no canvas
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A device of a hundred million pixels per inch that keeps nothing it is given. With an
+// XDimension of 1000 (an inch) a module there is 1e8 pixels, so every code (22 modules
+// or more) is longer than 32 bits can count.
+class TVastCanvas : public zan::platform::TCanvas {
+public:
+    TVastCanvas() : TCanvas(100'000'000, 100'000'000, zan::platform::FixedMetricsFontEngine()) {}
+
+protected:
+    void DoFillRect(const zan::TRect&, zan::TColor) override {}
+    void DoTextRect(const zan::TRect&, zan::TPoint, const std::string&, bool) override {}
+};
+
+// Sizes are computed in 64 bits: a code width that no int holds saturates, painting
+// never overflows (the sanitizer build turns an overflow into a failure), and a copy of
+// such a code is refused with the size it would have had.
+TEST(ExtremeResolution, CodeWidthsSaturateAndCopiesAreRefusedWithTheirSize) {
+    zan::RegisterBarcodeSymbologies();
+    TVastCanvas vast;
+    for (int i = 0; i < zan::SymbologyCount(); ++i) {
+        zan::TZanBarcodeRenderer renderer;
+        renderer.SetSymbology(zan::GetSymbologyClassByIndex(i)->Create());
+        zan::TZanBarcodeSymbology& symbology = *renderer.GetSymbology();
+        SCOPED_TRACE(symbology.GetSymbologyName());
+        renderer.SetCanvas(&vast);
+        renderer.SetBounds(0, 0, 1000, 100);
+        symbology.FindProperty("XDimension")->SetValue(symbology, "1000");
+        EXPECT_EQ(symbology.GetCodeWidth(), std::numeric_limits<int>::max());
+        for (auto alignment : {zan::platform::taLeftJustify, zan::platform::taRightJustify, zan::platform::taCenter})
+            for (auto o : {zan::boNormal, zan::bo90Degrees, zan::bo180Degrees, zan::bo270Degrees}) {
+                renderer.SetAlignment(alignment);
+                renderer.SetOrientation(o);
+                renderer.Paint();
+            }
+        renderer.SetOrientation(zan::boNormal);
+        zan::platform::TMetafile metafile;
+        const std::string refusal = zantest::MessageOf([&] { renderer.CopyToMetafile(metafile); });
+        // The saturated code width and the margins of 5 and 5.
+        EXPECT_EQ(refusal.substr(0, 36), "Cannot make a picture of 2147483657 ") << refusal;
+        EXPECT_EQ(metafile.GetWidth(), 0);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Every piece of drawing state a canvas holds, written out so that a difference shows.
+std::string CanvasState(zan::platform::TCanvas& canvas) {
+    const auto& brush = canvas.GetBrush();
+    const auto& pen = canvas.GetPen();
+    const auto& font = canvas.GetFont();
+    const zan::platform::TLogFont handle = zan::platform::GetObject(font.GetHandle());
+    return "brush " + std::to_string(brush.GetColor()) + "/" + std::to_string(brush.GetStyle()) + ", pen " +
+           std::to_string(pen.GetColor()) + "/" + std::to_string(pen.GetStyle()) + "/" +
+           std::to_string(pen.GetWidth()) + ", font " + font.GetName() + "/" + std::to_string(font.GetHeight()) + "/" +
+           std::to_string(font.GetStyle()) + "/" + std::to_string(font.GetColor()) + "/" +
+           std::to_string(font.GetPixelsPerInch()) + ", handle " + handle.FaceName + "/" +
+           std::to_string(handle.Height) + "/" + std::to_string(handle.Escapement) + "/" +
+           std::to_string(handle.Orientation) + "/" + std::to_string(handle.Weight) + ", pen at " +
+           std::to_string(canvas.GetPenPos().X) + "," + std::to_string(canvas.GetPenPos().Y) + ", copy mode " +
+           std::to_string(canvas.GetCopyMode()) + ", text flags " + std::to_string(canvas.GetTextFlags()) +
+           ", text align " + std::to_string(canvas.GetTextAlign());
+}
+
+// Queries measure with the renderer's font and leave the caller's canvas exactly as it
+// was, down to a turned font handle that the caller installed.
+TEST(Queries, LeaveTheCanvasAsItWas) {
+    zan::RegisterBarcodeSymbologies();
+    TBitmap bitmap;
+    bitmap.SetSize(400, 100);
+    zan::platform::TCanvas& canvas = bitmap.GetCanvas();
+    canvas.SetFontEngine(zan::platform::FixedMetricsFontEngine());
+    canvas.GetBrush().SetColor(0x123456);
+    canvas.GetBrush().SetStyle(zan::platform::bsClear);
+    canvas.GetPen().SetColor(0x654321);
+    canvas.GetPen().SetStyle(zan::platform::psDot);
+    canvas.GetPen().SetWidth(3);
+    canvas.GetFont().SetName("Courier");
+    canvas.GetFont().SetHeight(-30);
+    canvas.GetFont().SetColor(0x00FF00);
+    zan::platform::TLogFont turned = zan::platform::GetObject(canvas.GetFont().GetHandle());
+    turned.Escapement = 450;
+    turned.Orientation = 450;
+    canvas.GetFont().SetHandle(zan::platform::CreateFontIndirect(turned));
+    canvas.MoveTo(7, 9);
+    canvas.SetCopyMode(zan::platform::cmBlackness);
+    canvas.SetTextFlags(4);
+    canvas.SetTextAlign(zan::platform::TTextAlign::Right | zan::platform::TTextAlign::Baseline);
+    const std::string before = CanvasState(canvas);
+
+    for (int i = 0; i < zan::SymbologyCount(); ++i) {
+        zan::TZanBarcodeRenderer renderer;
+        renderer.SetSymbology(zan::GetSymbologyClassByIndex(i)->Create());
+        zan::TZanBarcodeSymbology& symbology = *renderer.GetSymbology();
+        SCOPED_TRACE(symbology.GetSymbologyName());
+        renderer.SetCanvas(&canvas);
+        renderer.SetBounds(0, 0, 400, 100);
+        if (auto* ean = dynamic_cast<zan::TZanEanWithDigitLocations*>(&symbology)) {
+            ean->SetFlagDigitLocation(zan::dlOutside);  // more texts to measure
+            ean->SetCheckDigitLocation(zan::dlOutside);
+        }
+        (void)symbology.GetCodeWidth();
+        (void)symbology.GetCodeHeight();
+        (void)symbology.GetDefaultCaption();
+        std::string caption = renderer.GetCaption();
+        symbology.ValidateText(caption);
+        if (auto* linear = dynamic_cast<zan::TZanLinearSymbology*>(&symbology)) {
+            (void)linear->GetCaption();
+            (void)linear->GetBarWidth();
+        }
+        EXPECT_EQ(CanvasState(canvas), before);
+    }
 }
 
 }  // namespace

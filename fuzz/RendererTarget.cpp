@@ -79,7 +79,6 @@ constexpr int MaxCanvasSide = 256;
 constexpr std::int64_t MaxDrawnPixels = std::int64_t{1} << 20;
 // Far beyond the 2^28 pixels that a bitmap holds.
 constexpr std::int64_t RefusedPixels = std::int64_t{1} << 30;
-constexpr int MaxResolution = 30000;
 // Growth of the peak memory that painting onto the script's small bitmap may cause.
 constexpr long MaxStepKilobytes = 256 * 1024;
 
@@ -149,35 +148,6 @@ struct TCopySize {
     std::int64_t Pixels() const { return std::max<std::int64_t>(Width, 0) * std::max<std::int64_t>(Height, 0); }
 };
 
-// Known defect: a text call rasterises the whole text, however little of it its clip
-// shows, so that a large font turns one paint into seconds and gigabytes. Steering
-// clear of it, the script's canvases measure and draw text at most MaxFontHeight
-// pixels high, consistently in every call.
-class TBoundedFontEngine final : public platform::TFontEngine {
-public:
-    static constexpr std::int32_t MaxFontHeight = 128;
-
-    explicit TBoundedFontEngine(std::shared_ptr<platform::TFontEngine> engine) : FEngine(std::move(engine)) {}
-    platform::TFontMetrics GetMetrics(const platform::TLogFont& font) override {
-        return FEngine->GetMetrics(Bounded(font));
-    }
-    int GetTextWidth(const platform::TLogFont& font, std::string_view text) override {
-        return FEngine->GetTextWidth(Bounded(font), text);
-    }
-    platform::TTextMask Render(const platform::TLogFont& font, std::string_view text,
-                               const platform::TRect& window) override {
-        return FEngine->Render(Bounded(font), text, window);
-    }
-    std::string ResolveFamily(const platform::TLogFont& font) override { return FEngine->ResolveFamily(font); }
-
-private:
-    static platform::TLogFont Bounded(platform::TLogFont font) {
-        font.Height = std::clamp(font.Height, -MaxFontHeight, MaxFontHeight);
-        return font;
-    }
-    std::shared_ptr<platform::TFontEngine> FEngine;
-};
-
 // The control that hosts a renderer: the script's bitmap canvas, a size, a colour, a
 // font and a text. Told to, it refuses texts as a control at run time passes on the
 // EInvalidText of its own validation.
@@ -216,7 +186,7 @@ private:
 
 class TRendererScript {
 public:
-    explicit TRendererScript(TKnownDefects known) : FKnown(known) {
+    TRendererScript() {
         zan::RegisterBarcodeSymbologies();
         FBitmap.SetSize(128, 64);
         UseFontEngine(platform::FreeTypeFontEngine());
@@ -333,7 +303,6 @@ private:
     // Runs the actions due at this call of renderer K's handler, on renderer K.
     void OnVisualChange(std::size_t k) {
         ++FCalls[k];
-        if (FHandlersQuiet) return;
         std::vector<THandlerAction>& actions = FActions[k];
         const auto due =
             std::find_if(actions.begin(), actions.end(), [&](const THandlerAction& a) { return a.Call == FCalls[k]; });
@@ -381,9 +350,6 @@ private:
         if (!host) {
             host = std::make_shared<TScriptHost>(BitmapCanvas());
             Renderer().SetControlAdapter(host);
-            // Known defect: the symbology keeps the metrics of the canvas it drew on before
-            // the host's; giving the renderer its canvas again makes it measure anew.
-            if (FKnown == TKnownDefects::Avoid) Renderer().SetCanvas(Renderer().GetCanvas());
         }
         if (how == "refuse") host->SetRefuses(true);
         if (how == "accept") host->SetRefuses(false);
@@ -391,9 +357,12 @@ private:
     }
 
     void SetOrientation(std::uint8_t value) {
-        // Known defect: orientations beyond the four named ones.
-        if (FKnown == TKnownDefects::Avoid) value &= 3;
-        Renderer().SetOrientation(static_cast<zan::TZanBarcodeOrientation>(value));
+        // Values beyond the four orientations are refused and change nothing.
+        try {
+            Renderer().SetOrientation(static_cast<zan::TZanBarcodeOrientation>(value));
+        } catch (const zan::EZanBarcodeError&) {
+            Check(value > zan::bo270Degrees, "a named orientation is taken");
+        }
         Check(Renderer().GetOrientation() <= zan::bo270Degrees, "the orientation is one of the four named ones");
     }
 
@@ -424,7 +393,7 @@ private:
         const platform::TPropInfo* property = object->FindProperty(std::string(path));
         if (property == nullptr || property->Kind == platform::TTypeKind::tkClass) return;
         const bool fontName = dynamic_cast<platform::TFont*>(object) != nullptr && property->Name == "Name";
-        property->SetValue(*object, fontName && FKnown == TKnownDefects::Avoid ? FewFontNames(value) : value);
+        property->SetValue(*object, fontName ? FewFontNames(value) : value);
     }
 
     // ---- Canvases
@@ -444,11 +413,6 @@ private:
     }
 
     void SetResolution(int pixelsPerInch) {
-        // Known defect: Codabar, Code 2 of 5, Interleaved 2 of 5 and POSTNET multiply the
-        // module width by the module count in 32 bits. A resolution of at most
-        // MaxResolution keeps the widest module (1000 mils) below 2^31 / 70000 pixels,
-        // and no script's caption has 70000 modules.
-        if (FKnown == TKnownDefects::Avoid) pixelsPerInch = std::min(pixelsPerInch, MaxResolution);
         FBitmap.SetPixelsPerInch(pixelsPerInch);
         for (auto& renderer : FRenderers) {
             if (renderer->GetCanvas() != &BitmapCanvas()) continue;
@@ -464,8 +428,7 @@ private:
 
     // The engine of the script's canvases and of the bitmaps it copies into.
     void UseFontEngine(std::shared_ptr<platform::TFontEngine> engine) {
-        FFontEngine = FKnown == TKnownDefects::Avoid ? std::make_shared<TBoundedFontEngine>(std::move(engine))
-                                                     : std::move(engine);
+        FFontEngine = std::move(engine);
         BitmapCanvas().SetFontEngine(FFontEngine);
         if (FRecordingCanvas) FRecordingCanvas->SetFontEngine(FFontEngine);
     }
@@ -481,7 +444,6 @@ private:
     void MoveSymbology() {
         TZanBarcodeSymbology* symbology = Renderer().GetSymbology();
         if (symbology == nullptr) return;
-        const TQuietHandlers quiet = QuietHandlersWhileMoving();
         const int fired = FFired;
         try {
             symbology->SetParent(&OtherRenderer());
@@ -499,7 +461,6 @@ private:
     void DetachSymbology() {
         TZanBarcodeSymbology* symbology = Renderer().GetSymbology();
         if (symbology == nullptr || FLoose) return;
-        const TQuietHandlers quiet = QuietHandlersWhileMoving();
         try {
             symbology->SetParent(nullptr);
         } catch (...) {
@@ -510,20 +471,6 @@ private:
         Check(FRenderers[0]->GetSymbology() != symbology && FRenderers[1]->GetSymbology() != symbology,
               "SetParent(null) takes the symbology from its renderer");
         FLoose.reset(symbology);
-    }
-
-    struct TQuietHandlers {
-        bool& Quiet;
-        bool Previous;
-        ~TQuietHandlers() { Quiet = Previous; }
-    };
-
-    // Known defect: a handler that throws while a symbology moves leaves it owned by
-    // nobody or by two renderers.
-    TQuietHandlers QuietHandlersWhileMoving() {
-        TQuietHandlers quiet{FHandlersQuiet, FHandlersQuiet};
-        if (FKnown == TKnownDefects::Avoid) FHandlersQuiet = true;
-        return quiet;
     }
 
     // ---- Output
@@ -629,8 +576,6 @@ private:
 
     // Whether to make a copy of Size: small ones are drawn, huge ones asked for.
     bool ShouldCopy(const TCopySize& size) const {
-        // Known defect: the copies add margins to the code size in 32 bits.
-        if (size.Overflows() && FKnown == TKnownDefects::Avoid) return false;
         return size.Pixels() <= MaxDrawnPixels || size.Pixels() >= RefusedPixels;
     }
 
@@ -692,8 +637,6 @@ private:
             platform::TMetafileCanvas probeCanvas(probe, renderer.GetCanvas());
             size = PredictCopySize(probeCanvas, true);
         }
-        // Known defect: the copies add margins to the code size in 32 bits.
-        if (size.Overflows() && FKnown == TKnownDefects::Avoid) return;
         const int fired = FFired;
         CheckedCopy([&] { renderer.CopyToMetafile(metafile); });
         if (FFired == fired)
@@ -713,12 +656,6 @@ private:
             platform::TBitmap probe;
             if (CopyResolution() != probe.GetPixelsPerInch()) return;
             if (!ShouldCopy(PredictCopySize(probe.GetCanvas(), false))) return;
-            // Known defect: see TBoundedFontEngine, which this bitmap does not have.
-            probe.GetCanvas().GetFont().Assign(renderer.GetFont());
-            const std::int32_t height = probe.GetCanvas().GetFont().GetHeight();
-            if (FKnown == TKnownDefects::Avoid &&
-                (height < -TBoundedFontEngine::MaxFontHeight || height > TBoundedFontEngine::MaxFontHeight))
-                return;
         }
         // A handler may copy again while a copy holds the clipboard open.
         const bool wasOpen = clipboard.IsOpen();
@@ -727,7 +664,6 @@ private:
         clipboard.Clear();
     }
 
-    TKnownDefects FKnown;
     std::shared_ptr<platform::TFontEngine> FFontEngine;
     platform::TBitmap FBitmap;
     platform::TMetafile FRecording;
@@ -740,13 +676,12 @@ private:
     std::array<std::int64_t, 2> FCalls{};
     std::size_t FActive = 0;
     int FFired = 0;  // handler actions run so far
-    bool FHandlersQuiet = false;
 };
 
 }  // namespace
 
-void FuzzRenderer(std::string_view input, TKnownDefects known) {
-    TRendererScript script(known);
+void FuzzRenderer(std::string_view input) {
+    TRendererScript script;
     script.Run(input);
 }
 

@@ -1,5 +1,5 @@
 // Runs files through a fuzz target's entry function, for the test suite:
-//   zan_fuzz_replay TARGET [--expose-known-defects] FILE-OR-FOLDER...
+//   zan_fuzz_replay TARGET FILE-OR-FOLDER...
 // Every regular file of a folder is one input. Exits with 0 when every input ran; an
 // input that misbehaves ends the process (see FuzzTargets.h), after its name was printed.
 #include <algorithm>
@@ -30,8 +30,7 @@ std::vector<std::filesystem::path> InputsOf(const std::filesystem::path& path) {
 int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto usage = [] {
-        std::fprintf(stderr,
-                     "usage: zan_fuzz_replay renderer|command|png [--expose-known-defects] FILE-OR-FOLDER...\n");
+        std::fprintf(stderr, "usage: zan_fuzz_replay renderer|command|png FILE-OR-FOLDER...\n");
         return 2;
     };
     if (arguments.empty()) return usage();
@@ -39,13 +38,8 @@ int main(int argc, char** argv) {
                                      [&](const zanfuzz::TFuzzTarget& t) { return t.Name == arguments.front(); });
     if (target == std::end(zanfuzz::FuzzTargets)) return usage();
 
-    zanfuzz::TKnownDefects known = zanfuzz::TKnownDefects::Avoid;
     std::vector<std::filesystem::path> inputs;
     for (const std::string_view argument : std::vector(arguments.begin() + 1, arguments.end())) {
-        if (argument == "--expose-known-defects") {
-            known = zanfuzz::TKnownDefects::Expose;
-            continue;
-        }
         if (!std::filesystem::exists(argument)) {
             std::fprintf(stderr, "zan_fuzz_replay: no such file or folder: %s\n", std::string(argument).c_str());
             return 2;
@@ -62,7 +56,7 @@ int main(int argc, char** argv) {
         std::ifstream in(input, std::ios::binary);
         std::ostringstream bytes;
         bytes << in.rdbuf();
-        target->Run(bytes.str(), known);
+        target->Run(bytes.str());
     }
     std::printf("%zu inputs of the %s target replayed\n", inputs.size(), std::string(target->Name).c_str());
     return 0;

@@ -7,6 +7,7 @@
 
 #include <zanbarcode/base/ZanSavedCanvas.h>
 #include <zanbarcode/platform/Clipboard.h>
+#include <zanbarcode/platform/Types.h>
 
 namespace zan {
 
@@ -29,11 +30,6 @@ std::vector<TZanBarcodeSymbologyClass>& Registry() {
 }
 
 // Compares ignoring the case of the letters A to Z only.
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-    const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
-}
 
 }  // namespace
 
@@ -380,7 +376,7 @@ void TZanBarcodeRenderer::SetSymbologyName(const std::string& value) {
     if (value == GetSymbologyName()) return;
     for (int i = 0; i < SymbologyCount(); ++i) {
         const TZanBarcodeSymbologyClass symbologyClass = GetSymbologyClassByIndex(i);
-        if (SameNameIgnoringCase(symbologyClass->GetSymbologyName(), value)) {
+        if (platform::SameText(symbologyClass->GetSymbologyName(), value)) {
             SetSymbology(symbologyClass->Create());
             return;
         }

@@ -1,16 +1,11 @@
 #include <zanbarcode/platform/Components.h>
+#include <zanbarcode/platform/Types.h>
 
 #include <algorithm>
 
 namespace zan::platform {
 
 namespace {
-
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-    const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
-}
 
 bool IsIdentifier(const std::string& name) {
     const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
@@ -68,7 +63,7 @@ TComponent* TComponent::GetComponent(int index) const {
 TComponent* TComponent::FindComponent(const std::string& name) const {
     if (name.empty()) return nullptr;
     for (TComponent* component : FComponents)
-        if (SameNameIgnoringCase(component->FName, name)) return component;
+        if (SameText(component->FName, name)) return component;
     return nullptr;
 }
 
@@ -126,7 +121,7 @@ const TMethodList& TComponent::PublishedMethods() const {
 
 const TMethodInfo* TComponent::FindMethod(const std::string& name) const {
     for (const TMethodInfo& method : PublishedMethods())
-        if (SameNameIgnoringCase(method.Name, name)) return &method;
+        if (SameText(method.Name, name)) return &method;
     return nullptr;
 }
 

@@ -159,16 +159,18 @@ std::unique_ptr<TPropertyEditor> CreatePropertyEditor(const TPersistent& object,
 
 void GetComponentProperties(const TDesignerSelectionList& selection, TTypeKinds kinds,
                             const std::shared_ptr<TFormDesigner>& designer, const TGetPropEditProc& proc) {
-    if (selection.GetCount() == 0) return;
-    std::vector<TPersistent*> objects;
-    for (int i = 0; i < selection.GetCount(); ++i) objects.push_back(selection.GetItem(i));
+    if (selection.GetCount() == 0 || selection.GetItem(0) == nullptr) return;
+    TPersistent& first = *selection.GetItem(0);
     // A property's accessors work on its own class, so a mixed selection shows nothing.
-    const std::string className = objects.front()->ClassName();
-    if (!std::ranges::all_of(objects, [&className](const TPersistent* o) { return o->ClassName() == className; }))
-        return;
-    for (const TPropInfo& propInfo : objects.front()->PublishedProperties()) {
+    std::vector<TPersistent*> objects;
+    for (int i = 0; i < selection.GetCount(); ++i) {
+        TPersistent* object = selection.GetItem(i);
+        if (object == nullptr || object->ClassName() != first.ClassName()) return;
+        objects.push_back(object);
+    }
+    for (const TPropInfo& propInfo : first.PublishedProperties()) {
         if ((kinds & KindBit(propInfo.Kind)) == 0) continue;
-        std::unique_ptr<TPropertyEditor> editor = CreatePropertyEditor(*objects.front(), propInfo);
+        std::unique_ptr<TPropertyEditor> editor = CreatePropertyEditor(first, propInfo);
         editor->Initialize(designer, objects, propInfo);
         proc(std::move(editor));
     }

@@ -1,4 +1,5 @@
 #include <zanbarcode/platform/FontEngine.h>
+#include <zanbarcode/platform/Types.h>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -47,12 +48,6 @@ int FixedTextWidth(const TLogFont& font, std::string_view text) {
     std::int64_t width = 0;
     for (const char c : text) width += FixedAdvance(font, static_cast<unsigned char>(c));
     return Saturate32(width);
-}
-
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
 }
 
 // A face of the FreeType engine; a null Face stands for "nothing could be opened".
@@ -364,9 +359,8 @@ TFontMetrics TFixedMetricsFontEngine::GetMetrics(const TLogFont& font) {
     static constexpr std::string_view BitmapFaces[] = {"System",   "MS Sans Serif", "Fixedsys",
                                                        "Terminal", "Small Fonts",   "Courier"};
     TFontMetrics metrics = FixedMetrics(font);
-    metrics.TrueType = std::none_of(std::begin(BitmapFaces), std::end(BitmapFaces), [&font](std::string_view name) {
-        return SameTextIgnoringCase(name, font.FaceName);
-    });
+    metrics.TrueType = std::none_of(std::begin(BitmapFaces), std::end(BitmapFaces),
+                                    [&font](std::string_view name) { return SameText(name, font.FaceName); });
     return metrics;
 }
 

@@ -1,4 +1,5 @@
 #include <zanbarcode/platform/FormFiles.h>
+#include <zanbarcode/platform/Types.h>
 
 #include <algorithm>
 #include <any>
@@ -16,12 +17,6 @@
 namespace zan::platform {
 
 namespace {
-
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-    const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
-}
 
 // How messages name a component: by its name, or by its class when it has none.
 std::string Label(const TComponent& component) {
@@ -52,7 +47,7 @@ void RegisterClass(TComponentClass componentClass) {
 
 TComponentClass GetClass(const std::string& name) {
     for (TComponentClass c : Classes())
-        if (SameNameIgnoringCase(c->ClassName(), name)) return c;
+        if (SameText(c->ClassName(), name)) return c;
     return nullptr;
 }
 
@@ -62,7 +57,7 @@ TComponentClass FindClass(const std::string& name) {
 }
 
 void RegisterPersistentClass(const std::string& className) {
-    const auto same = [&className](const std::string& name) { return SameNameIgnoringCase(name, className); };
+    const auto same = [&className](const std::string& name) { return SameText(name, className); };
     if (std::ranges::none_of(PersistentClasses(), same)) PersistentClasses().push_back(className);
 }
 
@@ -337,9 +332,7 @@ public:
 private:
     void Advance() { FToken = FLexer.Next(); }
 
-    bool IsWord(const char* word) const {
-        return FToken.Kind == TTokenKind::Identifier && SameNameIgnoringCase(FToken.Text, word);
-    }
+    bool IsWord(const char* word) const { return FToken.Kind == TTokenKind::Identifier && SameText(FToken.Text, word); }
     bool IsSymbol(char symbol) const {
         return FToken.Kind == TTokenKind::Symbol && FToken.Text == std::string(1, symbol);
     }
@@ -606,9 +599,8 @@ private:
     void ResolveReferences() {
         for (const TReference& reference : FReferences) {
             try {
-                TComponent* referenced = SameNameIgnoringCase(reference.Name, FRoot.GetName())
-                                             ? &FRoot
-                                             : FRoot.FindComponent(reference.Name);
+                TComponent* referenced =
+                    SameText(reference.Name, FRoot.GetName()) ? &FRoot : FRoot.FindComponent(reference.Name);
                 if (referenced == nullptr) throw Exception("no component is named %s", {reference.Name});
                 const TTarget target = ResolvePath(*reference.Component, reference.Path);
                 target.Property->SetObject(*target.Object, referenced);
@@ -707,7 +699,7 @@ private:
 
 void LoadComponentFromText(TComponent& root, const std::string& text) {
     const TFormObject tree = TParser(text).ParseFile();
-    if (!SameNameIgnoringCase(tree.ClassName, root.ClassName()))
+    if (!SameText(tree.ClassName, root.ClassName()))
         Fail(tree.Line, Format("the file holds a %s, not a %s", {tree.ClassName, root.ClassName()}));
     TFormReader(root).Load(tree);
 }

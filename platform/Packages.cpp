@@ -1,4 +1,5 @@
 #include <zanbarcode/platform/Packages.h>
+#include <zanbarcode/platform/Types.h>
 
 #include <dlfcn.h>
 
@@ -6,16 +7,6 @@
 #include <cctype>
 
 namespace zan::platform {
-
-namespace {
-
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-    });
-}
-
-}  // namespace
 
 TPackage::TPackage(const std::string& path) {
     // RTLD_NODELETE: classes and editors that the package registered stay callable.
@@ -42,7 +33,7 @@ TPackage::~TPackage() {
 std::string TPackage::FindResource(const std::string& name) const {
     for (std::size_t i = 0; i < FInfo->ResourceCount; ++i) {
         const TPackageResource& resource = FInfo->Resources[i];
-        if (SameNameIgnoringCase(resource.Name, name))
+        if (SameText(resource.Name, name))
             return std::string(reinterpret_cast<const char*>(resource.Data), resource.Size);
     }
     throw EPackageError("Package %s has no resource %s", {GetName(), name});

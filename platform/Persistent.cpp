@@ -1,4 +1,5 @@
 #include <zanbarcode/platform/Persistent.h>
+#include <zanbarcode/platform/Types.h>
 
 #include <cctype>
 #include <charconv>
@@ -6,18 +7,6 @@
 #include <zanbarcode/platform/Exception.h>
 
 namespace zan::platform {
-
-namespace {
-
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-}  // namespace
 
 void TPropInfo::SetValue(TPersistent& object, const std::string& text) const {
     if (IsReadOnly()) throw EConvertError("Property %s is read-only", {Name});
@@ -43,7 +32,7 @@ const TPropList& TPersistent::PublishedProperties() const {
 
 const TPropInfo* TPersistent::FindProperty(const std::string& name) const {
     for (const TPropInfo& p : PublishedProperties())
-        if (SameTextIgnoringCase(p.Name, name)) return &p;
+        if (SameText(p.Name, name)) return &p;
     return nullptr;
 }
 
@@ -80,8 +69,8 @@ double TextToFloat(const std::string& text) {
 std::string BooleanToText(bool value) { return value ? "True" : "False"; }
 
 bool TextToBoolean(const std::string& text) {
-    if (SameTextIgnoringCase(text, "true") || text == "1") return true;
-    if (SameTextIgnoringCase(text, "false") || text == "0") return false;
+    if (SameText(text, "true") || text == "1") return true;
+    if (SameText(text, "false") || text == "0") return false;
     throw EConvertError("'%s' is not a valid boolean value", {text});
 }
 
@@ -91,7 +80,7 @@ void RaiseOutOfRange(std::int64_t value, std::int64_t min, std::int64_t max) {
 
 int EnumerationOrdinal(const std::vector<std::string>& names, const std::string& text) {
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (SameTextIgnoringCase(names[i], text)) return static_cast<int>(i);
+        if (SameText(names[i], text)) return static_cast<int>(i);
     throw EConvertError("'%s' is not a valid value", {text});
 }
 
@@ -143,7 +132,7 @@ std::string IdentOrIntegerToText(std::int64_t value, const TIdentMap& idents) {
 
 std::int64_t TextToIdentOrInteger(const std::string& text, const TIdentMap& idents) {
     for (const auto& [value, name] : idents)
-        if (SameTextIgnoringCase(name, text)) return value;
+        if (SameText(name, text)) return value;
     return TextToInteger(text);
 }
 

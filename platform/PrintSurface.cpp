@@ -53,12 +53,14 @@ TRect Intersection(const TRect& a, const TRect& b) {
 // one path in one pass, where separate fills would each leave a half-covered pixel
 // along the shared edge and let the colour beneath show through.
 struct TFillRun {
+    TFillRun(TColor color, const TRect& first) : Color(color), Rects{first} {}
     TColor Color = clBlack;
     std::vector<TRect> Rects;
 };
 
 // The glyphs of a text record, inside Region (its clip rectangle on the page).
 struct TGlyphRun {
+    TGlyphRun(const TTextRecord* record, const TRect& region) : Record(record), Region(region) {}
     const TTextRecord* Record = nullptr;
     TRect Region;
 };
@@ -105,7 +107,7 @@ private:
                 break;
             }
         }
-        FItems.emplace_back(std::in_place_type<TFillRun>, color, std::vector<TRect>{visible});
+        FItems.emplace_back(std::in_place_type<TFillRun>, color, visible);
     }
 
     TRect FPage;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <string_view>
 
 namespace zan::platform {
 
@@ -33,6 +34,14 @@ inline constexpr TColor RgbColor(std::uint8_t r, std::uint8_t g, std::uint8_t b)
 inline constexpr std::int32_t Saturate32(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
                                                               std::numeric_limits<std::int32_t>::max()));
+}
+
+// Whether two names are equal with the letter case of A to Z ignored, as names of
+// classes, properties, symbologies and faces compare; other bytes compare as they are,
+// whatever the locale.
+constexpr bool SameText(std::string_view a, std::string_view b) {
+    constexpr auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 struct TPoint {

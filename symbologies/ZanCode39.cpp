@@ -17,7 +17,7 @@ namespace {
 constexpr std::string_view Alphabet = "*1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
 
 // Patterns of the characters of Alphabet, from the symbol character table of
-// ISO/IEC 16388:2007 (Code 39 bar code symbology specification): nine elements, bar
+// ISO/IEC 16388:2007 (the Code 39 bar code symbology standard): nine elements, bar
 // first, then alternating space and bar; N narrow, W wide. Three of them are wide.
 constexpr std::array<std::string_view, 44> Patterns = {
     "NWNNWNWNN",                                                      // *

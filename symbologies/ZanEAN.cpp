@@ -11,7 +11,7 @@ namespace zan {
 
 namespace {
 
-// Tables of ISO/IEC 15420 (EAN/UPC bar code symbology specification).
+// Tables of ISO/IEC 15420 (the EAN/UPC bar code symbology standard).
 
 // The seven modules of each digit in number set A, 1 dark and 0 light. Number set C is
 // its complement, number set B that complement read from the right.

@@ -769,17 +769,11 @@ TEST(ZanbarcodeCliTest, PrintsALabelOfExactlyThePicturesSize) {
               std::vector<std::string>{"EAN-13:5901234123457"});
 
     const std::string eps = draw("label.eps");
-    double box[4] = {-1, -1, -1, -1};
-    const std::string text = zantest::ReadFile(eps);
-    const std::size_t at = text.find("\n%%HiResBoundingBox: ");
-    ASSERT_NE(at, std::string::npos);
-    ASSERT_EQ(
-        std::sscanf(text.c_str() + at, "\n%%%%HiResBoundingBox: %lf %lf %lf %lf", &box[0], &box[1], &box[2], &box[3]),
-        4);
-    EXPECT_EQ(box[0], 0);
-    EXPECT_EQ(box[1], 0);
-    EXPECT_NEAR(box[2], width, 1e-3);
-    EXPECT_NEAR(box[3], height, 1e-3);
+    const zantest::TEpsBox box = zantest::ReadEpsHiResBox(eps);
+    EXPECT_EQ(box.Left, 0);
+    EXPECT_EQ(box.Bottom, 0);
+    EXPECT_NEAR(box.Right, width, 1e-3);
+    EXPECT_NEAR(box.Top, height, 1e-3);
     EXPECT_EQ(zantest::ScanWithZbar(zantest::RenderEps(eps, 300)), std::vector<std::string>{"EAN-13:5901234123457"});
     // Written like the others: no temporary file is left beside the three and their
     // renderings.

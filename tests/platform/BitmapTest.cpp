@@ -74,7 +74,7 @@ TBitmap& WhiteBitmap(TBitmap& bitmap, int width, int height) {
 }
 
 // Small PNG files written by hand with Python's zlib and struct modules, following the
-// PNG specification (signature, IHDR, optional PLTE/pHYs, IDAT, IEND), and checked
+// PNG standard (ISO/IEC 15948) (signature, IHDR, optional PLTE/pHYs, IDAT, IEND), and checked
 // with libpng's pngfix.
 // 8-bit greyscale, 3 x 1: 0, 128, 255.
 const std::string Grey8 = std::string(
@@ -103,7 +103,7 @@ const std::string Palette1 = std::string(
     108);
 
 // PNG files put together at run time, for headers that claim more than the file holds
-// and for damaged image data: chunks as the PNG specification lays them out (length,
+// and for damaged image data: chunks as the PNG standard (ISO/IEC 15948) lays them out (length,
 // type, data, then the CRC-32 of type and data, computed as in its Annex D).
 std::uint32_t Crc32(const std::string& bytes) {
     std::uint32_t crc = 0xFFFFFFFF;
@@ -505,7 +505,7 @@ TEST(BitmapFileTest, PngRoundTripKeepsPixelsAndResolution) {
     bitmap.SaveToFile(file.Path());
 
     // IHDR: 7 x 5, bit depth 8, colour type 2 (RGB); pHYs: 300 / 0.0254 = 11811 pixels a
-    // metre in both directions, unit 1 (metre). Offsets from the PNG specification.
+    // metre in both directions, unit 1 (metre). Offsets from the PNG standard (ISO/IEC 15948).
     const std::string bytes = file.Read();
     ASSERT_GT(bytes.size(), 33u);
     EXPECT_EQ(bytes.substr(1, 3), "PNG");

@@ -116,6 +116,18 @@ TPdfInfo ReadPdfInfo(const std::string& pdf) {
     return info;
 }
 
+TEpsBox ReadEpsHiResBox(const std::string& eps) {
+    const std::string text = ReadFile(eps);
+    const std::size_t at = text.find("\n%%HiResBoundingBox: ");
+    TEpsBox box;
+    if (at == std::string::npos) return box;
+    TEpsBox read;
+    if (std::sscanf(text.c_str() + at, "\n%%%%HiResBoundingBox: %lf %lf %lf %lf", &read.Left, &read.Bottom, &read.Right,
+                    &read.Top) == 4)
+        box = read;
+    return box;
+}
+
 std::string ReadWithZxing(int width, int height, const std::vector<std::uint8_t>& gray, bool requireAddOn) {
     char pictureName[] = "/tmp/zantest-gray-XXXXXX";
     const int fd = mkstemp(pictureName);

@@ -39,6 +39,16 @@ struct TPdfInfo {
 };
 TPdfInfo ReadPdfInfo(const std::string& pdf);
 
+// The %%HiResBoundingBox of an EPS file in points (left, bottom, right, top); all -1
+// when the file has none.
+struct TEpsBox {
+    double Left = -1;
+    double Bottom = -1;
+    double Right = -1;
+    double Top = -1;
+};
+TEpsBox ReadEpsHiResBox(const std::string& eps);
+
 // Decodes a barcode with zxing-cpp (Debian's python3-zxing-cpp, a decoder independent of
 // zbar) in a grayscale picture of Width x Height pixels, one byte a pixel, row by row:
 // "FORMAT:text" with zxing's format name (EAN13, UPCA, ...), or "" when it reads none.

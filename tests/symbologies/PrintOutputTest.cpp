@@ -244,17 +244,11 @@ TEST_P(PrintOutputTest, EpsReadsAsThePng) {
     const std::string eps = dir + "/a.eps";
     drawing.Metafile().SaveToFile(eps);
 
-    double box[4] = {-1, -1, -1, -1};
-    const std::string text = zantest::ReadFile(eps);
-    const std::size_t at = text.find("\n%%HiResBoundingBox: ");
-    ASSERT_NE(at, std::string::npos);
-    ASSERT_EQ(
-        std::sscanf(text.c_str() + at, "\n%%%%HiResBoundingBox: %lf %lf %lf %lf", &box[0], &box[1], &box[2], &box[3]),
-        4);
-    EXPECT_EQ(box[0], 0);
-    EXPECT_EQ(box[1], 0);
-    EXPECT_NEAR(box[2], drawing.Bitmap().GetWidth() * 72.0 / PixelsPerInch, 1e-3);
-    EXPECT_NEAR(box[3], drawing.Bitmap().GetHeight() * 72.0 / PixelsPerInch, 1e-3);
+    const zantest::TEpsBox box = zantest::ReadEpsHiResBox(eps);
+    EXPECT_EQ(box.Left, 0);
+    EXPECT_EQ(box.Bottom, 0);
+    EXPECT_NEAR(box.Right, drawing.Bitmap().GetWidth() * 72.0 / PixelsPerInch, 1e-3);
+    EXPECT_NEAR(box.Top, drawing.Bitmap().GetHeight() * 72.0 / PixelsPerInch, 1e-3);
 
     const std::vector<std::string> fromPng = zantest::ScanWithZbar(png, ZbarOptions);
     if (!c.Decoded.empty()) {

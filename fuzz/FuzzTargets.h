@@ -15,6 +15,8 @@ void FuzzRenderer(std::string_view input);
 void FuzzCommand(std::string_view input);
 // A mode byte, then the bytes of a PNG file for the bitmap's PNG reader.
 void FuzzPngReader(std::string_view input);
+// Form file text, read into an existing form and as a new root.
+void FuzzFormFile(std::string_view input);
 
 struct TFuzzTarget {
     std::string_view Name;
@@ -25,6 +27,7 @@ inline constexpr TFuzzTarget FuzzTargets[] = {
     {"renderer", FuzzRenderer},
     {"command", FuzzCommand},
     {"png", FuzzPngReader},
+    {"formfile", FuzzFormFile},
 };
 
 }  // namespace zanfuzz

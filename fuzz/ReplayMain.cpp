@@ -30,7 +30,7 @@ std::vector<std::filesystem::path> InputsOf(const std::filesystem::path& path) {
 int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto usage = [] {
-        std::fprintf(stderr, "usage: zan_fuzz_replay renderer|command|png FILE-OR-FOLDER...\n");
+        std::fprintf(stderr, "usage: zan_fuzz_replay renderer|command|png|formfile FILE-OR-FOLDER...\n");
         return 2;
     };
     if (arguments.empty()) return usage();

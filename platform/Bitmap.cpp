@@ -1,6 +1,7 @@
 #include <zanbarcode/platform/Bitmap.h>
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -131,9 +132,18 @@ private:
 struct TPngImage {
     png_uint_32 Width = 0;
     png_uint_32 Height = 0;
+    // Bytes of pixel data the header claims, before filtering and compression.
+    std::uint64_t PixelBytes = 0;
     int PixelsPerInch = 96;  // when the file does not say
     std::vector<TColor> Pixels;
 };
+
+constexpr std::uint64_t DeflateMaxRatio = 1032;
+
+std::uint64_t FileSize(std::FILE* file) {
+    struct stat status {};
+    return fstat(fileno(file), &status) == 0 && status.st_size > 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+}
 
 // Reads like libpng's own reader, but tells a file cut short from a failing device.
 void ReadPngData(png_structp png, png_bytep data, std::size_t length) {
@@ -161,6 +171,8 @@ bool ReadPngHeader(const TPngReadStruct& reader, std::FILE* file, TPngImage& ima
     png_read_info(png, info);
     image.Width = png_get_image_width(png, info);
     image.Height = png_get_image_height(png, info);
+    image.PixelBytes = std::uint64_t{image.Width} * image.Height * png_get_bit_depth(png, info) *
+                       png_get_channels(png, info) / 8;
     png_uint_32 resolutionX = 0;
     png_uint_32 resolutionY = 0;
     int unit = PNG_RESOLUTION_UNKNOWN;
@@ -440,6 +452,13 @@ void TBitmap::LoadFromPngFile(const std::string& fileName) {
         if (std::int64_t{image.Width} * image.Height > MaxPngPixels)
             throw EInOutError("Cannot read PNG file \"%s\": it claims %d x %d pixels, more than the %d that are read",
                               {fileName, std::int64_t{image.Width}, std::int64_t{image.Height}, MaxPngPixels});
+        // Deflate packs at most 1032 bytes into one (RFC 1951: a 258-byte match in two
+        // bits), so a file smaller than that share of its pixels is cut short; it is
+        // refused before a row buffer or the picture is allocated for what it claims.
+        if (image.PixelBytes / DeflateMaxRatio > FileSize(file.get()))
+            throw EInOutError("Cannot read PNG file \"%s\": it claims %d x %d pixels, more than its %d bytes can hold",
+                              {fileName, std::int64_t{image.Width}, std::int64_t{image.Height},
+                               static_cast<std::int64_t>(FileSize(file.get()))});
         if (!ReadPngPixels(reader, image)) throw failure();
     }
     FWidth = static_cast<int>(image.Width);

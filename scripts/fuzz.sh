@@ -9,7 +9,7 @@ set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-renderer command png}
+targets=${*:-renderer command png formfile}
 scripts/install-dependencies.sh
 
 build=build-fuzz

@@ -629,6 +629,35 @@ TEST(BitmapFileTest, PngClaimingTooManyPixelsIsRefusedFromItsHeader) {
     }
 }
 
+TEST(BitmapFileTest, PngTooSmallForThePixelsItClaimsIsRefusedBeforeDecoding) {
+    // Within the pixel limit, but 69 bytes cannot hold 64 million pixels however well
+    // they compress: refused at once rather than after allocating the picture.
+    const std::string fewBytes = std::string("\x78\xDA\x63\x60\x60\x60\x00\x00\x00\x04\x00\x01", 12);
+    const TTempFile file("cut-short.png");
+    file.Write(GreyPng(8000, 8000, fewBytes));
+    TBitmap bitmap;
+    try {
+        bitmap.LoadFromPngFile(file.Path());
+        ADD_FAILURE() << "loaded";
+    } catch (const EInOutError& e) {
+        EXPECT_NE(e.Message().find("8000 x 8000 pixels, more than its 69 bytes can hold"), std::string::npos)
+            << e.Message();
+    }
+    EXPECT_EQ(bitmap.GetWidth(), 0);
+
+    // A plain picture compresses close to deflate's limit and is still read.
+    TBitmap white;
+    white.SetSize(4096, 1024);
+    white.GetCanvas().GetBrush().SetColor(clWhite);
+    white.GetCanvas().FillRect(Rect(0, 0, 4096, 1024));
+    const TTempFile saved("white.png");
+    white.SaveToPngFile(saved.Path());
+    TBitmap readBack;
+    readBack.LoadFromPngFile(saved.Path());
+    EXPECT_EQ(readBack.GetWidth(), 4096);
+    EXPECT_EQ(readBack.GetPixel(4095, 1023), clWhite);
+}
+
 TEST(BitmapFileTest, TruncatedOrDamagedPngRaisesEInOutError) {
     // Every way of cutting short or damaging the sample files raises EInOutError naming
     // the file, or, for damage that a reader may pass over (a damaged ancillary chunk such

@@ -39,6 +39,8 @@ void RegisterSymbology(TZanBarcodeSymbologyClass symbologyClass) {
 
 int SymbologyCount() { return static_cast<int>(Registry().size()); }
 
+void FreeSymbologyRegistry() { std::vector<TZanBarcodeSymbologyClass>().swap(Registry()); }
+
 TZanBarcodeSymbologyClass GetSymbologyClassByIndex(int index) {
     if (index < 0 || index >= SymbologyCount())
         throw platform::EListError("List index out of bounds (%d)", {std::int64_t{index}});

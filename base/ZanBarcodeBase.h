@@ -198,6 +198,9 @@ TZanBarcodeSymbologyClass GetSymbologyClassByIndex(int index);
 TZanBarcodeSymbologyClass GetSymbologyClassByName(const std::string& name);
 int GetSymbologyIndexByClass(TZanBarcodeSymbologyClass symbologyClass);
 int GetSymbologyIndexByName(const std::string& name);
+// Empties the registry and gives its memory back: the stop of the base unit, after
+// every unit that registers into it or reads it has stopped.
+void FreeSymbologyRegistry();
 
 // ---------------------------------------------------------------------------
 // Margins and the host adapter

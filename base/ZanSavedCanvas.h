@@ -1,7 +1,9 @@
 // Snapshot of a canvas's drawing state, so that a painter leaves someone else's canvas as it found it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include <zanbarcode/platform/Graphics.h>
 
@@ -17,6 +19,8 @@ public:
 };
 
 // Pen position, text flags, text alignment, brush, copy mode, font and pen of a canvas.
+// The builds for host frameworks whose canvas has no text-flags setting (generation 3)
+// hold and restore no text flags.
 class TCanvasProperties : public ISavedCanvas {
 public:
     explicit TCanvasProperties(platform::TCanvas& canvas);
@@ -25,7 +29,7 @@ public:
 private:
     platform::TPoint FPenPos;
     std::uint32_t FTextAlign = 0;
-    std::int32_t FTextFlags = 0;
+    std::optional<std::int32_t> FTextFlags;
     platform::TBrush FBrush;
     platform::TCopyMode FCopyMode = 0;
     platform::TFont FFont;

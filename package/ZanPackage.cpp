@@ -41,7 +41,9 @@ void RegisterSymbologies() {
     (RegisterSymbology(SymbologyClass<Symbologies>()), ...);
 }
 
-TUnit SavedCanvasUnit, BarcodeBaseUnit, LinearSymbologyUnit;
+TUnit SavedCanvasUnit, LinearSymbologyUnit;
+// The base unit's registry is empty when it starts and freed when it stops.
+TUnit BarcodeBaseUnit{nullptr, &FreeSymbologyRegistry};
 TUnit CodabarUnit{&RegisterSymbologies<TZanCodabar>};
 TUnit Code128Unit{&RegisterSymbologies<TZanCode128>};
 TUnit Code2of5Unit{&RegisterSymbologies<TZanCode2of5, TZanInterleaved2of5>};

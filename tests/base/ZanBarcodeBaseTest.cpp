@@ -109,6 +109,20 @@ void RegisterTestSymbologies() {
     RegisterSymbology(SymbologyClass<TFailing>());
 }
 
+TEST(SymbologyRegistryTest, FreeingEmptiesItForTheNextStart) {
+    RegisterTestSymbologies();
+    ASSERT_EQ(SymbologyCount(), 4);
+    FreeSymbologyRegistry();
+    EXPECT_EQ(SymbologyCount(), 0);
+    EXPECT_EQ(GetSymbologyClassByName("Stripes"), nullptr);
+    // Registering again starts from position 0, in the new order.
+    RegisterSymbology(SymbologyClass<TSlab>());
+    RegisterSymbology(SymbologyClass<TStripes>());
+    EXPECT_EQ(GetSymbologyIndexByClass(SymbologyClass<TSlab>()), 0);
+    EXPECT_EQ(GetSymbologyIndexByClass(SymbologyClass<TStripes>()), 1);
+    FreeSymbologyRegistry();  // the other tests register in their own order
+}
+
 class RendererTest : public ::testing::Test {
 protected:
     RendererTest() {

@@ -36,6 +36,20 @@ if(SHARED)
     endforeach()
 endif()
 
+# The six component packages a designer loads, each with the palette bitmaps inside.
+if(SHARED)
+    foreach(package ZANPKD5 ZANPKD4 ZANPKD3 ZANPKC5 ZANPKC4 ZANPKC3)
+        file(GLOB installed ${prefix}/lib*/zanbarcode/packages/${package}.so)
+        if(NOT installed)
+            message(FATAL_ERROR "package ${package} is not installed under ${prefix}")
+        endif()
+        run(nm -D --defined-only ${installed})
+        if(NOT output MATCHES "ZanPackageInfo")
+            message(FATAL_ERROR "${installed} has no package entry")
+        endif()
+    endforeach()
+endif()
+
 # find_package(ZanBarcode)
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer -B ${WORK_DIR}/build -G Ninja
     -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_EXE_LINKER_FLAGS=${LINK_FLAGS}")

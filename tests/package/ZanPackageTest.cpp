@@ -120,6 +120,22 @@ TEST_F(PackageTest, ThePublishedPropertiesFollowTheHostFramework) {
     EXPECT_EQ(SaveComponentToText(loaded), saved);
 }
 
+TEST_F(PackageTest, TheControlSizesItselfToTheCodeWhereTheHostHasAutoSize) {
+    TPackage package(ZAN_PACKAGE_PATH);
+    package.Register();
+    TComponent* barcode = NewBarcode();
+    const TPropInfo& caption = *barcode->FindProperty("Caption");
+    const TPropInfo& width = *barcode->FindProperty("Width");
+    caption.SetValue(*barcode, "1");
+    const std::string shortWidth = width.GetValue(*barcode);
+    caption.SetValue(*barcode, "1234567890123456");
+    // Code 128 grows by 11 modules a character; the generation 3 hosts keep the width.
+    if (HostVersion >= 4)
+        EXPECT_GT(std::stoi(width.GetValue(*barcode)), std::stoi(shortWidth) + 100);
+    else
+        EXPECT_EQ(width.GetValue(*barcode), shortWidth);
+}
+
 TEST_F(PackageTest, ThePaletteBitmapsAreSixteenColourBitmapsOf24Pixels) {
     TPackage package(ZAN_PACKAGE_PATH);
     for (const char* name : {"TZANBARCODE", "TZANDBBARCODE"}) {

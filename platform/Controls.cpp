@@ -1,6 +1,7 @@
 #include <zanbarcode/platform/Controls.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 
 namespace zan::platform {
@@ -165,7 +166,7 @@ const TPropList& TControl::PublishedProperties() const {
         const auto bound = [](const char* name, int (C::*get)() const, void (C::*set)(int)) {
             return IntegerProperty<C>(
                 name, [get](const C& c) { return (c.*get)(); },
-                [set](C& c, std::int64_t v) { (c.*set)(static_cast<int>(v)); });
+                [set](C& c, std::int64_t v) { (c.*set)(IntegerValue<int>(v)); });
         };
         list.push_back(bound("Left", &C::GetLeft, &C::SetLeft));
         list.push_back(bound("Top", &C::GetTop, &C::SetTop));
@@ -244,8 +245,40 @@ TRect TControl::GetBoundsRect() const {
     return {FLeft, FTop, Saturate32(std::int64_t{FLeft} + FWidth), Saturate32(std::int64_t{FTop} + FHeight)};
 }
 
+namespace {
+
+void CheckBounds(int left, int top, int width, int height) {
+    const auto inRange = [](std::int64_t value) {
+        return value >= -MaxControlCoordinate && value <= MaxControlCoordinate;
+    };
+    if (!inRange(left) || !inRange(top) || !inRange(width) || !inRange(height) ||
+        !inRange(std::int64_t{left} + width) || !inRange(std::int64_t{top} + height))
+        throw EConvertError("Bounds %d, %d, %d x %d are beyond %d pixels",
+                            {std::int64_t{left}, std::int64_t{top}, std::int64_t{width}, std::int64_t{height},
+                             std::int64_t{MaxControlCoordinate}});
+}
+
+// A layout position or size computed in 64 bits, kept within the control coordinates.
+int ClampCoordinate(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, -MaxControlCoordinate, MaxControlCoordinate));
+}
+
+// Bounds that alignment or anchors computed, moved and cut to the control coordinates.
+void PlaceWithin(TControl& control, std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height) {
+    const int fittedLeft = ClampCoordinate(left);
+    const int fittedTop = ClampCoordinate(top);
+    const auto fitSize = [](int position, std::int64_t size) {
+        return static_cast<int>(std::clamp<std::int64_t>(size, std::int64_t{-MaxControlCoordinate} - position,
+                                                          std::int64_t{MaxControlCoordinate} - position));
+    };
+    control.SetBounds(fittedLeft, fittedTop, fitSize(fittedLeft, width), fitSize(fittedTop, height));
+}
+
+}  // namespace
+
 void TControl::SetBounds(int left, int top, int width, int height) {
     if (!IsLoading() && !CheckNewSize(width, height)) return;
+    CheckBounds(left, top, width, height);
     if (left == FLeft && top == FTop && width == FWidth && height == FHeight) return;
     const TRect previous = GetBoundsRect();
     FLeft = left;
@@ -601,30 +634,34 @@ void TWinControl::Realign() {
         bool& Flag;
         ~TDone() { Flag = false; }
     } done{FAligning};
-    TRect room = GetClientRect();
+    // The room left over, in 64 bits however many controls take their share of it.
+    std::int64_t roomLeft = 0;
+    std::int64_t roomTop = 0;
+    std::int64_t roomRight = GetWidth();
+    std::int64_t roomBottom = GetHeight();
     for (const TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
         for (TControl* c : FControls) {
             if (c->GetAlign() != align || !c->GetVisible()) continue;
-            const int width = std::max(0, room.Right - room.Left);
-            const int height = std::max(0, room.Bottom - room.Top);
+            const std::int64_t width = std::max<std::int64_t>(0, roomRight - roomLeft);
+            const std::int64_t height = std::max<std::int64_t>(0, roomBottom - roomTop);
             switch (align) {
                 case alTop:
-                    c->SetBounds(room.Left, room.Top, width, c->GetHeight());
-                    room.Top += c->GetHeight();
+                    PlaceWithin(*c, roomLeft, roomTop, width, c->GetHeight());
+                    roomTop += c->GetHeight();
                     break;
                 case alBottom:
-                    c->SetBounds(room.Left, room.Bottom - c->GetHeight(), width, c->GetHeight());
-                    room.Bottom -= c->GetHeight();
+                    PlaceWithin(*c, roomLeft, roomBottom - c->GetHeight(), width, c->GetHeight());
+                    roomBottom -= c->GetHeight();
                     break;
                 case alLeft:
-                    c->SetBounds(room.Left, room.Top, c->GetWidth(), height);
-                    room.Left += c->GetWidth();
+                    PlaceWithin(*c, roomLeft, roomTop, c->GetWidth(), height);
+                    roomLeft += c->GetWidth();
                     break;
                 case alRight:
-                    c->SetBounds(room.Right - c->GetWidth(), room.Top, c->GetWidth(), height);
-                    room.Right -= c->GetWidth();
+                    PlaceWithin(*c, roomRight - c->GetWidth(), roomTop, c->GetWidth(), height);
+                    roomRight -= c->GetWidth();
                     break;
-                default: c->SetBounds(room.Left, room.Top, width, height); break;
+                default: PlaceWithin(*c, roomLeft, roomTop, width, height); break;
             }
         }
     }
@@ -633,7 +670,7 @@ void TWinControl::Realign() {
 void TWinControl::ApplyAnchors(int widthChange, int heightChange) {
     // Each axis: anchored on both sides stretches, on the far side only moves, on
     // neither side keeps its place relative to the middle.
-    const auto follow = [](bool nearSide, bool farSide, int& position, int& size, int change) {
+    const auto follow = [](bool nearSide, bool farSide, std::int64_t& position, std::int64_t& size, int change) {
         if (farSide && nearSide)
             size += change;
         else if (farSide)
@@ -644,13 +681,13 @@ void TWinControl::ApplyAnchors(int widthChange, int heightChange) {
     for (TControl* c : FControls) {
         if (c->GetAlign() != alNone) continue;
         const TAnchors anchors = c->GetAnchors();
-        int left = c->GetLeft();
-        int top = c->GetTop();
-        int width = c->GetWidth();
-        int height = c->GetHeight();
+        std::int64_t left = c->GetLeft();
+        std::int64_t top = c->GetTop();
+        std::int64_t width = c->GetWidth();
+        std::int64_t height = c->GetHeight();
         follow((anchors & akLeft) != 0, (anchors & akRight) != 0, left, width, widthChange);
         follow((anchors & akTop) != 0, (anchors & akBottom) != 0, top, height, heightChange);
-        c->SetBounds(left, top, width, height);
+        PlaceWithin(*c, left, top, width, height);
     }
 }
 

@@ -112,6 +112,10 @@ private:
     int FMinWidth = 0;
 };
 
+// Every position, size and edge of a control lies within +-MaxControlCoordinate, so that
+// the difference of any two of them fits an int.
+inline constexpr int MaxControlCoordinate = (1 << 30) - 1;
+
 // A visual element with bounds inside a parent windowed control. It stores its text
 // (sending CMTextChanged after a change), colour and font (each either its own or its
 // parent's), sizes itself through AdjustSize/CanAutoSize when AutoSize is on, and fires
@@ -158,6 +162,7 @@ public:
     // Moves and sizes the control. Outside loading the size passes OnCanResize, the
     // constraints with OnConstrainedResize and, while AutoSize is on, CanAutoSize, and a
     // changed size fires OnResize; while loading the bounds are taken as they are stored.
+    // Bounds beyond MaxControlCoordinate raise EConvertError and change nothing.
     virtual void SetBounds(int left, int top, int width, int height);
     // A point of the client area in screen coordinates (a top-level control's position
     // is on the screen).

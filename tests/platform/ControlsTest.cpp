@@ -274,6 +274,57 @@ TEST_F(ControlsTest, ParentLaysOutAlignedChildrenAndMovesAnchoredOnes) {
     EXPECT_EQ(client->GetBoundsRect(), (TRect{30, 10, 260, 120})) << "a hidden control takes no room";
 }
 
+TEST_F(ControlsTest, BoundsBeyondTheControlCoordinatesAreRefusedAndChangeNothing) {
+    TProbe probe(nullptr);
+    probe.SetBounds(8, 8, 100, 50);
+    const TRect bounds = probe.GetBoundsRect();
+    constexpr int max = MaxControlCoordinate;
+    struct Case {
+        int left, top, width, height;
+    };
+    for (const Case c : {Case{8, 8, max, 50}, Case{0, 0, max + 1, 50}, Case{-max - 1, 0, 10, 10},
+                         Case{0, max, 10, 1}, Case{0, 0, 10, -max - 1}, Case{-max, 0, -1, 10}}) {
+        EXPECT_THROW(probe.SetBounds(c.left, c.top, c.width, c.height), EConvertError)
+            << c.left << ", " << c.top << ", " << c.width << " x " << c.height;
+        EXPECT_EQ(probe.GetBoundsRect(), bounds);
+    }
+    probe.SetBounds(-max, 0, max, 0);  // the edges themselves are in range
+    EXPECT_EQ(probe.GetBoundsRect(), (TRect{-max, 0, 0, 0}));
+    // A stored value beyond 32 bits does not wrap round into range.
+    EXPECT_THROW(probe.FindProperty("Width")->SetValue(probe, "2147483656"), EConvertError);
+    EXPECT_EQ(probe.GetWidth(), max);
+}
+
+TEST_F(ControlsTest, LayoutOfHugeControlsStaysWithinTheControlCoordinates) {
+    // Aligned and anchored children as large as coordinates allow: the room and the
+    // anchors are worked out without overflow and the children kept within range.
+    TForm form(nullptr);
+    form.SetBounds(0, 0, MaxControlCoordinate, MaxControlCoordinate);
+    std::vector<TProbe*> children;
+    for (const TAlign align : {alTop, alTop, alBottom, alLeft, alRight, alRight, alClient}) {
+        auto* c = new TProbe(&form);
+        c->SetBounds(0, 0, MaxControlCoordinate, MaxControlCoordinate);
+        c->SetParent(&form);
+        c->SetAlign(align);
+        children.push_back(c);
+    }
+    auto* anchored = new TProbe(&form);
+    anchored->SetBounds(MaxControlCoordinate - 10, 0, 10, 10);
+    anchored->SetParent(&form);
+    anchored->SetAnchors(akTop | akRight);
+    form.SetBounds(-MaxControlCoordinate, 0, MaxControlCoordinate, 10);
+    form.SetBounds(0, 0, MaxControlCoordinate, MaxControlCoordinate);
+    children.push_back(anchored);
+    for (const TProbe* c : children) {
+        const TRect r = c->GetBoundsRect();
+        for (const int edge : {r.Left, r.Top, r.Right, r.Bottom}) {
+            EXPECT_GE(edge, -MaxControlCoordinate);
+            EXPECT_LE(edge, MaxControlCoordinate);
+        }
+    }
+    EXPECT_EQ(children.front()->GetBoundsRect(), (TRect{0, 0, MaxControlCoordinate, MaxControlCoordinate}));
+}
+
 TEST_F(ControlsTest, AControlCannotBePlacedInsideItself) {
     TForm form(nullptr);
     auto* outer = new TProbe(&form);

@@ -226,53 +226,6 @@ void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int by
 constexpr std::uint32_t BmpFileHeaderSize = 14;
 constexpr std::uint32_t BmpInfoHeaderSize = 40;  // BITMAPINFOHEADER
 
-// ---------------------------------------------------------------------------------------
-// Text
-
-// A pixel of the unturned text, U along the baseline and V downwards from the reference
-// point, after Turns counter-clockwise quarter turns on a screen whose y grows
-// downwards: a quarter turn sends the baseline upwards and the text's "down" to the right.
-struct TTurnedPixel {
-    std::int64_t X;
-    std::int64_t Y;
-};
-
-TTurnedPixel Turn(std::int64_t u, std::int64_t v, int turns) {
-    switch (turns) {
-        case 1: return {v, -u - 1};
-        case 2: return {-u - 1, -v - 1};
-        case 3: return {-v - 1, u};
-        default: return {u, v};
-    }
-}
-
-// A rectangle of pixels, Right and Bottom excluded, in 64 bits so that it can hold the
-// difference of any two 32-bit coordinates.
-struct TPixelBox {
-    std::int64_t Left;
-    std::int64_t Top;
-    std::int64_t Right;
-    std::int64_t Bottom;
-};
-
-// The pixels of Box after Turns quarter turns: a turn maps pixels one to one, so the
-// turned corner pixels span the turned rectangle.
-TPixelBox Turn(const TPixelBox& box, int turns) {
-    const TTurnedPixel a = Turn(box.Left, box.Top, turns);
-    const TTurnedPixel b = Turn(box.Right - 1, box.Bottom - 1, turns);
-    return {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1, std::max(a.Y, b.Y) + 1};
-}
-
-// The nearest number of quarter turns, 0..3, for an escapement in tenths of a degree.
-int QuarterTurns(std::int32_t escapement) {
-    const std::int64_t nearest = (std::int64_t{escapement} + (escapement >= 0 ? 450 : -450)) / 900;
-    return static_cast<int>(((nearest % 4) + 4) % 4);
-}
-
-std::uint8_t Blend(std::uint8_t below, std::uint8_t ink, std::uint8_t coverage) {
-    return static_cast<std::uint8_t>((below * (255 - coverage) + ink * coverage + 127) / 255);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -302,42 +255,12 @@ void TBitmapCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::s
                         std::min(std::max(rect.Top, rect.Bottom), FBitmap.FHeight)};
     if (clip.Right <= clip.Left || clip.Bottom <= clip.Top) return;
     if (opaque) DoFillRect(clip, ColorToRGB(GetBrush().GetColor()));
-
-    const TLogFont font = CurrentLogFont();
-    TFontEngine& engine = *GetFontEngine();
-    const TFontMetrics metrics = engine.GetMetrics(font);
-    const TTextPlacement box =
-        PlaceTextBox(GetTextAlign(), engine.GetTextWidth(font, text), metrics.Ascent, metrics.Descent);
-    const int turns = QuarterTurns(font.Escapement);
-
-    // Only what can show is rasterised: the clip rectangle, seen from the reference point
-    // and turned back, in the coordinates of the text's box and cut to the box.
-    const TPixelBox seen = Turn({std::int64_t{clip.Left} - reference.X, std::int64_t{clip.Top} - reference.Y,
-                                 std::int64_t{clip.Right} - reference.X, std::int64_t{clip.Bottom} - reference.Y},
-                                (4 - turns) % 4);
-    const auto inBox = [](std::int64_t value, std::int64_t offset, int size) {
-        return static_cast<std::int32_t>(std::clamp<std::int64_t>(value - offset, 0, size));
-    };
-    const TRect window = {inBox(seen.Left, box.OffsetX, box.Width), inBox(seen.Top, box.OffsetY, box.Height),
-                          inBox(seen.Right, box.OffsetX, box.Width), inBox(seen.Bottom, box.OffsetY, box.Height)};
-    if (window.Left >= window.Right || window.Top >= window.Bottom) return;
-
-    // The window, not the mask, bounds the work, whatever an engine hands back.
-    const TTextMask mask = engine.Render(font, text, window);
     const TColor ink = ColorToRGB(GetFont().GetColor());
-    for (int my = window.Top; my < window.Bottom; ++my)
-        for (int mx = window.Left; mx < window.Right; ++mx) {
-            const std::uint8_t coverage = mask.At(mx, my);
-            if (coverage == 0) continue;
-            const TTurnedPixel p = Turn(std::int64_t{box.OffsetX} + mx, std::int64_t{box.OffsetY} + my, turns);
-            const std::int64_t x = reference.X + p.X;
-            const std::int64_t y = reference.Y + p.Y;
-            // The window lies inside the clip rectangle; this guards the pixel index all the same.
-            if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
-            TColor& pixel = FBitmap.FPixels[static_cast<std::size_t>(y * FBitmap.FWidth + x)];
-            pixel = RgbColor(Blend(RedOf(pixel), RedOf(ink), coverage), Blend(GreenOf(pixel), GreenOf(ink), coverage),
-                             Blend(BlueOf(pixel), BlueOf(ink), coverage));
-        }
+    RasterizeText(*GetFontEngine(), CurrentLogFont(), GetTextAlign(), clip, reference, text,
+                  [&](int x, int y, std::uint8_t coverage) {
+                      TColor& pixel = FBitmap.FPixels[static_cast<std::size_t>(y) * FBitmap.FWidth + x];
+                      pixel = BlendColor(pixel, ink, coverage);
+                  });
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include <zanbarcode/platform/Clipboard.h>
 
+#include <utility>
+
 #include <zanbarcode/platform/Bitmap.h>
 #include <zanbarcode/platform/Metafile.h>
 
@@ -12,7 +14,8 @@ void TClipboard::Open() {
 
 void TClipboard::Close() {
     // An unbalanced Close leaves the clipboard closed rather than owing Opens.
-    if (FOpenCount > 0) --FOpenCount;
+    if (FOpenCount == 0) return;
+    if (--FOpenCount == 0 && FChanged) Changed();
 }
 
 void TClipboard::Assign(TPersistent& source) {
@@ -40,6 +43,7 @@ void TClipboard::SetAsHandle(TClipboardFormat format, TClipboardData data) {
         FEmptied = IsOpen();
     }
     FFormats[format] = std::move(data);
+    Changed();
 }
 
 TClipboardData TClipboard::GetAsHandle(TClipboardFormat format) const {
@@ -51,6 +55,16 @@ void TClipboard::Clear() {
     FFormats.clear();
     // Inside a bracket the clipboard now counts as emptied: later placements add.
     FEmptied = true;
+    Changed();
+}
+
+std::shared_ptr<IClipboardBackend> TClipboard::SetBackend(std::shared_ptr<IClipboardBackend> backend) {
+    return std::exchange(FBackend, std::move(backend));
+}
+
+void TClipboard::Changed() {
+    FChanged = IsOpen();
+    if (!FChanged && FBackend) FBackend->Publish(FFormats);
 }
 
 TClipboard& Clipboard() {

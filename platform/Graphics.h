@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -270,6 +271,16 @@ struct TTextPlacement {
     int Ascent = 0;
 };
 TTextPlacement PlaceTextBox(std::uint32_t textAlign, int width, int ascent, int descent);
+
+// Receives one pixel of drawn text: device coordinates and the glyphs' coverage there, 1..255.
+using TTextPixelProc = std::function<void(int x, int y, std::uint8_t coverage)>;
+// Rasterises Text as every raster device draws it: Font (its escapement taken in whole
+// quarter turns) placed by TextAlign at Reference and cut to Clip, which the device has
+// already cut to its pixels. Proc receives each covered pixel once.
+void RasterizeText(TFontEngine& engine, const TLogFont& font, std::uint32_t textAlign, const TRect& clip,
+                   TPoint reference, std::string_view text, const TTextPixelProc& proc);
+// Ink laid over Below with Coverage (0 none, 255 all), each channel rounded to nearest.
+TColor BlendColor(TColor below, TColor ink, std::uint8_t coverage);
 
 // Converts an 8-bit Windows-1252 string to UTF-8.
 std::string Cp1252ToUtf8(std::string_view text);

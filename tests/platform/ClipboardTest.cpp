@@ -11,8 +11,7 @@
 namespace zan::platform {
 namespace {
 
-// A private clipboard format for data that is not a picture.
-constexpr TClipboardFormat CF_TEXT = 1;
+constexpr TClipboardFormat CF_TEXT = cfText;
 
 TClipboardData Bytes(const std::string& text) {
     return std::make_shared<const std::vector<std::uint8_t>>(text.begin(), text.end());
@@ -193,6 +192,38 @@ TEST(ClipboardTest, ObjectsWithoutClipboardSupportGiveTheAssignmentError) {
         EXPECT_EQ(e.Message(), "Cannot assign a TPlain to a TClipboard.");
     }
     EXPECT_EQ(Text(clipboard.GetAsHandle(CF_TEXT)), "kept");
+}
+
+// What a system clipboard would receive: every published set, as format:text pairs.
+class TRecordingBackend : public IClipboardBackend {
+public:
+    void Publish(const TClipboardFormats& formats) override {
+        std::string set;
+        for (const auto& [format, data] : formats) set += std::to_string(format) + ":" + Text(data) + " ";
+        Sets.push_back(set);
+    }
+    std::vector<std::string> Sets;
+};
+
+TEST(ClipboardTest, BackendReceivesEachCompletedSetOnce) {
+    TClipboard clipboard;
+    auto backend = std::make_shared<TRecordingBackend>();
+    EXPECT_EQ(clipboard.SetBackend(backend), nullptr);
+    clipboard.SetAsHandle(CF_TEXT, Bytes("alone"));  // outside a bracket: at once
+    clipboard.Open();
+    clipboard.Open();
+    clipboard.SetAsHandle(cfEnhMetafile, Bytes("svg"));
+    clipboard.SetAsHandle(cfBitmap, Bytes("bmp"));
+    clipboard.Close();  // not yet: the outer bracket is still open
+    EXPECT_EQ(backend->Sets.size(), 1u);
+    clipboard.Close();
+    clipboard.Open();  // a bracket without placements publishes nothing
+    clipboard.Close();
+    clipboard.Clear();
+    EXPECT_EQ(backend->Sets, (std::vector<std::string>{"1:alone ", "2:bmp 14:svg ", ""}));
+    EXPECT_EQ(clipboard.SetBackend(nullptr), backend);
+    clipboard.SetAsHandle(CF_TEXT, Bytes("unseen"));
+    EXPECT_EQ(backend->Sets.size(), 3u);
 }
 
 TEST(ClipboardTest, ProcessClipboardIsOneObject) {

@@ -28,7 +28,7 @@ class TZanBarcode;
 // Nothing here throws: a value that the barcode refuses leaves the barcode as it was
 // and is reported through errorOccurred. A refused caption is kept and tried again
 // after every change of symbology or setting until another caption is set, so that a
-// form whose caption needs a later setting (a lowercase Code 39 caption needs
+// form whose caption needs a later setting (a Code 39 caption with a '!' needs
 // FullAscii) loads whole.
 class ZanBarcodeWidget : public QWidget {
     Q_OBJECT

@@ -116,4 +116,44 @@ struct TZanBarcodePicture {
     TRect Paint(platform::TCanvas& canvas, TPoint topLeft) const;
 };
 
+// How a written file reaches the disk.
+enum class TZanFileSync {
+    // Each file is flushed to disk before it takes its name: after a system crash it is
+    // there whole or not at all. Costs a disk round trip a file (milliseconds).
+    EachFile,
+    // Files take their names unflushed; whoever writes many flushes them together with
+    // SyncFileSystem. Nobody sees a partial file still, but a system crash before that
+    // flush can leave files of the run empty.
+    Deferred,
+};
+
+// Flushes everything written to the file system that holds Path (syncfs). Raises
+// platform::EInOutError naming Path and the system's reason.
+void SyncFileSystem(const std::string& path);
+
+// Writes picture after picture as TZanBarcodePicture::SaveToFile does, with one bitmap and
+// one font engine of its own, so that pixel buffers, faces and glyphs carry over from one
+// picture to the next. A writer belongs to one thread; writers on different threads draw
+// side by side, for the library's state shared between them is read-only once the
+// symbologies are registered (RegisterBarcodeSymbologies before the threads start).
+class TZanPictureWriter {
+public:
+    explicit TZanPictureWriter(TZanFileSync sync = TZanFileSync::EachFile);
+    TZanPictureWriter(const TZanPictureWriter&) = delete;
+    TZanPictureWriter& operator=(const TZanPictureWriter&) = delete;
+
+    // As Picture.GetLayout(), measured with the writer's font engine.
+    TZanPictureLayout GetLayout(const TZanBarcodePicture& picture);
+    // As Picture.SaveToFile(FileName): the same bytes, the same errors. Returns the layout
+    // of what it wrote.
+    TZanPictureLayout SaveToFile(const TZanBarcodePicture& picture, const std::string& fileName);
+    // As Picture.CopyToBitmap into the writer's bitmap, which holds the picture until the
+    // next call.
+    const platform::TBitmap& Draw(const TZanBarcodePicture& picture);
+
+private:
+    TZanFileSync FSync;
+    platform::TBitmap FBitmap;
+};
+
 }  // namespace zan

@@ -368,7 +368,9 @@ TEST(ZanbarcodeCliTest, InterruptedDrawingLeavesNoFileBehind) {
         zan::RegisterSymbology(zan::SymbologyClass<TStalledCode39>());
         std::ostringstream out;
         std::ostringstream errors;
-        _exit(zanbarcode::Run({"-s", "Stalled Code 39", "-o", dir + "/x.png", "A"}, out, errors));
+        std::istringstream in;
+        _exit(zanbarcode::Run({"-s", "Stalled Code 39", "-o", dir + "/x.png", "A"},
+                              {.Input = in, .Output = out, .Errors = errors}));
     }
     close(pipe[1]);
     char painting = 0;
@@ -394,7 +396,8 @@ TEST(ZanbarcodeCliTest, OutOfMemoryHasAStatusOfItsOwn) {
     std::ostream out(&exhausted);
     out.exceptions(std::ios::badbit);  // hands the buffer's exception on
     std::ostringstream errors;
-    EXPECT_EQ(zanbarcode::Run({"--list"}, out, errors), ExitOutOfMemory);
+    std::istringstream in;
+    EXPECT_EQ(zanbarcode::Run({"--list"}, {.Input = in, .Output = out, .Errors = errors}), ExitOutOfMemory);
     EXPECT_EQ(ExitOutOfMemory, 3) << "as the help and README say";
     EXPECT_EQ(errors.str(),
               "zanbarcode: out of memory: the picture asked for is too large for this machine (lower --dpi, --height, "

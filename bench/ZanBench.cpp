@@ -81,11 +81,10 @@ int ZintSymbology(TCode code) { return code == TCode::Ean13 ? BARCODE_EANX : BAR
 // ---------------------------------------------------------------------------------------
 // Commands
 
-// Runs Arguments with standard input from Input and output discarded; seconds it took.
-double RunTimed(const std::vector<std::string>& arguments, const fs::path& input) {
+// Runs Arguments with standard output discarded; seconds it took.
+double RunTimed(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -103,13 +102,14 @@ double RunTimed(const std::vector<std::string>& arguments, const fs::path& input
     return seconds;
 }
 
-std::vector<std::string> ZintCommand(const TSettings& s, TCode code, const fs::path& out) {
-    return {s.Zint, "--batch", "-b", std::to_string(ZintSymbology(code)), "--scale=1.5", "--height=50",
-            "--whitesp=10", "-o", out.string()};
+// Both read the captions from Input, one a line, and write Out, ~ numbering the files.
+std::vector<std::string> ZintCommand(const TSettings& s, TCode code, const fs::path& input, const fs::path& out) {
+    return {s.Zint,        "--batch",     "-b", std::to_string(ZintSymbology(code)), "--scale=1.5", "--height=50",
+            "--whitesp=10", "-i",          input.string(), "-o", out.string()};
 }
 
-std::vector<std::string> OurCommand(const TSettings& s, TCode code, const fs::path& out) {
-    return {s.Zanbarcode, "--batch", "-s", SymbologyName(code), "-r", "300", "-o", out.string()};
+std::vector<std::string> OurCommand(const TSettings& s, TCode code, const fs::path& input, const fs::path& out) {
+    return {s.Zanbarcode, "--batch", "-s", SymbologyName(code), "-r", "300", "-i", input.string(), "-o", out.string()};
 }
 
 // An empty folder for one run's files.
@@ -205,8 +205,8 @@ long ResidentKilobytes() {
 struct TRow {
     std::string Workload;
     std::string Unit;  // "/s" (higher is better) or "us" (lower is better)
-    std::vector<double> Zint;
-    std::vector<double> Ours;
+    std::vector<double> Zint{};
+    std::vector<double> Ours{};
 };
 
 double Median(std::vector<double> values) {
@@ -261,7 +261,8 @@ void CommandRows(const TSettings& s) {
             const auto run = [&](bool zint) {
                 const fs::path folder = FreshFolder(s, zint ? "zint" : "ours");
                 const fs::path out = folder / ("~~~~~~" + ext);
-                const double seconds = RunTimed(zint ? ZintCommand(s, code, out) : OurCommand(s, code, out), input);
+                const double seconds =
+                    RunTimed(zint ? ZintCommand(s, code, input, out) : OurCommand(s, code, input, out));
                 if (static_cast<int>(std::distance(fs::directory_iterator(folder), fs::directory_iterator())) !=
                     s.Symbols)
                     throw std::runtime_error("a command did not write every file");

@@ -116,7 +116,6 @@ void CheckBatchPicture(zan::TZanPictureWriter& writer, const zan::TZanBarcodePic
 
 std::string WriteBatchFile(zan::TZanPictureWriter& writer, const zan::TZanBarcodePicture& picture,
                            const std::string& fileName, const TOptions& options) {
-    RefuseEmptyCaption(picture);
     // Laid out once, as it is written; a picture too large is measured again for the
     // message that names the longest --height that fits.
     const zan::TZanPictureLayout layout = InCommandWords([&] {

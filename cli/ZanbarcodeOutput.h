@@ -30,9 +30,9 @@ void WriteBarcodeFile(const zan::TZanBarcodePicture& picture, const TOptions& op
 void CheckBatchPicture(zan::TZanPictureWriter& writer, const zan::TZanBarcodePicture& picture,
                        const TOptions& options, std::ostream& notes);
 
-// A line of a batch: as WriteBarcodeFile, written by Writer into FileName. Returns the
-// note on a caption that the symbology changed ("EAN 13 changed the caption to ..."), ""
-// when it drew the caption as given.
+// A line of a batch: as WriteBarcodeFile, written by Writer into FileName; the batch
+// refuses empty lines itself. Returns the note on a caption that the symbology changed
+// ("EAN 13 changed the caption to ..."), "" when it drew the caption as given.
 std::string WriteBatchFile(zan::TZanPictureWriter& writer, const zan::TZanBarcodePicture& picture,
                            const std::string& fileName, const TOptions& options);
 

@@ -1,5 +1,6 @@
 #include <zanbarcode/barcode/ZanBarcode.h>
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include <zanbarcode/platform/FontEngine.h>
 #include <zanbarcode/platform/Metafile.h>
 #include <zanbarcode/platform/PrintSurface.h>
 #include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
@@ -71,12 +73,13 @@ public:
         }
     }
 
-    void ReplaceTarget() {
+    void ReplaceTarget(TZanFileSync sync) {
         // mkstemp makes the file private; give it the permissions a new file would get.
         const mode_t mask = umask(0);
         umask(mask);
+        if (fchmod(FFd, static_cast<mode_t>(0666 & ~mask)) != 0) throw WriteError(FTarget);
         // Flushed before the rename, so that a crash after it finds the bytes, not an empty file.
-        if (fchmod(FFd, static_cast<mode_t>(0666 & ~mask)) != 0 || fsync(FFd) != 0) throw WriteError(FTarget);
+        if (sync == TZanFileSync::EachFile && fsync(FFd) != 0) throw WriteError(FTarget);
         if (close(std::exchange(FFd, -1)) != 0) throw WriteError(FTarget);
         if (std::rename(FName.c_str(), FTarget.c_str()) != 0) throw WriteError(FTarget);
         FReplaced = true;
@@ -89,10 +92,10 @@ private:
     bool FReplaced = false;
 };
 
-void WriteFileInPlace(const std::string& target, std::span<const std::byte> bytes) {
+void WriteFileInPlace(const std::string& target, std::span<const std::byte> bytes, TZanFileSync sync) {
     TReplacementFile file(target);
     file.Write(bytes);
-    file.ReplaceTarget();
+    file.ReplaceTarget(sync);
 }
 
 // Closes a file descriptor when it goes out of scope.
@@ -232,6 +235,23 @@ private:
     TZanLayout FLayout;
 };
 
+// What the drawing comes out as.
+TZanPictureLayout PictureLayout(const TPictureDrawing& drawing) {
+    const TZanLayout& layout = drawing.Layout();
+    return {.SymbologyName = drawing.Renderer().GetSymbologyName(),
+            .Caption = drawing.Renderer().GetCaption(),
+            .Margins = layout.Margins,
+            .Width = layout.ImageWidth,
+            .Height = layout.ImageHeight,
+            .OwnBarLength = drawing.Renderer().GetSymbology()->GetCodeHeight() != 0};
+}
+
+// GetLayout measured on Bitmap's canvas.
+TZanPictureLayout LayoutOn(const TZanBarcodePicture& picture, platform::TBitmap& bitmap) {
+    SetResolution(bitmap, picture.Dpi);
+    return PictureLayout(TPictureDrawing(picture, bitmap.GetCanvas(), TZanPictureFormat::Png));
+}
+
 }  // namespace
 
 std::optional<TZanPictureFormat> PictureFormatOfFile(const std::string& fileName) {
@@ -257,15 +277,7 @@ TZanSettings TZanBarcodePicture::GetSymbologySettings() const {
 
 TZanPictureLayout TZanBarcodePicture::GetLayout() const {
     platform::TBitmap bitmap;
-    SetResolution(bitmap, Dpi);
-    const TPictureDrawing drawing(*this, bitmap.GetCanvas(), TZanPictureFormat::Png);
-    const TZanLayout& layout = drawing.Layout();
-    return {.SymbologyName = drawing.Renderer().GetSymbologyName(),
-            .Caption = drawing.Renderer().GetCaption(),
-            .Margins = layout.Margins,
-            .Width = layout.ImageWidth,
-            .Height = layout.ImageHeight,
-            .OwnBarLength = drawing.Renderer().GetSymbology()->GetCodeHeight() != 0};
+    return LayoutOn(*this, bitmap);
 }
 
 void TZanBarcodePicture::CopyToBitmap(platform::TBitmap& bitmap) const {
@@ -280,16 +292,19 @@ void TZanBarcodePicture::CopyToBitmap(platform::TBitmap& bitmap) const {
     drawing.Renderer().CopyToBitmap(bitmap);
 }
 
-void TZanBarcodePicture::SaveToFile(const std::string& fileName) const {
+namespace {
+
+// SaveToFile drawn in Bitmap, whose canvas measures the text.
+TZanPictureLayout SavePicture(const TZanBarcodePicture& picture, const std::string& fileName,
+                              platform::TBitmap& bitmap, TZanFileSync sync) {
     const std::optional<TZanPictureFormat> format = PictureFormatOfFile(fileName);
     if (!format)
         throw platform::EInOutError(
             "Cannot tell the format of '%s': the name must end in .png, .bmp, .svg, .pdf or .eps", {fileName});
-    // The renderer measures bars on a canvas of the picture's resolution; the metafile
-    // takes it as its reference device.
-    platform::TBitmap bitmap;
-    SetResolution(bitmap, Dpi);
-    const TPictureDrawing drawing(*this, bitmap.GetCanvas(), *format);
+    // The renderer measures bars on a canvas of the picture's resolution, the bitmap's; the
+    // metafile takes it as its reference device.
+    SetResolution(bitmap, picture.Dpi);
+    const TPictureDrawing drawing(picture, bitmap.GetCanvas(), *format);
     CheckPictureSize(drawing.Layout());
 
     // Drawn and encoded before any file is made: an interrupted drawing leaves nothing behind.
@@ -303,20 +318,28 @@ void TZanBarcodePicture::SaveToFile(const std::string& fileName) const {
                                          : *format == TZanPictureFormat::Pdf
                                              ? platform::PrintMetafile(metafile, platform::pfPdf)
                                              : platform::PrintMetafile(metafile, platform::pfEps);
-            WriteFileInPlace(fileName, std::as_bytes(std::span(document)));
+            WriteFileInPlace(fileName, std::as_bytes(std::span(document)), sync);
             break;
         }
         case TZanPictureFormat::Bmp: {
             drawing.Renderer().CopyToBitmap(bitmap);
             const std::vector<std::uint8_t> bmp = bitmap.SaveToBmpData();
-            WriteFileInPlace(fileName, std::as_bytes(std::span(bmp)));
+            WriteFileInPlace(fileName, std::as_bytes(std::span(bmp)), sync);
             break;
         }
         case TZanPictureFormat::Png:
             drawing.Renderer().CopyToBitmap(bitmap);
-            WriteFileInPlace(fileName, PngBytes(bitmap, fileName));
+            WriteFileInPlace(fileName, PngBytes(bitmap, fileName), sync);
             break;
     }
+    return PictureLayout(drawing);
+}
+
+}  // namespace
+
+void TZanBarcodePicture::SaveToFile(const std::string& fileName) const {
+    platform::TBitmap bitmap;
+    SavePicture(*this, fileName, bitmap, TZanFileSync::EachFile);
 }
 
 TRect TZanBarcodePicture::Paint(platform::TCanvas& canvas, TPoint topLeft) const {
@@ -327,6 +350,32 @@ TRect TZanBarcodePicture::Paint(platform::TCanvas& canvas, TPoint topLeft) const
     renderer.SetBounds(topLeft.X, topLeft.Y, layout.ImageWidth, layout.ImageHeight);
     renderer.Paint();
     return renderer.GetBoundsRect();
+}
+
+void SyncFileSystem(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw WriteError(path);
+    const TDescriptorCloser closer{fd};
+    if (syncfs(fd) != 0) throw WriteError(path);
+}
+
+// A font engine of the writer's own: the shared one keeps its faces and caches for one
+// thread at a time.
+TZanPictureWriter::TZanPictureWriter(TZanFileSync sync) : FSync(sync) {
+    FBitmap.GetCanvas().SetFontEngine(std::make_shared<platform::TFreeTypeFontEngine>());
+}
+
+TZanPictureLayout TZanPictureWriter::GetLayout(const TZanBarcodePicture& picture) {
+    return LayoutOn(picture, FBitmap);
+}
+
+TZanPictureLayout TZanPictureWriter::SaveToFile(const TZanBarcodePicture& picture, const std::string& fileName) {
+    return SavePicture(picture, fileName, FBitmap, FSync);
+}
+
+const platform::TBitmap& TZanPictureWriter::Draw(const TZanBarcodePicture& picture) {
+    picture.CopyToBitmap(FBitmap);
+    return FBitmap;
 }
 
 }  // namespace zan

@@ -73,6 +73,9 @@ struct TZanPictureLayout {
 //   "NAME=VALUE: why";
 // - EInvalidText: a caption that the symbology rejects, with the symbology's message;
 // - platform::EInOutError: a file that cannot be written.
+// GetLayout and SaveToFile measure text with the process's shared font engine, as does a
+// bitmap's canvas unless it is given another: call them from one thread at a time. Threads
+// that draw side by side take a TZanPictureWriter each.
 struct TZanBarcodePicture {
     std::string Symbology = "Code 128";    // registry name, letter case ignored
     std::optional<std::string> Caption{};  // the symbology's default caption when absent
@@ -114,6 +117,46 @@ struct TZanBarcodePicture {
     // canvas's own resolution (Dpi does not apply), and returns the rectangle it covers.
     // The canvas's drawing state is left as it was.
     TRect Paint(platform::TCanvas& canvas, TPoint topLeft) const;
+};
+
+// How a written file reaches the disk.
+enum class TZanFileSync {
+    // Each file is flushed to disk before it takes its name: after a system crash it is
+    // there whole or not at all. Costs a disk round trip a file (milliseconds).
+    EachFile,
+    // Files take their names unflushed; whoever writes many flushes them together with
+    // SyncFileSystem. Nobody sees a partial file still, but a system crash before that
+    // flush can leave files of the run empty.
+    Deferred,
+};
+
+// Flushes everything written to the file system that holds Path (syncfs). Raises
+// platform::EInOutError naming Path and the system's reason.
+void SyncFileSystem(const std::string& path);
+
+// Writes picture after picture as TZanBarcodePicture::SaveToFile does, with one bitmap and
+// one font engine of its own, so that pixel buffers, faces and glyphs carry over from one
+// picture to the next. A writer belongs to one thread; writers on different threads draw
+// side by side, for the library's state shared between them is read-only once the
+// symbologies are registered (RegisterBarcodeSymbologies before the threads start).
+class TZanPictureWriter {
+public:
+    explicit TZanPictureWriter(TZanFileSync sync = TZanFileSync::EachFile);
+    TZanPictureWriter(const TZanPictureWriter&) = delete;
+    TZanPictureWriter& operator=(const TZanPictureWriter&) = delete;
+
+    // As Picture.GetLayout(), measured with the writer's font engine.
+    TZanPictureLayout GetLayout(const TZanBarcodePicture& picture);
+    // As Picture.SaveToFile(FileName): the same bytes, the same errors. Returns the layout
+    // of what it wrote.
+    TZanPictureLayout SaveToFile(const TZanBarcodePicture& picture, const std::string& fileName);
+    // As Picture.CopyToBitmap into the writer's bitmap, which holds the picture until the
+    // next call.
+    const platform::TBitmap& Draw(const TZanBarcodePicture& picture);
+
+private:
+    TZanFileSync FSync;
+    platform::TBitmap FBitmap;
 };
 
 }  // namespace zan

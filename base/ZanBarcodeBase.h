@@ -188,7 +188,8 @@ void CheckXDimension(double xDimension);
 int XDimensionToPixels(const TZanBarcodeRenderer* renderer, double xDimension);
 
 // ---------------------------------------------------------------------------
-// Registry of symbology classes, in registration order
+// Registry of symbology classes, in registration order. It has no lock: register before
+// any thread draws (a batch registers before its workers start); afterwards it is only read.
 
 void RegisterSymbology(TZanBarcodeSymbologyClass symbologyClass);
 int SymbologyCount();

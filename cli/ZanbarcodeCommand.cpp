@@ -5,6 +5,7 @@
 
 #include <zanbarcode/barcode/ZanBarcode.h>
 #include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
+#include "cli/ZanbarcodeBatch.h"
 #include "cli/ZanbarcodeOptions.h"
 #include "cli/ZanbarcodeOutput.h"
 
@@ -17,7 +18,8 @@ void PrintSymbologyNames(std::ostream& out) {
         out << zan::GetSymbologyClassByIndex(index)->GetSymbologyName() << '\n';
 }
 
-int Execute(const TOptions& options, std::ostream& out, std::ostream& errors) {
+int Execute(const TOptions& options, const TConsole& console) {
+    std::ostream& out = console.Output;
     switch (options.Action) {
         case TAction::Help: out << HelpText(); return ExitSuccess;
         case TAction::Version: out << "zanbarcode " << ZANBARCODE_VERSION << '\n'; return ExitSuccess;
@@ -28,6 +30,7 @@ int Execute(const TOptions& options, std::ostream& out, std::ostream& errors) {
         case TAction::Properties:
         case TAction::Draw: break;
     }
+    if (options.Action == TAction::Draw && options.Batch) return RunBatch(options, console);
     const zan::TZanBarcodePicture picture = PictureOf(options);
     // Symbology and settings are checked first, so that their failures name the option.
     const zan::TZanSettings settings = SettingsOf(picture);
@@ -35,15 +38,16 @@ int Execute(const TOptions& options, std::ostream& out, std::ostream& errors) {
         for (const auto& [name, value] : settings) out << name << '=' << value << '\n';
         return ExitSuccess;
     }
-    WriteBarcodeFile(picture, options, errors);
+    WriteBarcodeFile(picture, options, console.Errors);
     return ExitSuccess;
 }
 
 }  // namespace
 
-int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& errors) {
+int Run(const std::vector<std::string>& arguments, const TConsole& console) {
+    std::ostream& errors = console.Errors;
     try {
-        return Execute(ParseCommandLine(arguments), out, errors);
+        return Execute(ParseCommandLine(arguments), console);
     } catch (const EUsageError& e) {
         errors << "zanbarcode: " << Printable(e.Message()) << '\n';
         return ExitUsage;

@@ -20,7 +20,6 @@ constexpr int MaxFontSize = zan::MaxPictureFontSize;
 // What the parser has seen so far; the caption is decoded once all options are known.
 struct TParseState {
     TOptions Options;
-    bool Escapes = false;
     std::optional<std::string> RawCaption;
 };
 
@@ -98,7 +97,15 @@ constexpr TOptionInfo OptionInfos[] = {
     {"font-size", 0, true,
      [](TParseState& s, const std::string& v) { s.Options.FontSize = ParseInteger("--font-size", v, 1, MaxFontSize); }},
     {"set", 0, true, [](TParseState& s, const std::string& v) { s.Options.Properties.push_back(ParseProperty(v)); }},
-    {"escapes", 'e', false, [](TParseState& s, const std::string&) { s.Escapes = true; }},
+    {"escapes", 'e', false, [](TParseState& s, const std::string&) { s.Options.Escapes = true; }},
+    {"batch", 0, false, [](TParseState& s, const std::string&) { s.Options.Batch = true; }},
+    {"input", 'i', true,
+     [](TParseState& s, const std::string& v) {
+         s.Options.Batch = true;
+         s.Options.InputFile = v;
+     }},
+    {"jobs", 'j', true,
+     [](TParseState& s, const std::string& v) { s.Options.Jobs = ParseInteger("--jobs", v, 1, MaxJobs); }},
     {"list", 0, false, [](TParseState& s, const std::string&) { Request(s, TAction::List); }},
     {"properties", 0, false, [](TParseState& s, const std::string&) { Request(s, TAction::Properties); }},
     {"help", 'h', false, [](TParseState& s, const std::string&) { Request(s, TAction::Help); }},
@@ -159,8 +166,15 @@ TOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
 
     TOptions options = std::move(state.Options);
-    if (state.RawCaption) options.Caption = state.Escapes ? DecodeEscapes(*state.RawCaption) : *state.RawCaption;
+    if (options.Batch && state.RawCaption)
+        throw EUsageError("unexpected argument '%s': --batch reads its captions from the input, one a line",
+                          {*state.RawCaption});
+    if (options.Jobs && !options.Batch) throw EUsageError("--jobs: worker threads draw the lines of a --batch only");
+    if (state.RawCaption) options.Caption = options.Escapes ? DecodeEscapes(*state.RawCaption) : *state.RawCaption;
     if (options.Action == TAction::Draw) {
+        if (options.OutputFile.empty() && options.Batch)
+            throw EUsageError(
+                "no output files: give a name template with -o, a run of ~ for the line's number (-o label-~~~~~.png)");
         if (options.OutputFile.empty())
             throw EUsageError("no output file: give one with -o FILE (.png, .bmp, .svg, .pdf or .eps)");
         const std::optional<TOutputFormat> format = zan::PictureFormatOfFile(options.OutputFile);
@@ -254,7 +268,15 @@ begins with -.
       --font-size POINTS caption font size (default 8)
       --set NAME=VALUE   set a published property of the symbology; repeatable
                          (e.g. --set UseCheckDigit=true --set XDimension=15)
-  -e, --escapes          read \xHH, \\ and \n in CAPTION as bytes
+  -e, --escapes          read \xHH, \\ and \n in CAPTION (or in each line) as bytes
+      --batch            draw a file for each line of the standard input, the
+                         line its caption; -o is a name template in which a run
+                         of ~ is the line's number zero-padded to the run's length
+                         (-o label-~~~~~.png: label-00001.png, ...) and {caption}
+                         the caption with bytes other than A-Z, a-z, 0-9, - _ .
+                         as _ (both in the file name only, not in its folder)
+  -i, --input FILE       --batch with the lines of FILE (- : standard input)
+  -j, --jobs N           worker threads of a batch (default: one a core)
       --list             print the registered symbology names, one a line
       --properties       print the symbology's properties as NAME=VALUE lines
   -h, --help             print this help
@@ -262,9 +284,15 @@ begins with -.
 
 An empty CAPTION is refused: a barcode without data is not read by scanners.
 
+A batch line is taken without a trailing CR. A line that is empty, rejected or
+cannot be written is reported with its number and draws no file, and the batch
+goes on; so does a line whose file an earlier line writes (without ~). Files of
+a batch are flushed to disk together once all are written.
+
 Exit status: 0 on success, 1 when the caption is rejected or the file cannot be
-written (nothing is written then), 2 when the command line is wrong, 3 when the
-machine has not the memory for the picture.
+written (nothing is written then) or some lines of a batch failed or it had no
+lines, 2 when the command line is wrong, 3 when the machine has not the memory
+for the picture.
 )";
 }
 

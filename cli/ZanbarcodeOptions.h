@@ -44,7 +44,16 @@ struct TOptions {
     std::vector<std::pair<std::string, std::string>> Properties;
     // The caption as bytes (escapes already decoded); the symbology's default when absent.
     std::optional<std::string> Caption;
+    // --batch: captions one a line from InputFile, or standard input when it is absent;
+    // OutputFile is then a file name template (see TNameTemplate).
+    bool Batch = false;
+    std::optional<std::string> InputFile;
+    bool Escapes = false;   // -e, applied to each line of a batch
+    std::optional<int> Jobs;  // worker threads of a batch; all cores when absent
 };
+
+// The most worker threads a batch may ask for.
+inline constexpr int MaxJobs = 256;
 
 // Parses the arguments after the program name; raises EUsageError naming the problem.
 TOptions ParseCommandLine(const std::vector<std::string>& arguments);

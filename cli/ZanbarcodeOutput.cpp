@@ -58,19 +58,11 @@ void CheckBarLength(const zan::TZanPictureLayout& layout, const TOptions& option
          std::string(vertical ? "high" : "wide"), longest});
 }
 
-}  // namespace
-
-void WriteBarcodeFile(const zan::TZanBarcodePicture& picture, const TOptions& options, std::ostream& notes) {
-    // The library draws an empty caption, which stored captions may rely on, but the
-    // symbol holds no data (Code 128 check and stop, Code 39 start and stop only) and no
-    // scanner reads it.
-    if (options.Caption && options.Caption->empty())
-        throw zan::EInvalidText(
-            "the caption is empty: a barcode without data is not read by scanners; give the data to encode, or leave "
-            "the caption out to draw the symbology's default");
-    zan::TZanPictureLayout layout;
+// The library's refusals of a picture that Draw lays out, in the command's words.
+template <class Draw>
+auto InCommandWords(Draw draw) {
     try {
-        layout = picture.GetLayout();
+        return draw();
     } catch (const zan::EInvalidText&) {
         throw;
     } catch (const zan::EPictureSizeError& e) {
@@ -80,18 +72,61 @@ void WriteBarcodeFile(const zan::TZanBarcodePicture& picture, const TOptions& op
         // is left to refuse is an XDimension that gives bars of 0 pixels.
         throw EUsageError(e.Message() + ": raise --dpi or XDimension");
     }
-    CheckBarLength(layout, options);
-    if (options.Caption && layout.Caption != *options.Caption)
-        notes << "zanbarcode: " << layout.SymbologyName << " changed the caption to \"" << Printable(layout.Caption)
-              << "\"\n";
+}
+
+// The library draws an empty caption, which stored captions may rely on, but the symbol
+// holds no data (Code 128 check and stop, Code 39 start and stop only) and no scanner
+// reads it.
+void RefuseEmptyCaption(const zan::TZanBarcodePicture& picture) {
+    if (picture.Caption && picture.Caption->empty())
+        throw zan::EInvalidText(
+            "the caption is empty: a barcode without data is not read by scanners; give the data to encode, or leave "
+            "the caption out to draw the symbology's default");
+}
+
+// "EAN 13 changed the caption to ..." when the symbology drew another caption than asked; "" otherwise.
+std::string CaptionChange(const zan::TZanPictureLayout& layout, const zan::TZanBarcodePicture& picture) {
+    if (!picture.Caption || layout.Caption == *picture.Caption) return "";
+    return layout.SymbologyName + " changed the caption to \"" + Printable(layout.Caption) + "\"";
+}
+
+void NoteOwnBarLength(const zan::TZanPictureLayout& layout, const TOptions& options, std::ostream& notes) {
     if (layout.OwnBarLength && options.Height)
         notes << "zanbarcode: --height has no effect: " << layout.SymbologyName << " bars have a height of their own\n";
-    try {
-        picture.SaveToFile(options.OutputFile);
-    } catch (const zan::EPictureSizeError& e) {
-        // What a layout does not refuse: a picture larger than the library draws.
-        throw EUsageError(e.Message());
-    }
+}
+
+}  // namespace
+
+void WriteBarcodeFile(const zan::TZanBarcodePicture& picture, const TOptions& options, std::ostream& notes) {
+    RefuseEmptyCaption(picture);
+    const zan::TZanPictureLayout layout = InCommandWords([&] { return picture.GetLayout(); });
+    CheckBarLength(layout, options);
+    if (const std::string change = CaptionChange(layout, picture); !change.empty())
+        notes << "zanbarcode: " << change << '\n';
+    NoteOwnBarLength(layout, options, notes);
+    // What a layout does not refuse: a picture larger than the library draws.
+    InCommandWords([&] { picture.SaveToFile(options.OutputFile); });
+}
+
+void CheckBatchPicture(zan::TZanPictureWriter& writer, const zan::TZanBarcodePicture& picture,
+                       const TOptions& options, std::ostream& notes) {
+    const zan::TZanPictureLayout layout = InCommandWords([&] { return writer.GetLayout(picture); });
+    NoteOwnBarLength(layout, options, notes);
+}
+
+std::string WriteBatchFile(zan::TZanPictureWriter& writer, const zan::TZanBarcodePicture& picture,
+                           const std::string& fileName, const TOptions& options) {
+    // Laid out once, as it is written; a picture too large is measured again for the
+    // message that names the longest --height that fits.
+    const zan::TZanPictureLayout layout = InCommandWords([&] {
+        try {
+            return writer.SaveToFile(picture, fileName);
+        } catch (const zan::EPictureSizeError&) {
+            CheckBarLength(writer.GetLayout(picture), options);
+            throw;
+        }
+    });
+    return CaptionChange(layout, picture);
 }
 
 }  // namespace zanbarcode

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include <zanbarcode/barcode/ZanBarcode.h>
 #include "cli/ZanbarcodeOptions.h"
@@ -23,5 +24,16 @@ zan::TZanSettings SettingsOf(const zan::TZanBarcodePicture& picture);
 // (EInvalidText) and an unwritable file (EInOutError) pass through. Notes on what was
 // drawn otherwise than asked go to Notes.
 void WriteBarcodeFile(const zan::TZanBarcodePicture& picture, const TOptions& options, std::ostream& notes);
+
+// Checks before a batch what no line can mend (bars of 0 pixels), on the picture with the
+// symbology's default caption, raising EUsageError; notes that --height has no effect.
+void CheckBatchPicture(zan::TZanPictureWriter& writer, const zan::TZanBarcodePicture& picture,
+                       const TOptions& options, std::ostream& notes);
+
+// A line of a batch: as WriteBarcodeFile, written by Writer into FileName; the batch
+// refuses empty lines itself. Returns the note on a caption that the symbology changed
+// ("EAN 13 changed the caption to ..."), "" when it drew the caption as given.
+std::string WriteBatchFile(zan::TZanPictureWriter& writer, const zan::TZanBarcodePicture& picture,
+                           const std::string& fileName, const TOptions& options);
 
 }  // namespace zanbarcode

@@ -110,7 +110,8 @@ TRunResult RunCommand(const TScratchDir& scratch, const std::vector<std::string>
     TRunResult result;
     {
         const TWorkingDirectory inScratch(scratch.Path());
-        result.Status = zanbarcode::Run(arguments, out, errors);
+        std::istringstream noInput;  // a --batch finds no lines
+        result.Status = zanbarcode::Run(arguments, {.Input = noInput, .Output = out, .Errors = errors});
     }
     result.Files = scratch.FileNames();
     Check(result.Status == zanbarcode::ExitSuccess || result.Status == zanbarcode::ExitFailure ||

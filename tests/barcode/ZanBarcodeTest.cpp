@@ -501,3 +501,65 @@ TEST(ZanBarcodePictureTest, RegistersTheLibrarysSymbologiesOnce) {
 }
 
 }  // namespace
+
+// A writer reuses its bitmap and font engine from picture to picture; what it writes must
+// not depend on what it drew before. Larger, smaller, turned and coloured pictures follow
+// one another, and each file must equal the one a picture writes alone (PDF and EPS are
+// the same drawing, but carry the time they were made).
+TEST(ZanPictureWriterTest, WritesWhatEachPictureWritesAlone) {
+    const std::string dir = zantest::TestOutputDir("ZanPictureWriterTest.Alone");
+    const TZanBarcodePicture pictures[] = {
+        {.Symbology = "Code 128", .Caption = "A much longer caption than the next", .Dpi = 300},
+        {.Symbology = "Code 128", .Caption = "Hi", .Dpi = 300},
+        {.Symbology = "EAN 13", .Caption = "590123412345", .Dpi = 300, .Orientation = bo90Degrees},
+        {.Symbology = "Code 39", .Caption = "ABC", .Dpi = 96, .BarColor = platform::RgbColor(0, 0, 128),
+         .BackColor = platform::RgbColor(255, 255, 0)},
+        {.Symbology = "Code 128", .Caption = "Hi", .Dpi = 300},
+    };
+    for (const TZanFileSync sync : {TZanFileSync::EachFile, TZanFileSync::Deferred}) {
+        TZanPictureWriter writer(sync);
+        for (const std::string extension : {".png", ".bmp", ".svg"}) {
+            for (std::size_t i = 0; i < std::size(pictures); ++i) {
+                const std::string alone = dir + "/alone-" + std::to_string(i) + extension;
+                const std::string written = dir + "/writer-" + std::to_string(i) + extension;
+                pictures[i].SaveToFile(alone);
+                const TZanPictureLayout layout = writer.SaveToFile(pictures[i], written);
+                EXPECT_EQ(zantest::ReadFile(written), zantest::ReadFile(alone)) << i << extension;
+                EXPECT_EQ(layout.Caption, pictures[i].GetLayout().Caption);
+                EXPECT_EQ(layout.Width, pictures[i].GetLayout().Width);
+                EXPECT_EQ(layout.Height, pictures[i].GetLayout().Height);
+            }
+        }
+        EXPECT_EQ(zantest::ScanWithZbar(dir + "/writer-2.png"), std::vector<std::string>{"EAN-13:5901234123457"});
+        SyncFileSystem(dir);
+    }
+    EXPECT_EQ(Entries(dir).size(), 2 * 3 * std::size(pictures)) << "no temporary file left";
+
+    // The bitmap drawn in memory equals CopyToBitmap's.
+    TZanPictureWriter writer;
+    for (const TZanBarcodePicture& picture : pictures) {
+        platform::TBitmap expected;
+        picture.CopyToBitmap(expected);
+        const platform::TBitmap& drawn = writer.Draw(picture);
+        ASSERT_EQ(drawn.GetWidth(), expected.GetWidth());
+        ASSERT_EQ(drawn.GetHeight(), expected.GetHeight());
+        EXPECT_TRUE(ShowsAt(drawn, 0, 0, expected)) << *picture.Caption;
+    }
+}
+
+TEST(ZanPictureWriterTest, FailuresAreThoseOfThePictureAndLeaveNoFile) {
+    const std::string dir = zantest::TestOutputDir("ZanPictureWriterTest.Failures");
+    TZanPictureWriter writer(TZanFileSync::Deferred);
+    const TZanBarcodePicture rejected{.Symbology = "Code 39", .Caption = "a-b"};
+    EXPECT_EQ(Failure([&] { writer.SaveToFile(rejected, dir + "/x.png"); }),
+              Failure([&] { rejected.SaveToFile(dir + "/x.png"); }));
+    EXPECT_EQ(Failure([&] { writer.SaveToFile(rejected, dir + "/x.png"); }), "EInvalidText: Invalid character: -");
+    EXPECT_EQ(Failure([&] { writer.SaveToFile({}, dir + "/missing/x.svg"); }),
+              "EInOutError: Cannot write the file '" + dir + "/missing/x.svg': No such file or directory");
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{});
+    // A good picture after the failures is drawn as ever.
+    writer.SaveToFile({.Caption = "Hello", .Dpi = 300}, dir + "/hello.png");
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/hello.png"), std::vector<std::string>{"CODE-128:Hello"});
+    EXPECT_EQ(Failure([&] { SyncFileSystem(dir + "/missing"); }),
+              "EInOutError: Cannot write the file '" + dir + "/missing': No such file or directory");
+}

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <new>
 #include <regex>
 #include <sstream>
@@ -17,6 +18,7 @@
 
 #include <zanbarcode/platform/Bitmap.h>
 #include <zanbarcode/symbologies/ZanCode39.h>
+#include "cli/ZanbarcodeBatch.h"
 #include "cli/ZanbarcodeCommand.h"
 #include "cli/ZanbarcodeOptions.h"
 #include "tests/support/TestSupport.h"
@@ -368,7 +370,9 @@ TEST(ZanbarcodeCliTest, InterruptedDrawingLeavesNoFileBehind) {
         zan::RegisterSymbology(zan::SymbologyClass<TStalledCode39>());
         std::ostringstream out;
         std::ostringstream errors;
-        _exit(zanbarcode::Run({"-s", "Stalled Code 39", "-o", dir + "/x.png", "A"}, out, errors));
+        std::istringstream in;
+        _exit(zanbarcode::Run({"-s", "Stalled Code 39", "-o", dir + "/x.png", "A"},
+                              {.Input = in, .Output = out, .Errors = errors}));
     }
     close(pipe[1]);
     char painting = 0;
@@ -394,7 +398,8 @@ TEST(ZanbarcodeCliTest, OutOfMemoryHasAStatusOfItsOwn) {
     std::ostream out(&exhausted);
     out.exceptions(std::ios::badbit);  // hands the buffer's exception on
     std::ostringstream errors;
-    EXPECT_EQ(zanbarcode::Run({"--list"}, out, errors), ExitOutOfMemory);
+    std::istringstream in;
+    EXPECT_EQ(zanbarcode::Run({"--list"}, {.Input = in, .Output = out, .Errors = errors}), ExitOutOfMemory);
     EXPECT_EQ(ExitOutOfMemory, 3) << "as the help and README say";
     EXPECT_EQ(errors.str(),
               "zanbarcode: out of memory: the picture asked for is too large for this machine (lower --dpi, --height, "
@@ -807,3 +812,267 @@ TEST(ZanbarcodeCliTest, AlignmentPlacesTheCaptionText) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------
+// --batch
+
+// The command run in this process with Input as its standard input.
+struct TBatchResult {
+    int ExitStatus = -1;
+    std::string Errors;
+};
+
+TBatchResult RunBatch(const std::vector<std::string>& arguments, const std::string& input,
+                      bool errorsOnTerminal = false) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream errors;
+    TBatchResult result;
+    result.ExitStatus =
+        zanbarcode::Run(arguments, {.Input = in, .Output = out, .Errors = errors, .ErrorsOnTerminal = errorsOnTerminal});
+    result.Errors = errors.str();
+    EXPECT_EQ(out.str(), "") << "a batch prints nothing on standard output";
+    return result;
+}
+
+TEST(ZanbarcodeBatchTest, NameTemplatesNumberAndNameTheFiles) {
+    struct TCase {
+        std::string pattern{};
+        std::size_t number = 0;
+        std::string caption{};
+        std::string name{};
+    };
+    const TCase cases[] = {
+        {.pattern = "label-~~~~~.png", .number = 1, .caption = "A", .name = "label-00001.png"},
+        {.pattern = "label-~~~~~.png", .number = 123456, .caption = "A", .name = "label-123456.png"},
+        {.pattern = "~.svg", .number = 42, .caption = "A", .name = "42.svg"},
+        {.pattern = "out/a~~b~~~~.png", .number = 7, .caption = "A", .name = "out/a07b0007.png"},
+        {.pattern = "/tmp/x~~.png", .number = 3, .caption = "A", .name = "/tmp/x03.png"},
+        {.pattern = "{caption}.png", .number = 5, .caption = "ABC-12_3.x", .name = "ABC-12_3.x.png"},
+        // Whatever the caption holds, the name stays in the folder and in sight.
+        {.pattern = "out/{caption}.png", .number = 5, .caption = "../../etc/passwd", .name = "out/_._.._etc_passwd.png"},
+        {.pattern = "out/{caption}.png", .number = 5, .caption = "..", .name = "out/_..png"},
+        {.pattern = "out/{caption}.png", .number = 5, .caption = ".hidden", .name = "out/_hidden.png"},
+        {.pattern = "p.{caption}.png", .number = 5, .caption = ".x", .name = "p..x.png"},
+        {.pattern = "{caption}.png", .number = 5, .caption = std::string("a b\\c\0\xE9*", 8), .name = "a_b_c___.png"},
+        {.pattern = "~~~-{caption}.svg", .number = 9, .caption = "Hello", .name = "009-Hello.svg"},
+        {.pattern = "{Caption}~.svg", .number = 9, .caption = "Hello", .name = "{Caption}9.svg"},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(TNameTemplate(c.pattern).FileName(c.number, c.caption), c.name) << c.pattern;
+    EXPECT_TRUE(TNameTemplate("a~.png").HasCounter());
+    EXPECT_FALSE(TNameTemplate("{caption}.png").HasCounter());
+    EXPECT_EQ(TNameTemplate("a~.png").Folder(), ".");
+    EXPECT_EQ(TNameTemplate("/a~.png").Folder(), "/");
+    EXPECT_EQ(TNameTemplate("x/y/a~.png").Folder(), "x/y");
+
+    struct TRefusal {
+        std::string pattern{};
+        std::string message{};
+    };
+    const TRefusal refusals[] = {
+        {.pattern = "label.png",
+         .message = "-o 'label.png': a batch writes a file a line: put a run of ~ for the line's number into the file "
+                    "name (-o label-~~~~~.png), or {caption}"},
+        {.pattern = "~~/label.png",
+         .message = "-o '~~/label.png': the line's number (~) and {caption} stand in the file name only, not in its "
+                    "folder"},
+        {.pattern = "{caption}/x~.png",
+         .message = "-o '{caption}/x~.png': the line's number (~) and {caption} stand in the file name only, not in "
+                    "its folder"},
+    };
+    for (const TRefusal& r : refusals) {
+        try {
+            TNameTemplate{r.pattern};
+            ADD_FAILURE() << "accepted " << r.pattern;
+        } catch (const EUsageError& e) {
+            EXPECT_EQ(e.Message(), r.message);
+        }
+    }
+}
+
+TEST(ZanbarcodeBatchTest, RejectedLinesAreReportedAndTheOthersWritten) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeBatchTest.Lines");
+    const TBatchResult result = RunBatch({"--batch", "-s", "Code 39", "-r", "300", "-j", "2", "-o", dir + "/l-~~~.png"},
+                                         "CODE1\nBAD-1\r\n\nCODE4\r\n" + std::string(40, 'X') + "\n");
+    EXPECT_EQ(result.ExitStatus, ExitFailure);
+    EXPECT_EQ(result.Errors,
+              "zanbarcode: line 2: Invalid character: -\n"
+              "zanbarcode: line 3: the line is empty: a barcode without data is not read by scanners\n"
+              "zanbarcode: line 5: Code 39 changed the caption to \"" + std::string(32, 'X') + "\"\n");
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"l-001.png", "l-004.png", "l-005.png"}));
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/l-001.png"), std::vector<std::string>{"CODE-39:CODE1"});
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/l-004.png"), std::vector<std::string>{"CODE-39:CODE4"})
+        << "the CR is not part of the caption";
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/l-005.png"), std::vector<std::string>{"CODE-39:" + std::string(32, 'X')});
+
+    // Every line fine: status 0, not a word.
+    const TBatchResult fine = RunBatch({"--batch", "-s", "EAN 13", "-r", "300", "-o", dir + "/e-~.png"}, "590123412345");
+    EXPECT_EQ(fine.ExitStatus, ExitSuccess);
+    EXPECT_EQ(fine.Errors, "");
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/e-1.png"), std::vector<std::string>{"EAN-13:5901234123457"});
+}
+
+TEST(ZanbarcodeBatchTest, EscapesApplyToEachLine) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeBatchTest.Escapes");
+    const TBatchResult result =
+        RunBatch({"--batch", "-e", "-r", "300", "-o", dir + "/{caption}-~.png"}, "A\\x42C\nbad\\q\nx\\\\y\n");
+    EXPECT_EQ(result.ExitStatus, ExitFailure);
+    EXPECT_EQ(result.Errors, "zanbarcode: line 2: invalid escape '\\q' in the caption: use \\xHH, \\\\ or \\n\n");
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"ABC-1.png", "x_y-3.png"}));
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/x_y-3.png"), std::vector<std::string>{"CODE-128:x\\y"});
+}
+
+TEST(ZanbarcodeBatchTest, TwoLinesNeverWriteOneFile) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeBatchTest.Same");
+    // "a/b" and "a?b" make the same safe name; the first line has it.
+    const TBatchResult result = RunBatch({"--batch", "-o", dir + "/{caption}.svg"}, "a/b\nc\na?b\nc\n");
+    EXPECT_EQ(result.ExitStatus, ExitFailure);
+    EXPECT_EQ(result.Errors,
+              "zanbarcode: line 3: line 1 writes '" + dir +
+                  "/a_b.svg' already: put a run of ~ for the line's number into the -o template\n"
+                  "zanbarcode: line 4: line 2 writes '" +
+                  dir + "/c.svg' already: put a run of ~ for the line's number into the -o template\n");
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"a_b.svg", "c.svg"}));
+    EXPECT_NE(zantest::ReadFile(dir + "/a_b.svg").find(">a/b</text>"), std::string::npos) << "line 1's picture";
+}
+
+TEST(ZanbarcodeBatchTest, RefusesWhatNoLineCouldBeDrawnWith) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeBatchTest.Usage");
+    fs::create_directory(dir + "/out");
+    struct TCase {
+        std::vector<std::string> arguments{};
+        std::string message{};
+    };
+    const TCase cases[] = {
+        {.arguments = {"--batch", "-o", dir + "/out/label.png"},
+         .message = "zanbarcode: -o '" + dir +
+                    "/out/label.png': a batch writes a file a line: put a run of ~ for the line's number into the "
+                    "file name (-o label-~~~~~.png), or {caption}\n"},
+        {.arguments = {"--batch", "-o", dir + "/~~/label.png"},
+         .message = "zanbarcode: -o '" + dir +
+                    "/~~/label.png': the line's number (~) and {caption} stand in the file name only, not in its "
+                    "folder\n"},
+        {.arguments = {"--batch", "-o", dir + "/{caption}/label~.png"},
+         .message = "zanbarcode: -o '" + dir +
+                    "/{caption}/label~.png': the line's number (~) and {caption} stand in the file name only, not in "
+                    "its folder\n"},
+        {.arguments = {"--batch", "-o", dir + "/missing/l~.png"},
+         .message = "zanbarcode: -o '" + dir + "/missing/l~.png': there is no folder '" + dir + "/missing'\n"},
+        {.arguments = {"--batch"},
+         .message = "zanbarcode: no output files: give a name template with -o, a run of ~ for the line's number (-o "
+                    "label-~~~~~.png)\n"},
+        {.arguments = {"--batch", "-o", dir + "/out/l~.png", "CAPTION"},
+         .message = "zanbarcode: unexpected argument 'CAPTION': --batch reads its captions from the input, one a "
+                    "line\n"},
+        {.arguments = {"-j", "2", "-o", dir + "/out/x.png"},
+         .message = "zanbarcode: --jobs: worker threads draw the lines of a --batch only\n"},
+        {.arguments = {"--batch", "-j", "0", "-o", dir + "/out/l~.png"},
+         .message = "zanbarcode: --jobs: '0' is not a whole number from 1 to 256\n"},
+        {.arguments = {"--input", dir + "/none.txt", "-o", dir + "/out/l~.png"},
+         .message = "zanbarcode: --input: cannot read '" + dir + "/none.txt': No such file or directory\n"},
+        {.arguments = {"--input", dir + "/out", "-o", dir + "/out/l~.png"},
+         .message = "zanbarcode: --input: '" + dir + "/out' is a folder\n"},
+        {.arguments = {"--batch", "-s", "Code 39", "--set", "XDimension=5", "-o", dir + "/out/l~.png"},
+         .message = "zanbarcode: XDimension 5 gives bars of 0 pixels at 96 pixels per inch: raise --dpi or "
+                    "XDimension\n"},
+        {.arguments = {"--batch", "-s", "Code 93", "-o", dir + "/out/l~.png"},
+         .message = "zanbarcode: Code 93 is not a valid symbology name. (see --list)\n"},
+    };
+    for (const TCase& c : cases) {
+        const TBatchResult result = RunBatch(c.arguments, "A\nB\n");
+        EXPECT_EQ(result.ExitStatus, ExitUsage) << c.message;
+        EXPECT_EQ(result.Errors, c.message);
+    }
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"out"});
+    EXPECT_TRUE(fs::is_empty(dir + "/out"));
+}
+
+TEST(ZanbarcodeBatchTest, EmptyInputDrawsNothingAndSaysSo) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeBatchTest.Empty");
+    for (const std::string input : {"", "\n"}) {
+        const TBatchResult result = RunBatch({"--batch", "-o", dir + "/l~.png"}, input);
+        EXPECT_EQ(result.ExitStatus, ExitFailure);
+        EXPECT_EQ(result.Errors, input.empty() ? "zanbarcode: the input holds no lines: no barcode drawn\n"
+                                               : "zanbarcode: line 1: the line is empty: a barcode without data is "
+                                                 "not read by scanners\n");
+    }
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{});
+}
+
+// The same files whatever the number of workers: each has its own bitmap and fonts.
+TEST(ZanbarcodeBatchTest, WorkersWriteTheFilesOneWorkerWrites) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeBatchTest.Jobs");
+    std::string input;
+    for (int i = 0; i < 40; ++i) input += std::to_string(590123412300 + i * 7) + "\n";
+    for (const std::string extension : {".png", ".svg"}) {
+        for (const char* jobs : {"1", "2", "3"}) {
+            fs::create_directory(dir + "/j" + jobs);
+            const TBatchResult result = RunBatch(
+                {"--batch", "-s", "EAN 13", "-r", "300", "-j", jobs, "-o", dir + "/j" + jobs + "/~~" + extension},
+                input);
+            EXPECT_EQ(result.ExitStatus, ExitSuccess) << result.Errors;
+        }
+        EXPECT_EQ(Entries(dir + "/j1").size(), 40u);
+        for (const std::string& name : Entries(dir + "/j1")) {
+            const std::string one = zantest::ReadFile(dir + "/j1/" + name);
+            EXPECT_EQ(zantest::ReadFile(dir + "/j2/" + name), one) << name;
+            EXPECT_EQ(zantest::ReadFile(dir + "/j3/" + name), one) << name;
+        }
+        // Each is what the command draws for the caption alone.
+        const std::string alone = dir + "/alone" + extension;
+        ASSERT_EQ(zantest::RunZanbarcode({"-s", "EAN 13", "-r", "300", "-o", alone, "590123412321"}).ExitStatus, 0);
+        EXPECT_EQ(zantest::ReadFile(dir + "/j2/04" + extension), zantest::ReadFile(alone));
+        for (const char* jobs : {"1", "2", "3"}) fs::remove_all(dir + "/j" + jobs);
+    }
+}
+
+TEST(ZanbarcodeBatchTest, ReadsStandardInputOrAFileAndAScannerReadsTheFiles) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeBatchTest.Input");
+    const std::string captions = dir + "/captions.txt";
+    {
+        std::ofstream file(captions, std::ios::binary);
+        file << "590123412345\r\n400638133393\r\n";
+    }
+    fs::create_directory(dir + "/file");
+    const zantest::TCommandResult fromFile =
+        zantest::RunZanbarcode({"-s", "EAN 13", "-r", "300", "--input", captions, "-o", dir + "/file/ean-~~~~~.png"});
+    EXPECT_EQ(fromFile.ExitStatus, 0) << fromFile.Errors;
+    EXPECT_EQ(fromFile.Errors, "");
+    EXPECT_EQ(Entries(dir + "/file"), (std::vector<std::string>{"ean-00001.png", "ean-00002.png"}));
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/file/ean-00001.png"), std::vector<std::string>{"EAN-13:5901234123457"});
+    EXPECT_EQ(zantest::ScanWithZbar(dir + "/file/ean-00002.png"), std::vector<std::string>{"EAN-13:4006381333931"});
+
+    // The same lines on standard input; a rejected one fails the run with status 1.
+    fs::create_directory(dir + "/stdin");
+    const zantest::TCommandResult fromInput = zantest::RunCommand(
+        {"/bin/sh", "-c", "printf '590123412345\\nABC\\n400638133393\\n' | exec \"$0\" \"$@\"", ZANBARCODE_EXE,
+         "--batch", "-s", "EAN 13", "-r", "300", "-o", dir + "/stdin/{caption}.png"});
+    EXPECT_EQ(fromInput.ExitStatus, 1);
+    EXPECT_EQ(fromInput.Errors, "zanbarcode: line 2: Invalid Caption Length\n");
+    EXPECT_EQ(Entries(dir + "/stdin"), (std::vector<std::string>{"400638133393.png", "590123412345.png"}));
+    EXPECT_EQ(zantest::ReadFile(dir + "/stdin/590123412345.png"), zantest::ReadFile(dir + "/file/ean-00001.png"));
+}
+
+TEST(ZanbarcodeBatchTest, LongBatchesShowTheirProgressOnATerminalOnly) {
+    const std::string dir = zantest::TestOutputDir("ZanbarcodeBatchTest.Progress");
+    std::string input;
+    for (int i = 0; i < 1000; ++i) input += "A" + std::to_string(i) + "\n";
+    // Code 39 keeps 32 characters: a note amid the progress.
+    const std::string forty(40, 'A');
+    input = forty + "\n" + input;
+    const std::vector<std::string> arguments = {"--batch", "-s", "Code 39", "-o", dir + "/~~~~.svg"};
+    const TBatchResult terminal = RunBatch(arguments, input, true);
+    EXPECT_EQ(terminal.ExitStatus, ExitSuccess);
+    const std::string note = "zanbarcode: line 1: Code 39 changed the caption to \"" + forty.substr(0, 32) + "\"\n";
+    EXPECT_NE(terminal.Errors.find("\rzanbarcode: 0 of 1001 lines"), std::string::npos) << terminal.Errors;
+    EXPECT_NE(terminal.Errors.find("\r\x1b[K" + note), std::string::npos) << "the progress line cleared first";
+    EXPECT_EQ(terminal.Errors.substr(terminal.Errors.size() - 4), "\r\x1b[K") << "and at the end";
+    EXPECT_EQ(Entries(dir).size(), 1001u);
+
+    const TBatchResult file = RunBatch(arguments, input, false);
+    EXPECT_EQ(file.Errors, note);
+    // A short batch on a terminal has no progress line.
+    const TBatchResult shortBatch = RunBatch(arguments, forty + "\n", true);
+    EXPECT_EQ(shortBatch.Errors, note);
+}

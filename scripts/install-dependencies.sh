@@ -3,7 +3,7 @@
 # when missing.
 set -eu
 
-packages="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev libpng-dev
+packages="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev
 libcairo2-dev fonts-liberation libgtest-dev zbar-tools python3-zxing-cpp poppler-utils
 ghostscript clang-14 libclang-rt-14-dev"
 

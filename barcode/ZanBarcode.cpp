@@ -1,7 +1,6 @@
 #include <zanbarcode/barcode/ZanBarcode.h>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,39 +95,6 @@ void WriteFileInPlace(const std::string& target, std::span<const std::byte> byte
     TReplacementFile file(target);
     file.Write(bytes);
     file.ReplaceTarget(sync);
-}
-
-// Closes a file descriptor when it goes out of scope.
-struct TDescriptorCloser {
-    int Fd;
-    ~TDescriptorCloser() { close(Fd); }
-};
-
-// The bitmap as a PNG file in memory. The PNG encoder writes to a named file only: an
-// anonymous file in memory, named by its /proc/self/fd link, gives it one that is never
-// on disk, so that nothing of the target's exists before the bytes are complete.
-std::vector<std::byte> PngBytes(const platform::TBitmap& bitmap, const std::string& target) {
-    const int fd = memfd_create("zanbarcode-png", MFD_CLOEXEC);
-    if (fd < 0) throw WriteError(target);
-    const TDescriptorCloser closer{fd};
-    try {
-        bitmap.SaveToPngFile("/proc/self/fd/" + std::to_string(fd));
-    } catch (const platform::EInOutError& e) {
-        throw platform::EInOutError("Cannot write the file '%s': the PNG encoder failed (%s)", {target, e.Message()});
-    }
-    struct stat status {};
-    if (fstat(fd, &status) != 0) throw WriteError(target);
-    std::vector<std::byte> bytes(static_cast<std::size_t>(status.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t read = pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (read < 0 && errno == EINTR) continue;
-        if (read < 0) throw WriteError(target);
-        if (read == 0) break;
-        done += static_cast<std::size_t>(read);
-    }
-    bytes.resize(done);
-    return bytes;
 }
 
 bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
@@ -327,10 +293,12 @@ TZanPictureLayout SavePicture(const TZanBarcodePicture& picture, const std::stri
             WriteFileInPlace(fileName, std::as_bytes(std::span(bmp)), sync);
             break;
         }
-        case TZanPictureFormat::Png:
+        case TZanPictureFormat::Png: {
             drawing.Renderer().CopyToBitmap(bitmap);
-            WriteFileInPlace(fileName, PngBytes(bitmap, fileName), sync);
+            const std::vector<std::uint8_t> png = bitmap.SaveToPngData();
+            WriteFileInPlace(fileName, std::as_bytes(std::span(png)), sync);
             break;
+        }
     }
     return PictureLayout(drawing);
 }

@@ -74,8 +74,9 @@ struct TZanPictureLayout {
 // - EInvalidText: a caption that the symbology rejects, with the symbology's message;
 // - platform::EInOutError: a file that cannot be written.
 // GetLayout and SaveToFile measure text with the process's shared font engine, as does a
-// bitmap's canvas unless it is given another: call them from one thread at a time. Threads
-// that draw side by side take a TZanPictureWriter each.
+// bitmap's canvas unless it is given another; the engine takes a lock for each call.
+// Threads that draw many pictures side by side take a TZanPictureWriter each, whose
+// engine is their own.
 struct TZanBarcodePicture {
     std::string Symbology = "Code 128";    // registry name, letter case ignored
     std::optional<std::string> Caption{};  // the symbology's default caption when absent

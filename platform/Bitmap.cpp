@@ -12,6 +12,7 @@
 #include <memory>
 
 #include <zanbarcode/platform/Exception.h>
+#include "platform/PngEncoder.h"
 
 namespace zan::platform {
 
@@ -57,7 +58,7 @@ void WriteFile(const std::string& fileName, Write write) {
 }
 
 // ---------------------------------------------------------------------------------------
-// PNG through libpng. libpng reports errors by a longjmp back to the setjmp of the
+// PNG reading through libpng. libpng reports errors by a longjmp back to the setjmp of the
 // function that drives it, so those functions keep their objects with destructors in
 // their callers, and the error handler leaves the message in a caller's buffer.
 
@@ -74,40 +75,6 @@ struct TPngError {
 }
 
 void PngWarning(png_structp, png_const_charp) {}
-
-// Writes 8-bit RGB rows from 0x00BBGGRR pixels, converting each row into Row
-// (3 * Width bytes).
-bool WritePng(std::FILE* file, const TColor* pixels, png_uint_32 width, png_uint_32 height,
-              std::uint32_t pixelsPerMetre, std::uint8_t* row, TPngError& error) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, PngError, PngWarning);
-    if (!png) return false;
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_set_pHYs(png, info, pixelsPerMetre, pixelsPerMetre, PNG_RESOLUTION_METER);
-    png_write_info(png, info);
-    for (png_uint_32 y = 0; y < height; ++y) {
-        const TColor* source = pixels + std::size_t{y} * width;
-        for (png_uint_32 x = 0; x < width; ++x) {
-            row[3 * x] = RedOf(source[x]);
-            row[3 * x + 1] = GreenOf(source[x]);
-            row[3 * x + 2] = BlueOf(source[x]);
-        }
-        png_write_row(png, row);
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
 
 // libpng's read structures, destroyed however reading ends: after an error's longjmp,
 // or when allocating the pixels throws.
@@ -243,9 +210,22 @@ void TBitmapCanvas::DoFillRect(const TRect& rect, TColor color) {
     const int bottom = std::min(rect.Bottom, FBitmap.FHeight);
     // Nothing of the rectangle inside the image, or no pixels at all: no row to visit.
     if (left >= right || top >= bottom) return;
-    for (int y = top; y < bottom; ++y) {
-        const auto row = FBitmap.FPixels.begin() + static_cast<std::ptrdiff_t>(y) * FBitmap.FWidth;
-        std::fill(row + left, row + right, color);
+    const std::ptrdiff_t stride = FBitmap.FWidth;
+    const std::ptrdiff_t width = right - left;
+    TColor* row = FBitmap.FPixels.data() + top * stride + left;
+    TColor* const end = row + (bottom - top) * stride;
+    // A bar is a tall rectangle of a few pixels a row, where a filling loop's set-up
+    // would cost more than its stores: two pixels a store instead.
+    constexpr std::ptrdiff_t NarrowWidth = 16;
+    if (width > NarrowWidth) {
+        for (; row != end; row += stride) std::fill(row, row + width, color);
+        return;
+    }
+    const std::uint64_t pair = (std::uint64_t{color} << 32) | color;
+    for (; row != end; row += stride) {
+        std::ptrdiff_t x = 0;
+        for (; x + 2 <= width; x += 2) std::memcpy(row + x, &pair, sizeof pair);
+        if (x < width) row[x] = color;
     }
 }
 
@@ -341,15 +321,16 @@ void TBitmap::SaveToPngFile(const std::string& fileName) const {
     // PNG has no empty images: a zero width or height is an invalid IHDR chunk.
     if (FWidth == 0 || FHeight == 0)
         throw EInOutError("Cannot save \"%s\": a PNG file cannot hold an empty bitmap", {fileName});
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(FWidth) * 3);
-    WriteFile(fileName, [&](std::FILE* file, std::string& error) {
-        TPngError pngError;
-        const bool written =
-            WritePng(file, FPixels.data(), static_cast<png_uint_32>(FWidth), static_cast<png_uint_32>(FHeight),
-                     PixelsPerMetre(FPixelsPerInch), row.data(), pngError);
-        error = pngError.Message;
-        return written;
+    const std::vector<std::uint8_t> data = SaveToPngData();
+    WriteFile(fileName, [&data](std::FILE* file, std::string&) {
+        return std::fwrite(data.data(), 1, data.size(), file) == data.size();
     });
+}
+
+std::vector<std::uint8_t> TBitmap::SaveToPngData() const {
+    if (FWidth == 0 || FHeight == 0) throw EInOutError("Cannot encode a PNG picture of an empty bitmap");
+    return EncodePng(FPixels.data(), static_cast<std::uint32_t>(FWidth), static_cast<std::uint32_t>(FHeight),
+                     PixelsPerMetre(FPixelsPerInch));
 }
 
 void TBitmap::SaveToBmpFile(const std::string& fileName) const {

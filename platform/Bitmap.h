@@ -78,6 +78,11 @@ public:
     void LoadFromPngFile(const std::string& fileName);
     // The image as a BMP file in memory (32 bits a pixel, top-down rows).
     std::vector<std::uint8_t> SaveToBmpData() const;
+    // The image as a PNG file in memory, with its resolution, in the smallest form that
+    // holds every pixel exactly: a palette of 1, 2, 4 or 8 bits a pixel for up to 256
+    // colours (grey levels without a palette where a grey PNG of as few bits holds them),
+    // else 8-bit RGB. Raises EInOutError for an empty bitmap, which PNG cannot hold.
+    std::vector<std::uint8_t> SaveToPngData() const;
 
     // Clipboard data of the image: Format becomes cfBitmap, Data the BMP bytes, and
     // Palette 0 (a 32-bit image has none).

@@ -9,12 +9,15 @@
 #include FT_TRUETYPE_TAGS_H
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <list>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <span>
 
 namespace zan::platform {
@@ -70,12 +73,6 @@ bool HasTrueTypeOutlines(FT_Face face) {
     return FT_Load_Sfnt_Table(face, TTAG_glyf, 0, nullptr, &length) == 0 && length > 0;
 }
 
-// A face set to the size of a logical font, with the font's metrics in whole pixels.
-struct TSizedFace {
-    FT_Face Face = nullptr;
-    TFontMetrics Metrics;
-};
-
 // Ascent and descent in font units as GDI takes them: the OS/2 Windows metrics when the
 // face has them, else the horizontal header's.
 std::pair<double, double> DesignAscentDescent(FT_Face face) {
@@ -113,23 +110,13 @@ TFontMetrics SizeBitmapFace(FT_Face face, const TLogFont& font) {
             .TrueType = false};
 }
 
+// Sets Face to the size of Font and returns the font's metrics there.
+TFontMetrics SizeFace(FT_Face face, const TLogFont& font) {
+    return FT_IS_SCALABLE(face) ? SizeScalableFace(face, font) : SizeBitmapFace(face, font);
+}
+
 // The advance of a loaded glyph in whole pixels (hinted advances are whole already).
 int Advance(FT_GlyphSlot slot) { return static_cast<int>((slot->advance.x + 32) >> 6); }
-
-// Loads each glyph of Text in turn and hands it to Visit with its pen position;
-// returns the advance of the whole text, saturated like FixedTextWidth.
-template <class Visit>
-int ForEachGlyph(FT_Face face, std::string_view text, Visit visit) {
-    std::int64_t pen = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (IsControl(byte)) continue;
-        if (FT_Load_Char(face, Cp1252ToCodePoint(byte), FT_LOAD_DEFAULT) != 0) continue;
-        visit(pen, face->glyph);
-        pen += Advance(face->glyph);
-    }
-    return Saturate32(pen);
-}
 
 // An empty mask over the part of Window that lies in a text box of Width x Height.
 TTextMask EmptyMask(int width, int height, const TRect& window) {
@@ -223,20 +210,78 @@ void DrawGlyph(FT_Library library, const TGlyphTarget& target, FT_GlyphSlot slot
         BlitGlyph(target, slot);
 }
 
+// The pixels that a loaded glyph covers in the box of a text whose pen is at 0 (see
+// TTextMask), as DrawGlyph draws them. A glyph that is not an outline is rendered to its
+// bitmap here; one that cannot be rendered covers nothing.
+TRect GlyphBox(FT_GlyphSlot slot, int ascent) {
+    if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+        FT_BBox extent;
+        FT_Outline_Get_CBox(&slot->outline, &extent);
+        return {Saturate32(extent.xMin >> 6), Saturate32(std::int64_t{ascent} - ((extent.yMax + 63) >> 6)),
+                Saturate32((extent.xMax + 63) >> 6), Saturate32(std::int64_t{ascent} - (extent.yMin >> 6))};
+    }
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return {};
+    const std::int64_t top = std::int64_t{ascent} - slot->bitmap_top;
+    return {slot->bitmap_left, Saturate32(top), Saturate32(std::int64_t{slot->bitmap_left} + slot->bitmap.width),
+            Saturate32(top + slot->bitmap.rows)};
+}
+
+// Raises the coverage of the mask to that of a glyph's image (see DrawGlyph) placed with
+// its pen at Pen, where the two meet.
+void Compose(TTextMask& mask, const TTextMask& image, std::int64_t pen) {
+    const TRect& to = mask.Bounds;
+    const TRect& from = image.Bounds;
+    const std::int64_t left = std::max<std::int64_t>(to.Left, pen + from.Left);
+    const std::int64_t right = std::min<std::int64_t>(to.Right, pen + from.Right);
+    const int top = std::max(to.Top, from.Top);
+    const int bottom = std::min(to.Bottom, from.Bottom);
+    for (int y = top; y < bottom && left < right; ++y) {
+        const std::uint8_t* source =
+            image.Coverage.data() + std::int64_t{y - from.Top} * from.Width() + (left - pen - from.Left);
+        std::uint8_t* target = mask.Coverage.data() + std::int64_t{y - to.Top} * to.Width() + (left - to.Left);
+        std::transform(source, source + (right - left), target, target,
+                       [](std::uint8_t a, std::uint8_t b) { return std::max(a, b); });
+    }
+}
+
+// One byte of text in a face of one size: its advance and, unless it was too large to
+// keep, its coverage.
+struct TCachedGlyph {
+    bool Loaded = false;  // looked up: the other fields are valid
+    bool Exists = false;  // the face has a glyph for the byte; else it has no advance and draws nothing
+    bool Kept = false;    // Image holds the whole glyph
+    int Advance = 0;
+    TTextMask Image;  // in the box of a text whose pen is at 0
+};
+
+// A face at the height of a logical font.
+struct TCachedSize {
+    std::int32_t Height;  // lfHeight
+    TFontMetrics Metrics;
+    std::size_t ImageBytes = 0;  // of the kept glyph images, at most MaxGlyphCacheBytes
+    std::array<TCachedGlyph, 256> Glyphs{};
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
 // TFreeTypeFontEngine
 
 struct TFreeTypeFontEngine::TState {
-    // A face by the family, weight and italic it was asked for; sizes are set on every call.
+    // A face by the family, weight and italic it was asked for, with the heights it was
+    // asked for last, the most recent first.
     struct TCachedFace {
         std::string FaceName;
         int Weight;
         bool Italic;
         TFace Face;
+        std::optional<std::int32_t> ActiveHeight{};  // the lfHeight the FreeType face is set to
+        std::list<TCachedSize> Sizes{};
     };
 
+    // FreeType's objects must not be used by two threads at once, and every cache is
+    // shared: each call of the engine holds the lock throughout.
+    std::mutex Mutex;
     FT_Library Library = nullptr;
     FcConfig* Config = nullptr;
     // The faces asked for last, the most recent first. A face holds a few hundred
@@ -290,7 +335,7 @@ struct TFreeTypeFontEngine::TState {
     }
 
     // The face for the font, valid until the next call.
-    const TFace& Find(const TLogFont& font) {
+    TCachedFace& Find(const TLogFont& font) {
         // GDI takes weight 0 (FW_DONTCARE) as normal.
         const int weight = font.Weight == 0 ? fwNormal : font.Weight;
         const auto hit = std::find_if(Faces.begin(), Faces.end(), [&](const TCachedFace& cached) {
@@ -298,7 +343,7 @@ struct TFreeTypeFontEngine::TState {
         });
         if (hit != Faces.end()) {
             Faces.splice(Faces.begin(), Faces, hit);
-            return Faces.front().Face;
+            return Faces.front();
         }
         TFace face = Match(font.FaceName, weight, font.Italic);
         if (!face.Face) {
@@ -307,14 +352,71 @@ struct TFreeTypeFontEngine::TState {
         }
         if (Faces.size() == MaxOpenFaces) Faces.pop_back();
         Faces.push_front({.FaceName = font.FaceName, .Weight = weight, .Italic = font.Italic, .Face = std::move(face)});
-        return Faces.front().Face;
+        return Faces.front();
     }
 
-    TSizedFace Size(const TLogFont& font) {
-        FT_Face face = Find(font).Face.get();
-        if (!face) return {.Face = nullptr, .Metrics = FixedMetrics(font)};
-        return {.Face = face,
-                .Metrics = FT_IS_SCALABLE(face) ? SizeScalableFace(face, font) : SizeBitmapFace(face, font)};
+    // The face at the font's height, valid until the next call.
+    static TCachedSize& Size(TCachedFace& face, const TLogFont& font) {
+        auto& sizes = face.Sizes;
+        const auto hit = std::find_if(sizes.begin(), sizes.end(),
+                                      [&font](const TCachedSize& size) { return size.Height == font.Height; });
+        if (hit != sizes.end()) {
+            sizes.splice(sizes.begin(), sizes, hit);
+            return sizes.front();
+        }
+        if (sizes.size() == MaxCachedSizes) sizes.pop_back();
+        sizes.push_front(
+            {.Height = font.Height, .Metrics = face.Face.Face ? Activate(face, font) : FixedMetrics(font)});
+        return sizes.front();
+    }
+
+    // Sets the FreeType face to the font's height.
+    static TFontMetrics Activate(TCachedFace& face, const TLogFont& font) {
+        face.ActiveHeight = font.Height;
+        return SizeFace(face.Face.Face.get(), font);
+    }
+
+    // Loads the glyph of Byte at the font's height; null when the face has none.
+    static FT_GlyphSlot Load(TCachedFace& face, const TLogFont& font, unsigned char byte) {
+        if (face.ActiveHeight != font.Height) Activate(face, font);
+        FT_Face ftFace = face.Face.Face.get();
+        return FT_Load_Char(ftFace, Cp1252ToCodePoint(byte), FT_LOAD_DEFAULT) == 0 ? ftFace->glyph : nullptr;
+    }
+
+    // The glyph of Byte in the sized face, loaded and drawn on first use only.
+    const TCachedGlyph& Glyph(TCachedFace& face, TCachedSize& size, const TLogFont& font, unsigned char byte) {
+        TCachedGlyph& glyph = size.Glyphs[byte];
+        if (glyph.Loaded) return glyph;
+        const FT_GlyphSlot slot = Load(face, font, byte);
+        glyph.Loaded = true;
+        if (!slot) return glyph;
+        glyph.Exists = true;
+        glyph.Advance = Advance(slot);
+        const TRect box = GlyphBox(slot, size.Metrics.Ascent);
+        const auto bytes = static_cast<std::size_t>(std::int64_t{box.Width()} * box.Height());
+        if (bytes <= MaxGlyphCacheBytes - size.ImageBytes) {
+            glyph.Image = {.Bounds = box, .Coverage = std::vector<std::uint8_t>(bytes, 0)};
+            DrawGlyph(Library, {.Mask = glyph.Image, .Ascent = size.Metrics.Ascent, .Pen = 0}, slot);
+            glyph.Kept = true;
+            size.ImageBytes += bytes;
+        }
+        return glyph;
+    }
+
+    // Hands each glyph of Text that the face has to Visit with its pen position; returns
+    // the advance of the whole text, saturated like FixedTextWidth.
+    template <class Visit>
+    int ForEachGlyph(TCachedFace& face, TCachedSize& size, const TLogFont& font, std::string_view text, Visit visit) {
+        std::int64_t pen = 0;
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (IsControl(byte)) continue;
+            const TCachedGlyph& glyph = Glyph(face, size, font, byte);
+            if (!glyph.Exists) continue;
+            visit(pen, glyph, byte);
+            pen += glyph.Advance;
+        }
+        return Saturate32(pen);
     }
 };
 
@@ -322,29 +424,44 @@ TFreeTypeFontEngine::TFreeTypeFontEngine() : FState(std::make_unique<TState>()) 
 
 TFreeTypeFontEngine::~TFreeTypeFontEngine() = default;
 
-TFontMetrics TFreeTypeFontEngine::GetMetrics(const TLogFont& font) { return FState->Size(font).Metrics; }
+TFontMetrics TFreeTypeFontEngine::GetMetrics(const TLogFont& font) {
+    const std::lock_guard lock(FState->Mutex);
+    return TState::Size(FState->Find(font), font).Metrics;
+}
 
 int TFreeTypeFontEngine::GetTextWidth(const TLogFont& font, std::string_view text) {
-    const TSizedFace sized = FState->Size(font);
-    if (!sized.Face) return FixedTextWidth(font, text);
-    return ForEachGlyph(sized.Face, text, [](std::int64_t, FT_GlyphSlot) {});
+    const std::lock_guard lock(FState->Mutex);
+    TState::TCachedFace& face = FState->Find(font);
+    if (!face.Face.Face) return FixedTextWidth(font, text);
+    return FState->ForEachGlyph(face, TState::Size(face, font), font, text, [](auto...) {});
 }
 
 TTextMask TFreeTypeFontEngine::Render(const TLogFont& font, std::string_view text, const TRect& window) {
-    const TSizedFace sized = FState->Size(font);
-    const int height = sized.Metrics.Ascent + sized.Metrics.Descent;
-    if (!sized.Face) return EmptyMask(FixedTextWidth(font, text), height, window);
-    TTextMask mask = EmptyMask(ForEachGlyph(sized.Face, text, [](std::int64_t, FT_GlyphSlot) {}), height, window);
+    const std::lock_guard lock(FState->Mutex);
+    TState::TCachedFace& face = FState->Find(font);
+    TCachedSize& size = TState::Size(face, font);
+    const int height = size.Metrics.Ascent + size.Metrics.Descent;
+    if (!face.Face.Face) return EmptyMask(FixedTextWidth(font, text), height, window);
+    TTextMask mask = EmptyMask(FState->ForEachGlyph(face, size, font, text, [](auto...) {}), height, window);
     if (mask.Coverage.empty()) return mask;
-    ForEachGlyph(sized.Face, text, [this, &mask, &sized](std::int64_t pen, FT_GlyphSlot slot) {
-        DrawGlyph(FState->Library, {.Mask = mask, .Ascent = sized.Metrics.Ascent, .Pen = pen}, slot);
+    FState->ForEachGlyph(face, size, font, text, [&](std::int64_t pen, const TCachedGlyph& glyph, unsigned char byte) {
+        if (glyph.Kept)
+            Compose(mask, glyph.Image, pen);
+        else if (const FT_GlyphSlot slot = TState::Load(face, font, byte))
+            DrawGlyph(FState->Library, {.Mask = mask, .Ascent = size.Metrics.Ascent, .Pen = pen}, slot);
     });
     return mask;
 }
 
-std::string TFreeTypeFontEngine::ResolveFamily(const TLogFont& font) { return FState->Find(font).Family; }
+std::string TFreeTypeFontEngine::ResolveFamily(const TLogFont& font) {
+    const std::lock_guard lock(FState->Mutex);
+    return FState->Find(font).Face.Family;
+}
 
-TFontFile TFreeTypeFontEngine::ResolveFile(const TLogFont& font) { return FState->Find(font).File; }
+TFontFile TFreeTypeFontEngine::ResolveFile(const TLogFont& font) {
+    const std::lock_guard lock(FState->Mutex);
+    return FState->Find(font).Face.File;
+}
 
 std::shared_ptr<TFontEngine> FreeTypeFontEngine() {
     // Made on first use and destroyed at exit, which frees every face and the library.

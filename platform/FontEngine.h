@@ -24,6 +24,13 @@ struct TFontFile {
 // The FreeType engine keeps this many faces open, the most recently used; a face asked
 // for after it was closed is opened again.
 inline constexpr std::size_t MaxOpenFaces = 16;
+// Of each open face it keeps the metrics, advances and glyph coverage of this many
+// heights, the most recently used, so that text measured or drawn again loads and hints
+// no glyph. The coverage kept for one height is at most MaxGlyphCacheBytes (glyphs beyond
+// that are drawn afresh every time), which bounds the whole cache at about
+// MaxOpenFaces * MaxCachedSizes * (MaxGlyphCacheBytes + 12 KB), 34 MB.
+inline constexpr std::size_t MaxCachedSizes = 8;
+inline constexpr std::size_t MaxGlyphCacheBytes = 256 * 1024;
 
 // Faces found by fontconfig (family, weight, slant) and drawn by FreeType.
 // Heights follow the GDI rules: a negative lfHeight is the em height in pixels, a
@@ -32,6 +39,7 @@ inline constexpr std::size_t MaxOpenFaces = 16;
 // advance. A face that cannot be opened falls back to fontconfig's "sans-serif";
 // with no usable face at all nothing is drawn and every character is half the
 // height wide. TrueType is reported for scalable sfnt faces with glyf outlines only.
+// Several threads may use one engine at once.
 class TFreeTypeFontEngine final : public TFontEngine {
 public:
     TFreeTypeFontEngine();

@@ -314,6 +314,7 @@ TTextPlacement PlaceTextBox(std::uint32_t textAlign, int width, int ascent, int 
 }
 
 TColor BlendColor(TColor below, TColor ink, std::uint8_t coverage) {
+    if (coverage == 255) return ink;  // what the blend gives, without working it out
     return RgbColor(Blend(RedOf(below), RedOf(ink), coverage), Blend(GreenOf(below), GreenOf(ink), coverage),
                     Blend(BlueOf(below), BlueOf(ink), coverage));
 }
@@ -339,17 +340,35 @@ void RasterizeText(TFontEngine& engine, const TLogFont& font, std::uint32_t text
 
     // The window, not the mask, bounds the work, whatever an engine hands back.
     const TTextMask mask = engine.Render(font, text, window);
-    for (int my = window.Top; my < window.Bottom; ++my)
-        for (int mx = window.Left; mx < window.Right; ++mx) {
-            const std::uint8_t coverage = mask.At(mx, my);
-            if (coverage == 0) continue;
-            const TTurnedPixel p = Turn(std::int64_t{box.OffsetX} + mx, std::int64_t{box.OffsetY} + my, turns);
-            const std::int64_t x = reference.X + p.X;
-            const std::int64_t y = reference.Y + p.Y;
+    const TRect& bounds = mask.Bounds;
+    const TRect area{std::max(window.Left, bounds.Left), std::max(window.Top, bounds.Top),
+                     std::min(window.Right, bounds.Right), std::min(window.Bottom, bounds.Bottom)};
+    if (area.Left >= area.Right || area.Top >= area.Bottom ||
+        mask.Coverage.size() != static_cast<std::size_t>(bounds.Width()) * bounds.Height())
+        return;
+    // A turn is linear: where the area's first pixel lands, and the steps on the device
+    // for one pixel along a row of the mask and one down a column.
+    const auto land = [&](std::int64_t mx, std::int64_t my) {
+        const TTurnedPixel p = Turn(box.OffsetX + mx, box.OffsetY + my, turns);
+        return TTurnedPixel{reference.X + p.X, reference.Y + p.Y};
+    };
+    const TTurnedPixel first = land(area.Left, area.Top);
+    const TTurnedPixel right = land(area.Left + 1, area.Top);
+    const TTurnedPixel down = land(area.Left, area.Top + 1);
+    const TTurnedPixel along{right.X - first.X, right.Y - first.Y};
+    const TTurnedPixel across{down.X - first.X, down.Y - first.Y};
+    for (int my = area.Top; my < area.Bottom; ++my) {
+        const std::uint8_t* coverage =
+            mask.Coverage.data() + std::int64_t{my - bounds.Top} * bounds.Width() + (area.Left - bounds.Left);
+        std::int64_t x = first.X + (my - area.Top) * across.X;
+        std::int64_t y = first.Y + (my - area.Top) * across.Y;
+        for (int mx = area.Left; mx < area.Right; ++mx, ++coverage, x += along.X, y += along.Y) {
+            if (*coverage == 0) continue;
             // The window lies inside the clip rectangle; this guards the caller's pixels all the same.
             if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
-            proc(static_cast<int>(x), static_cast<int>(y), coverage);
+            proc(static_cast<int>(x), static_cast<int>(y), *coverage);
         }
+    }
 }
 
 char32_t Cp1252ToCodePoint(unsigned char byte) {

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <numbers>
-#include <sstream>
 
 #include <zanbarcode/platform/Exception.h>
 #include <zanbarcode/platform/PrintSurface.h>
@@ -38,10 +39,20 @@ struct TRecordPlayer {
     }
 };
 
-std::string HexColor(TColor color) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", RedOf(color), GreenOf(color), BlueOf(color));
-    return buffer;
+// Appends the colour as "#RRGGBB".
+void AppendHexColor(std::string& out, TColor color) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    out += '#';
+    for (const std::uint8_t channel : {RedOf(color), GreenOf(color), BlueOf(color)}) {
+        out += Digits[channel >> 4];
+        out += Digits[channel & 15];
+    }
+}
+
+void AppendNumber(std::string& out, std::int64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+    out.append(digits, end);
 }
 
 // Escapes Text for XML character data and attribute values. Bytes that XML 1.0 does not
@@ -89,9 +100,16 @@ std::string TenthsToDegrees(std::int64_t tenths) {
     return text;
 }
 
-std::string RectAttributes(const TRect& rect) {
-    return "x=\"" + std::to_string(rect.Left) + "\" y=\"" + std::to_string(rect.Top) + "\" width=\"" +
-           std::to_string(rect.Width()) + "\" height=\"" + std::to_string(rect.Height()) + "\"";
+void AppendRectAttributes(std::string& out, const TRect& rect) {
+    out += "x=\"";
+    AppendNumber(out, rect.Left);
+    out += "\" y=\"";
+    AppendNumber(out, rect.Top);
+    out += "\" width=\"";
+    AppendNumber(out, rect.Width());
+    out += "\" height=\"";
+    AppendNumber(out, rect.Height());
+    out += '"';
 }
 
 bool IsEmpty(const TRect& rect) { return rect.Right <= rect.Left || rect.Bottom <= rect.Top; }
@@ -125,10 +143,11 @@ const char* TextAnchor(std::uint32_t textAlign) {
     }
 }
 
-// Writes the SVG elements of the records, numbering the clip paths of clipped texts.
+// Writes the SVG elements of the records into one buffer, numbering the clip paths of
+// clipped texts.
 class TSvgWriter {
 public:
-    explicit TSvgWriter(std::shared_ptr<TFontEngine> engine) : FEngine(std::move(engine)) {}
+    TSvgWriter(std::string& out, std::shared_ptr<TFontEngine> engine) : FOut(out), FEngine(std::move(engine)) {}
 
     void operator()(const TFillRectRecord& record) { WriteFill(record.Rect, record.Color); }
 
@@ -146,37 +165,69 @@ public:
         // where the shared text placement puts it, so raster and vector output agree.
         const std::int64_t baseline = std::int64_t{reference.Y} + box.OffsetY + box.Ascent;
 
-        std::string clipPath;
-        if (ReachesOutside(record.Clip, reference, box, font.Escapement)) {
-            const std::string id = "clip" + std::to_string(++FClipCount);
-            FOut << "<clipPath id=\"" << id << "\"><rect " << RectAttributes(record.Clip) << "/></clipPath>\n";
-            clipPath = " clip-path=\"url(#" + id + ")\"";
+        const bool clipped = ReachesOutside(record.Clip, reference, box, font.Escapement);
+        if (clipped) {
+            FOut += "<clipPath id=\"clip";
+            AppendNumber(FOut, ++FClipCount);
+            FOut += "\"><rect ";
+            AppendRectAttributes(FOut, record.Clip);
+            FOut += "/></clipPath>\n";
         }
 
-        FOut << "<text x=\"" << reference.X << "\" y=\"" << baseline << "\" font-family=\"" << FontFamily(font)
-             << "\" font-size=\"" << FontEmHeight(Engine(), font) << "\"";
-        if (font.Weight != 0 && font.Weight != fwNormal) FOut << " font-weight=\"" << font.Weight << "\"";
-        if (font.Italic) FOut << " font-style=\"italic\"";
+        FOut += "<text x=\"";
+        AppendNumber(FOut, reference.X);
+        FOut += "\" y=\"";
+        AppendNumber(FOut, baseline);
+        FOut += "\" font-family=\"";
+        FOut += FontFamily(font);
+        FOut += "\" font-size=\"";
+        AppendNumber(FOut, FontEmHeight(Engine(), font));
+        FOut += '"';
+        if (font.Weight != 0 && font.Weight != fwNormal) {
+            FOut += " font-weight=\"";
+            AppendNumber(FOut, font.Weight);
+            FOut += '"';
+        }
+        if (font.Italic) FOut += " font-style=\"italic\"";
         if (font.Underline && font.StrikeOut)
-            FOut << " text-decoration=\"underline line-through\"";
+            FOut += " text-decoration=\"underline line-through\"";
         else if (font.Underline)
-            FOut << " text-decoration=\"underline\"";
+            FOut += " text-decoration=\"underline\"";
         else if (font.StrikeOut)
-            FOut << " text-decoration=\"line-through\"";
-        FOut << " text-anchor=\"" << TextAnchor(record.TextAlign) << "\"";
+            FOut += " text-decoration=\"line-through\"";
+        FOut += " text-anchor=\"";
+        FOut += TextAnchor(record.TextAlign);
+        FOut += '"';
         // SVG turns clockwise for positive angles, the escapement counter-clockwise.
-        if (font.Escapement % 3600 != 0)
-            FOut << " transform=\"rotate(" << TenthsToDegrees(-std::int64_t{font.Escapement}) << " " << reference.X
-                 << " " << reference.Y << ")\"";
-        FOut << " fill=\"" << HexColor(record.Color) << "\"" << clipPath << " xml:space=\"preserve\">"
-             << XmlText(record.Text) << "</text>\n";
+        if (font.Escapement % 3600 != 0) {
+            FOut += " transform=\"rotate(";
+            FOut += TenthsToDegrees(-std::int64_t{font.Escapement});
+            FOut += ' ';
+            AppendNumber(FOut, reference.X);
+            FOut += ' ';
+            AppendNumber(FOut, reference.Y);
+            FOut += ")\"";
+        }
+        FOut += " fill=\"";
+        AppendHexColor(FOut, record.Color);
+        FOut += '"';
+        if (clipped) {
+            FOut += " clip-path=\"url(#clip";
+            AppendNumber(FOut, FClipCount);
+            FOut += ")\"";
+        }
+        FOut += " xml:space=\"preserve\">";
+        FOut += XmlText(record.Text);
+        FOut += "</text>\n";
     }
-
-    std::string Elements() const { return FOut.str(); }
 
 private:
     void WriteFill(const TRect& rect, TColor color) {
-        FOut << "<rect " << RectAttributes(rect) << " fill=\"" << HexColor(color) << "\"/>\n";
+        FOut += "<rect ";
+        AppendRectAttributes(FOut, rect);
+        FOut += " fill=\"";
+        AppendHexColor(FOut, color);
+        FOut += "\"/>\n";
     }
 
     // The face asked for first, then the family the engine draws it with.
@@ -194,8 +245,8 @@ private:
         return *FEngine;
     }
 
+    std::string& FOut;
     std::shared_ptr<TFontEngine> FEngine;
-    std::ostringstream FOut;
     int FClipCount = 0;
 };
 
@@ -250,12 +301,22 @@ void TMetafile::Play(TCanvas& canvas) const {
 std::string TMetafile::ToSvg() const {
     const int width = std::max(FWidth, 0);
     const int height = std::max(FHeight, 0);
-    TSvgWriter writer(FFontEngine);
+    std::string svg;
+    // About what a filled rectangle takes; texts take more, and the buffer grows for them.
+    svg.reserve(256 + 64 * FRecords.size());
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
+    AppendNumber(svg, width);
+    svg += "\" height=\"";
+    AppendNumber(svg, height);
+    svg += "\" viewBox=\"0 0 ";
+    AppendNumber(svg, width);
+    svg += ' ';
+    AppendNumber(svg, height);
+    svg += "\">\n";
+    TSvgWriter writer(svg, FFontEngine);
     for (const TMetafileRecord& record : FRecords) std::visit(writer, record);
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-           std::to_string(width) + "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " +
-           std::to_string(width) + " " + std::to_string(height) + "\">\n" + writer.Elements() + "</svg>\n";
+    svg += "</svg>\n";
+    return svg;
 }
 
 void TMetafile::SaveToFile(const std::string& fileName) const {

@@ -6,7 +6,7 @@
 # them in the tests and the screenshots.
 set -eu
 
-packages="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev libpng-dev
+packages="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev
 libcairo2-dev fonts-liberation libgtest-dev zbar-tools python3-zxing-cpp poppler-utils
 ghostscript clang-14 libclang-rt-14-dev
 qt6-base-dev qt6-base-private-dev qt6-tools-dev qt6-tools-dev-tools qt6-tools-private-dev

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace zan::platform {
 namespace {
@@ -370,6 +373,73 @@ TEST(FreeTypeFontEngineTest, KeepsOnlyTheRecentlyUsedFacesOpen) {
     EXPECT_EQ(engine.ResolveFamily(arial), "Liberation Sans");
     EXPECT_EQ(engine.GetTextWidth(arial, "A"), 1366);
     EXPECT_EQ(engine.GetMetrics(arial).Ascent, 1854);
+}
+
+// What an engine answers for a font and text: metrics, width, and the masks of the whole
+// box and of a window that cuts glyphs.
+struct TAnswer {
+    TFontMetrics Metrics;
+    int Width = 0;
+    TTextMask Whole;
+    TTextMask Part;
+};
+
+bool operator==(const TTextMask& a, const TTextMask& b) { return a.Bounds == b.Bounds && a.Coverage == b.Coverage; }
+
+bool operator==(const TAnswer& a, const TAnswer& b) {
+    return a.Metrics.Ascent == b.Metrics.Ascent && a.Metrics.Descent == b.Metrics.Descent &&
+           a.Metrics.TrueType == b.Metrics.TrueType && a.Width == b.Width && a.Whole == b.Whole && a.Part == b.Part;
+}
+
+TAnswer Ask(TFontEngine& engine, const TLogFont& font) {
+    const std::string text = "AVjy f\x80 0123";
+    return {.Metrics = engine.GetMetrics(font),
+            .Width = engine.GetTextWidth(font, text),
+            .Whole = engine.Render(font, text, Everything),
+            .Part = engine.Render(font, text, Rect(5, 3, 37, 21))};
+}
+
+TEST(FreeTypeFontEngineTest, CachedAndConcurrentAnswersAreThoseOfAFreshEngine) {
+    // The engine keeps faces, metrics, advances and glyph coverage by face and height.
+    // Whatever it was asked before, and however many threads ask at once, it answers
+    // exactly as an engine asked for the first time: heights of one face alternating,
+    // more heights than it keeps, a positive (cell) height, another face, a face that is
+    // not installed, and glyphs too large to keep.
+    std::vector<TLogFont> fonts = {Font("Arial", -40),
+                                   Font("Arial", 33),
+                                   Font("Times New Roman", -25, fwBold, true),
+                                   Font("Courier New", -12),
+                                   Font("No Such Family 4711", -20),
+                                   Font("DejaVu Sans", -700)};
+    for (int height = 10; height < 10 + 2 * static_cast<int>(MaxCachedSizes); ++height)
+        fonts.push_back(Font("Arial", -height));
+    std::vector<TAnswer> expected;
+    for (const TLogFont& font : fonts) {
+        TFreeTypeFontEngine fresh;
+        expected.push_back(Ask(fresh, font));
+    }
+    ASSERT_GT(expected.back().Width, 0);
+    ASSERT_TRUE(std::any_of(expected.front().Whole.Coverage.begin(), expected.front().Whole.Coverage.end(),
+                            [](auto v) { return v > 0; }));
+
+    TFreeTypeFontEngine shared;
+    // Every height measured before any glyph is loaded, then asked in the other order.
+    for (std::size_t i = 0; i < fonts.size(); ++i)
+        EXPECT_EQ(shared.GetMetrics(fonts[i]).Ascent, expected[i].Metrics.Ascent);
+    for (std::size_t i = fonts.size(); i-- > 0;)
+        EXPECT_TRUE(Ask(shared, fonts[i]) == expected[i]) << fonts[i].FaceName << " " << fonts[i].Height;
+    std::atomic<int> wrong = 0;
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            // Each thread in its own order, so that the threads change heights under one another.
+            for (std::size_t round = 0; round < 3 * fonts.size(); ++round) {
+                const std::size_t i = (round * (2 * t + 1) + t) % fonts.size();
+                if (!(Ask(shared, fonts[i]) == expected[i])) ++wrong;
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(FreeTypeFontEngineTest, UnknownFamiliesAndAbsurdHeightsStillMeasure) {

@@ -323,12 +323,16 @@ TRect TZanBarcodePicture::Paint(platform::TCanvas& canvas, TPoint topLeft) const
 void SyncFileSystem(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw WriteError(path);
-    const TDescriptorCloser closer{fd};
+    // Closed after the error is read, so that errno still tells why syncing failed.
+    const struct TCloser {
+        int Fd;
+        ~TCloser() { close(Fd); }
+    } closer{fd};
     if (syncfs(fd) != 0) throw WriteError(path);
 }
 
-// A font engine of the writer's own: the shared one keeps its faces and caches for one
-// thread at a time.
+// A font engine of the writer's own, so that writers on several threads do not wait for
+// the shared engine's lock.
 TZanPictureWriter::TZanPictureWriter(TZanFileSync sync) : FSync(sync) {
     FBitmap.GetCanvas().SetFontEngine(std::make_shared<platform::TFreeTypeFontEngine>());
 }

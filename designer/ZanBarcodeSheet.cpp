@@ -137,9 +137,9 @@ QVariant ZanBarcodeSheet::property(int index) const {
         return QVariant::fromValue(
             PropertySheetEnumValue(static_cast<int>(list.indexOf(FDesign.Name(), 0)), names));
     }
-    // Strings of settings are data, never translated.
     if (index == FCaption) return FWidget->caption();
     const QVariant value = QDesignerPropertySheet::property(index);
+    // Strings of settings are data, never translated.
     if (IsSetting(index) && value.typeId() == QMetaType::QString)
         return QVariant::fromValue(PropertySheetStringValue(value.toString(), false));
     return value;
@@ -211,15 +211,24 @@ QString ZanBarcodeSheet::ChosenName(const QVariant& value) const {
 }
 
 void ZanBarcodeSheet::RemoveSettings() {
-    for (int index = count() - 1; index >= 0; --index)
-        if (IsSetting(index) && isVisible(index)) removeDynamicProperty(index);
+    for (int index = count() - 1; index >= 0; --index) {
+        if (!IsSetting(index) || !isVisible(index)) continue;
+        // Designer only hides a removed dynamic property: the widget would keep the value
+        // and hand it to the next symbology.
+        const QByteArray name = propertyName(index).toUtf8();
+        removeDynamicProperty(index);
+        FWidget->setProperty(name.constData(), QVariant());
+    }
 }
 
 void ZanBarcodeSheet::ShowSettings() {
     RemoveSettings();
     for (const auto& [name, value] : FDesign.Settings()) {
         const int index = QDesignerPropertySheet::addDynamicProperty(name, value);
-        if (index >= 0) setPropertyGroup(index, QString::fromLatin1(GroupName));
+        if (index < 0) continue;
+        // A row shown before comes back without a value on the widget.
+        QDesignerPropertySheet::setProperty(index, value);
+        setPropertyGroup(index, QString::fromLatin1(GroupName));
     }
 }
 
@@ -230,14 +239,17 @@ QWidget* ZanBarcodeExtraInfo::widget() const { return FWidget; }
 
 bool ZanBarcodeExtraInfo::saveWidgetExtraInfo(DomWidget* ui_widget) {
     for (DomProperty* property : ui_widget->elementProperty()) {
-        if (property->attributeName() != QLatin1String("symbologyName")) continue;
-        auto* name = new DomString;
-        name->setText(FWidget->symbologyName());
-        name->setAttributeNotr(QStringLiteral("true"));
-        property->setElementString(name);
-        return true;
+        if (property->attributeName() == QLatin1String("symbologyName")) {
+            auto* name = new DomString;
+            name->setText(FWidget->symbologyName());
+            property->setElementString(name);
+        } else if (property->attributeName() != QLatin1String("caption") || property->kind() != DomProperty::String) {
+            continue;
+        }
+        // Data, never translated.
+        property->elementString()->setAttributeNotr(QStringLiteral("true"));
     }
-    return false;
+    return true;
 }
 
 QObject* ZanBarcodeExtraInfoFactory::createExtension(QObject* object, const QString& iid, QObject* parent) const {

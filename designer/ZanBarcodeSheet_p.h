@@ -77,7 +77,8 @@ private:
 };
 
 // Designer saves a drop-down's value as an enumerator, which uic would write as an
-// identifier: the symbology name goes into the form as an untranslatable string instead.
+// identifier, and a plain string as translatable: the symbology name and the caption go
+// into the form as untranslatable strings instead.
 class ZanBarcodeExtraInfo : public QObject, public QDesignerExtraInfoExtension {
     Q_OBJECT
     Q_INTERFACES(QDesignerExtraInfoExtension)

@@ -147,8 +147,18 @@ TEST_F(ZanDesignerFormEditorTest, SettingsGroupFollowsTheChosenSymbologyAndItsUn
     EXPECT_TRUE(code128.contains(QStringLiteral("Symbology.XDimension")));
     EXPECT_FALSE(code128.contains(QStringLiteral("Symbology.StartChar")));
 
+    // A setting of the symbology that goes does not outlive it: the new one starts from
+    // its own defaults.
+    FForm->cursor()->setWidgetProperty(barcode, QStringLiteral("Symbology.XDimension"), 13.0);
+    ASSERT_EQ(barcode->symbologySetting(QStringLiteral("XDimension")).toDouble(), 13.0);
     Choose(barcode, QStringLiteral("Codabar"));
     EXPECT_EQ(barcode->symbologyName(), QStringLiteral("Codabar"));
+    ZanBarcodeWidget fresh;
+    fresh.setSymbologyName(QStringLiteral("Codabar"));
+    EXPECT_NE(fresh.symbologySetting(QStringLiteral("XDimension")).toDouble(), 13.0);
+    EXPECT_EQ(barcode->symbologySetting(QStringLiteral("XDimension")), fresh.symbologySetting(QStringLiteral("XDimension")));
+    EXPECT_EQ(Sheet(barcode)->property(Sheet(barcode)->indexOf(QStringLiteral("Symbology.XDimension"))).toDouble(),
+              fresh.symbologySetting(QStringLiteral("XDimension")).toDouble());
     const QStringList codabar = SymbologyRows(barcode);
     EXPECT_TRUE(codabar.contains(QStringLiteral("Symbology.StartChar")));
     EXPECT_TRUE(codabar.contains(QStringLiteral("Symbology.StopChar")));
@@ -190,6 +200,10 @@ TEST_F(ZanDesignerFormEditorTest, SavedFormStoresThePlainNameAndLoadsBack) {
                                               "    <string notr=\"true\">Codabar</string>")))
         << saved.toStdString();
     EXPECT_FALSE(saved.contains(QStringLiteral("<enum>Codabar"))) << saved.toStdString();
+    // The caption and the settings are data too: no string of the form is for translators.
+    EXPECT_TRUE(saved.contains(QStringLiteral("<string notr=\"true\">12345</string>"))) << saved.toStdString();
+    EXPECT_TRUE(saved.contains(QStringLiteral("<string notr=\"true\">D</string>"))) << saved.toStdString();
+    EXPECT_FALSE(saved.contains(QStringLiteral("<string>"))) << saved.toStdString();
 
     QUiLoader loader;
     loader.clearPluginPaths();

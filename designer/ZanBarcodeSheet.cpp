@@ -41,7 +41,7 @@ QVariant SettingValue(platform::TPropertyEditor& editor) {
 // TBarcodeDesign
 
 TBarcodeDesign::TBarcodeDesign(ZanBarcodeWidget& widget)
-    : FWidget(widget), FDesigner(std::make_shared<platform::TFormDesigner>(widget.control())) {
+    : FDesigner(std::make_shared<platform::TFormDesigner>(widget.control())) {
     platform::TDesignerSelectionList selection;
     selection.Add(&widget.control());
     platform::GetComponentProperties(selection, platform::tkProperties, FDesigner,

@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QtDesigner/QDesignerExtraInfoExtension>
+#include <QtDesigner/QExtensionFactory>
+#include <QtDesigner/private/qdesigner_propertysheet_p.h>
 
 #include <zanbarcode/platform/DesignIntf.h>
 
@@ -34,16 +37,11 @@ public:
     void OnReselected(std::function<void()> handler);
 
 private:
-    ZanBarcodeWidget& FWidget;
     std::shared_ptr<zan::platform::TFormDesigner> FDesigner;
     std::unique_ptr<zan::platform::TPropertyEditor> FName;
     std::unique_ptr<zan::platform::TPropertyEditor> FCaption;
     std::unique_ptr<zan::platform::TPropertyEditor> FSymbology;
 };
-
-#include <QtDesigner/QDesignerExtraInfoExtension>
-#include <QtDesigner/QExtensionFactory>
-#include <QtDesigner/private/qdesigner_propertysheet_p.h>
 
 // The widget's property sheet: symbologyName (a drop-down of the registered names) and
 // the current symbology's settings in the group "Symbology", Caption as a plain string.

@@ -61,5 +61,5 @@ void ZanBarcodePlugin::initialize(QDesignerFormEditorInterface* core) {
     FInitialized = true;
     FDesigner = core;
     zan::Register();
-    if (core != nullptr) RegisterBarcodeSheet(core->extensionManager());
+    if (core != nullptr) RegisterBarcodeSheet(core);
 }

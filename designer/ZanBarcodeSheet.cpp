@@ -17,6 +17,9 @@
 
 #include "ZanBarcodeSheet_p.h"
 
+#include <QtDesigner/private/qdesigner_utils_p.h>
+#include <QtDesigner/private/ui4_p.h>
+
 namespace platform = zan::platform;
 
 namespace {
@@ -38,7 +41,7 @@ QVariant SettingValue(platform::TPropertyEditor& editor) {
 // TBarcodeDesign
 
 TBarcodeDesign::TBarcodeDesign(ZanBarcodeWidget& widget)
-    : FWidget(widget), FDesigner(std::make_shared<platform::TFormDesigner>(widget.control())) {
+    : FDesigner(std::make_shared<platform::TFormDesigner>(widget.control())) {
     platform::TDesignerSelectionList selection;
     selection.Add(&widget.control());
     platform::GetComponentProperties(selection, platform::tkProperties, FDesigner,
@@ -105,9 +108,8 @@ void Refresh(QDesignerFormEditorInterface* core, ZanBarcodeWidget* widget) {
 
 }  // namespace
 
-#ifdef ZAN_DESIGNER_PRIVATE
-#include <QtDesigner/private/qdesigner_utils_p.h>
-
+using qdesigner_internal::DesignerMetaEnum;
+using qdesigner_internal::PropertySheetEnumValue;
 using qdesigner_internal::PropertySheetStringValue;
 
 ZanBarcodeSheet::ZanBarcodeSheet(ZanBarcodeWidget* widget, QObject* parent)
@@ -127,10 +129,17 @@ bool ZanBarcodeSheet::IsSetting(int index) const {
 }
 
 QVariant ZanBarcodeSheet::property(int index) const {
-    // Names and strings of settings are data, never translated.
-    if (index == FStoredName) return QVariant::fromValue(PropertySheetStringValue(FWidget->symbologyName(), false));
+    if (index == FStoredName) {
+        // A drop-down of the names, each standing for its place in the list.
+        DesignerMetaEnum names(QStringLiteral("SymbologyName"), QString(), QString());
+        const QStringList list = FDesign.Names();
+        for (int position = 0; position < list.size(); ++position) names.addKey(position, list[position]);
+        return QVariant::fromValue(
+            PropertySheetEnumValue(static_cast<int>(list.indexOf(FDesign.Name(), 0)), names));
+    }
     if (index == FCaption) return FWidget->caption();
     const QVariant value = QDesignerPropertySheet::property(index);
+    // Strings of settings are data, never translated.
     if (IsSetting(index) && value.typeId() == QMetaType::QString)
         return QVariant::fromValue(PropertySheetStringValue(value.toString(), false));
     return value;
@@ -138,9 +147,8 @@ QVariant ZanBarcodeSheet::property(int index) const {
 
 void ZanBarcodeSheet::setProperty(int index, const QVariant& value) {
     if (index == FStoredName) {
-        // Typed in or read from a form file, the name goes through the library's editor.
-        const QString name = value.canConvert<PropertySheetStringValue>() ? value.value<PropertySheetStringValue>().value()
-                                                                           : value.toString();
+        // Chosen or read from a form file, the name goes through the library's editor.
+        const QString name = ChosenName(value);
         if (name != FDesign.Name()) {
             try {
                 FDesign.ChooseName(name, [this] { RemoveSettings(); });
@@ -192,69 +200,66 @@ int ZanBarcodeSheet::addDynamicProperty(const QString& name, const QVariant& val
     return shown;
 }
 
+QString ZanBarcodeSheet::ChosenName(const QVariant& value) const {
+    if (value.canConvert<PropertySheetStringValue>()) return value.value<PropertySheetStringValue>().value();
+    if (value.typeId() == QMetaType::QString) return value.toString();
+    // The drop-down and Designer's undo stack hand over a place in the list.
+    bool isNumber = false;
+    const int position = qdesigner_internal::Utils::valueOf(value, &isNumber);
+    const QStringList names = FDesign.Names();
+    return isNumber && position >= 0 && position < names.size() ? names[position] : QString();
+}
+
 void ZanBarcodeSheet::RemoveSettings() {
-    for (int index = count() - 1; index >= 0; --index)
-        if (IsSetting(index) && isVisible(index)) removeDynamicProperty(index);
+    for (int index = count() - 1; index >= 0; --index) {
+        if (!IsSetting(index) || !isVisible(index)) continue;
+        // Designer only hides a removed dynamic property: the widget would keep the value
+        // and hand it to the next symbology.
+        const QByteArray name = propertyName(index).toUtf8();
+        removeDynamicProperty(index);
+        FWidget->setProperty(name.constData(), QVariant());
+    }
 }
 
 void ZanBarcodeSheet::ShowSettings() {
     RemoveSettings();
     for (const auto& [name, value] : FDesign.Settings()) {
         const int index = QDesignerPropertySheet::addDynamicProperty(name, value);
-        if (index >= 0) setPropertyGroup(index, QString::fromLatin1(GroupName));
+        if (index < 0) continue;
+        // A row shown before comes back without a value on the widget.
+        QDesignerPropertySheet::setProperty(index, value);
+        setPropertyGroup(index, QString::fromLatin1(GroupName));
     }
 }
 
-void RegisterBarcodeSheet(QExtensionManager* manager) {
-    QDesignerPropertySheetFactory<ZanBarcodeWidget, ZanBarcodeSheet>::registerExtension(manager);
-}
+ZanBarcodeExtraInfo::ZanBarcodeExtraInfo(ZanBarcodeWidget* widget, QDesignerFormEditorInterface* core, QObject* parent)
+    : QObject(parent), FWidget(widget), FCore(core) {}
 
-#else
-#include <QAction>
-#include <QInputDialog>
-#include <QtDesigner/QDesignerDynamicPropertySheetExtension>
-#include <QtDesigner/QDesignerPropertySheetExtension>
+QWidget* ZanBarcodeExtraInfo::widget() const { return FWidget; }
 
-ZanBarcodeTaskMenu::ZanBarcodeTaskMenu(ZanBarcodeWidget* widget, QObject* parent)
-    : QObject(parent), FWidget(widget), FDesign(*widget), FChoose(new QAction(tr("Choose symbology..."), this)) {
-    connect(FChoose, &QAction::triggered, this, &ZanBarcodeTaskMenu::Choose);
-}
-
-void ZanBarcodeTaskMenu::Choose() {
-    QDesignerFormWindowInterface* form = QDesignerFormWindowInterface::findFormWindow(FWidget);
-    QDesignerFormEditorInterface* core = form != nullptr ? form->core() : nullptr;
-    if (core == nullptr) return;
-    const QStringList names = FDesign.Names();
-    bool chosen = false;
-    const QString name = QInputDialog::getItem(FWidget, tr("Symbology"), tr("Symbology:"), names,
-                                               static_cast<int>(names.indexOf(FDesign.Name())), false, &chosen);
-    if (!chosen) return;
-    auto* dynamic = qt_extension<QDesignerDynamicPropertySheetExtension*>(core->extensionManager(), FWidget);
-    auto* sheet = qt_extension<QDesignerPropertySheetExtension*>(core->extensionManager(), FWidget);
-    FDesign.OnReselected([&] {
-        for (const auto& [setting, value] : FDesign.Settings()) dynamic->addDynamicProperty(setting, value);
-        Refresh(core, FWidget);
-    });
-    try {
-        FDesign.ChooseName(name, [&] {
-            for (int index = sheet->count() - 1; index >= 0; --index)
-                if (dynamic->isDynamicProperty(index) &&
-                    sheet->propertyName(index).startsWith(QLatin1String(ZanBarcodeWidget::SettingPrefix)))
-                    dynamic->removeDynamicProperty(index);
-        });
-    } catch (const std::exception& e) {
-        qWarning("ZanBarcodeWidget: %s", e.what());
+bool ZanBarcodeExtraInfo::saveWidgetExtraInfo(DomWidget* ui_widget) {
+    for (DomProperty* property : ui_widget->elementProperty()) {
+        if (property->attributeName() == QLatin1String("symbologyName")) {
+            auto* name = new DomString;
+            name->setText(FWidget->symbologyName());
+            property->setElementString(name);
+        } else if (property->attributeName() != QLatin1String("caption") || property->kind() != DomProperty::String) {
+            continue;
+        }
+        // Data, never translated.
+        property->elementString()->setAttributeNotr(QStringLiteral("true"));
     }
-    sheet->setChanged(sheet->indexOf(QStringLiteral("symbologyName")), true);
+    return true;
 }
 
-QObject* ZanBarcodeTaskMenuFactory::createExtension(QObject* object, const QString& iid, QObject* parent) const {
+QObject* ZanBarcodeExtraInfoFactory::createExtension(QObject* object, const QString& iid, QObject* parent) const {
     auto* widget = qobject_cast<ZanBarcodeWidget*>(object);
-    if (widget == nullptr || iid != Q_TYPEID(QDesignerTaskMenuExtension)) return nullptr;
-    return new ZanBarcodeTaskMenu(widget, parent);
+    if (widget == nullptr || iid != Q_TYPEID(QDesignerExtraInfoExtension)) return nullptr;
+    return new ZanBarcodeExtraInfo(widget, FCore, parent);
 }
 
-void RegisterBarcodeSheet(QExtensionManager* manager) {
-    manager->registerExtensions(new ZanBarcodeTaskMenuFactory(manager), Q_TYPEID(QDesignerTaskMenuExtension));
+void RegisterBarcodeSheet(QDesignerFormEditorInterface* core) {
+    QExtensionManager* manager = core->extensionManager();
+    QDesignerPropertySheetFactory<ZanBarcodeWidget, ZanBarcodeSheet>::registerExtension(manager);
+    manager->registerExtensions(new ZanBarcodeExtraInfoFactory(core, manager), Q_TYPEID(QDesignerExtraInfoExtension));
 }
-#endif

@@ -1,11 +1,11 @@
-// What Qt Designer's property editor shows of a barcode widget.
+// What Qt Designer's property editor shows of a barcode widget, and how a form stores it.
 #pragma once
 
-class QExtensionManager;
+class QDesignerFormEditorInterface;
 
-// With Designer's property-sheet classes (ZAN_DESIGNER_PRIVATE), the barcode's own
-// property sheet: symbologyName, the current symbology's settings in a group
-// "Symbology" that follows the symbology, and Caption as a plain string, each row driven
-// by the library's designer editors. Without them, Designer's default sheet and a
-// task-menu action "Choose symbology..." on the widget.
-void RegisterBarcodeSheet(QExtensionManager* manager);
+// The barcode's own property sheet: symbologyName as a drop-down of the registered
+// names, the current symbology's settings in a group "Symbology" that follows the
+// symbology, and Caption as a plain string, each row driven by the library's designer
+// editors. A saved form holds the symbology name, the caption and the string settings
+// as untranslatable strings.
+void RegisterBarcodeSheet(QDesignerFormEditorInterface* core);

@@ -9,14 +9,17 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QtDesigner/QDesignerExtraInfoExtension>
+#include <QtDesigner/QExtensionFactory>
+#include <QtDesigner/private/qdesigner_propertysheet_p.h>
 
 #include <zanbarcode/platform/DesignIntf.h>
 
 class ZanBarcodeWidget;
 
 // The library's designer editors for one widget's control: SymbologyName (a value
-// list), Caption (a plain string) and Symbology (sub-properties). Both Designer front
-// ends, the property sheet and the task menu, work through it.
+// list), Caption (a plain string) and Symbology (sub-properties). The property sheet
+// works through it.
 class TBarcodeDesign {
 public:
     explicit TBarcodeDesign(ZanBarcodeWidget& widget);
@@ -34,18 +37,14 @@ public:
     void OnReselected(std::function<void()> handler);
 
 private:
-    ZanBarcodeWidget& FWidget;
     std::shared_ptr<zan::platform::TFormDesigner> FDesigner;
     std::unique_ptr<zan::platform::TPropertyEditor> FName;
     std::unique_ptr<zan::platform::TPropertyEditor> FCaption;
     std::unique_ptr<zan::platform::TPropertyEditor> FSymbology;
 };
 
-#ifdef ZAN_DESIGNER_PRIVATE
-#include <QtDesigner/private/qdesigner_propertysheet_p.h>
-
-// The widget's property sheet: symbologyName (saved untranslatable) and the current
-// symbology's settings in the group "Symbology", Caption as a plain string.
+// The widget's property sheet: symbologyName (a drop-down of the registered names) and
+// the current symbology's settings in the group "Symbology", Caption as a plain string.
 class ZanBarcodeSheet : public QDesignerPropertySheet {
     Q_OBJECT
 
@@ -63,6 +62,8 @@ public:
     static constexpr const char* GroupName = "Symbology";
 
 private:
+    // The name that a value from the drop-down, a form file or an undo step stands for.
+    QString ChosenName(const QVariant& value) const;
     void RemoveSettings();
     void ShowSettings();
     bool IsSetting(int index) const;
@@ -72,37 +73,40 @@ private:
     int FStoredName;
     int FCaption;
 };
-#else
-#include <QtDesigner/QDesignerTaskMenuExtension>
-#include <QtDesigner/QExtensionFactory>
 
-class QAction;
-
-// "Choose symbology..." on the widget's context menu in the form.
-class ZanBarcodeTaskMenu : public QObject, public QDesignerTaskMenuExtension {
+// Designer saves a drop-down's value as an enumerator, which uic would write as an
+// identifier, and a plain string as translatable: the symbology name and the caption go
+// into the form as untranslatable strings instead.
+class ZanBarcodeExtraInfo : public QObject, public QDesignerExtraInfoExtension {
     Q_OBJECT
-    Q_INTERFACES(QDesignerTaskMenuExtension)
+    Q_INTERFACES(QDesignerExtraInfoExtension)
 
 public:
-    ZanBarcodeTaskMenu(ZanBarcodeWidget* widget, QObject* parent);
-    QAction* preferredEditAction() const override { return FChoose; }
-    QList<QAction*> taskActions() const override { return {FChoose}; }
+    ZanBarcodeExtraInfo(ZanBarcodeWidget* widget, QDesignerFormEditorInterface* core, QObject* parent);
+
+    QDesignerFormEditorInterface* core() const override { return FCore; }
+    QWidget* widget() const override;
+    bool saveUiExtraInfo(DomUI*) override { return false; }
+    bool loadUiExtraInfo(DomUI*) override { return false; }
+    bool saveWidgetExtraInfo(DomWidget* ui_widget) override;
+    // A form's string needs nothing: the sheet reads it as it is.
+    bool loadWidgetExtraInfo(DomWidget*) override { return false; }
 
 private:
-    void Choose();
-
     ZanBarcodeWidget* FWidget;
-    TBarcodeDesign FDesign;
-    QAction* FChoose;
+    QDesignerFormEditorInterface* FCore;
 };
 
-class ZanBarcodeTaskMenuFactory : public QExtensionFactory {
+class ZanBarcodeExtraInfoFactory : public QExtensionFactory {
     Q_OBJECT
 
 public:
-    using QExtensionFactory::QExtensionFactory;
+    ZanBarcodeExtraInfoFactory(QDesignerFormEditorInterface* core, QExtensionManager* manager)
+        : QExtensionFactory(manager), FCore(core) {}
 
 protected:
     QObject* createExtension(QObject* object, const QString& iid, QObject* parent) const override;
+
+private:
+    QDesignerFormEditorInterface* FCore;
 };
-#endif

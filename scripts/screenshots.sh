@@ -1,7 +1,7 @@
 #!/bin/sh
 # Makes the README's screenshots under Xvfb: the desktop program (docs/zanbarcode-gui.png)
 # and Qt Designer with a barcode form, one barcode selected and the property editor
-# showing its "Symbology" group (docs/designer.png).
+# showing its "Symbology" group with the symbology drop-down open (docs/designer.png).
 #   scripts/screenshots.sh [BUILD_DIR]   (default: build, configured and built as needed)
 set -eu
 cd "$(dirname "$0")/.."
@@ -35,9 +35,10 @@ shoot() {
 
 actions="" shoot docs/zanbarcode-gui.png 520 420 ZanBarcode \
     "$build/gui/zanbarcode-gui" --symbology "EAN 13" --caption 590123412345
-# Selects the EAN barcode in the object inspector and filters the property editor down to the
-# symbology's rows.
-actions='xdotool mousemove 643 168 click 1; sleep 1; xdotool mousemove 793 324 click 1 type ymbology' \
+# Selects the EAN barcode in the object inspector, filters the property editor down to the
+# symbology's rows and opens the drop-down of symbology names.
+actions='xdotool mousemove 643 168 click 1; sleep 1; xdotool mousemove 793 324 click 1 type ymbology;
+    sleep 1; xdotool mousemove 800 409 click 1; sleep 1; xdotool click 1' \
     shoot docs/designer.png 1100 800 Designer \
     "$(qtpaths6 --query QT_INSTALL_BINS)/designer" tests/qt/forms/BarcodeForm.ui
 echo "screenshots: docs/zanbarcode-gui.png docs/designer.png"

@@ -143,7 +143,7 @@ const TPropList& TZanBarcodeMargins::PublishedProperties() const {
         for (int index = 0; index < 4; ++index)
             list.push_back(platform::IntegerProperty<TZanBarcodeMargins>(
                 names[index], [index](const TZanBarcodeMargins& m) { return m.GetMargin(index); },
-                [index](TZanBarcodeMargins& m, std::int64_t v) { m.SetMargin(index, static_cast<int>(v)); }));
+                [index](TZanBarcodeMargins& m, std::int64_t v) { m.SetMargin(index, platform::IntegerValue<int>(v)); }));
         return list;
     }();
     return properties;
@@ -213,7 +213,7 @@ const TPropList& TZanBarcodeRenderer::PublishedProperties() const {
         const auto bound = [](const char* name, int index) {
             return platform::IntegerProperty<R>(
                 name, [index](const R& r) { return r.GetBound(index); },
-                [index](R& r, std::int64_t v) { r.SetBound(index, static_cast<int>(v)); });
+                [index](R& r, std::int64_t v) { r.SetBound(index, platform::IntegerValue<int>(v)); });
         };
         return TPropList{
             platform::EnumerationProperty<R>(

@@ -40,7 +40,7 @@ const TPropList& TSizeConstraints::PublishedProperties() const {
         const auto limit = [](const char* name, int (C::*get)() const, void (C::*set)(int)) {
             return WithDefault(IntegerProperty<C>(
                                    name, [get](const C& c) { return (c.*get)(); },
-                                   [set](C& c, std::int64_t v) { (c.*set)(static_cast<int>(v)); }),
+                                   [set](C& c, std::int64_t v) { (c.*set)(IntegerValue<int>(v)); }),
                                "0");
         };
         return TPropList{

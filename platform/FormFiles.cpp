@@ -501,13 +501,13 @@ public:
         for (int i = 0; i < FRoot.GetComponentCount(); ++i) before.push_back(FRoot.GetComponent(i));
         try {
             Read(tree);
+            FinishLoading();
         } catch (...) {
             DestroyAddedComponents(before);
             Restore(name);
             if (!wasLoading) EndLoadingAfterFailure();
             throw;
         }
-        FinishLoading();
     }
 
     // Reads Tree into a root made for it, which its caller destroys on failure.
@@ -531,6 +531,7 @@ private:
     };
 
     void Read(const TFormObject& tree) {
+        FRootLine = tree.Line;
         FRoot.Loading();
         try {
             if (!tree.Name.empty()) FRoot.SetName(tree.Name);
@@ -548,7 +549,7 @@ private:
         TComponent* component = nullptr;
         try {
             component = componentClass->Create(&FRoot);
-            FCreated.push_back(component);
+            FCreated.push_back({component, object.Line});
             component->Loading();
             component->SetName(object.Name);
             component->SetParentComponent(&parent);
@@ -612,13 +613,18 @@ private:
 
     // Every component read hears Loaded, the root first; one that fails does not keep
     // the others in the loading state.
+    // Every component read leaves the loading state, also after one of them failed; the
+    // first failure is reported at the line of the object that raised it.
     void FinishLoading() {
         std::exception_ptr failure;
-        std::vector<TComponent*> loaded{&FRoot};
+        std::vector<TCreated> loaded{{&FRoot, FRootLine}};
         loaded.insert(loaded.end(), FCreated.begin(), FCreated.end());
-        for (TComponent* component : loaded) {
+        for (const TCreated& created : loaded) {
             try {
-                component->Loaded();
+                created.Component->Loaded();
+            } catch (const Exception& e) {
+                if (!failure) failure = std::make_exception_ptr(
+                        EReadError("Line %d: %s", {std::int64_t{created.Line}, e.Message()}));
             } catch (...) {
                 if (!failure) failure = std::current_exception();
             }
@@ -690,7 +696,12 @@ private:
     }
 
     TComponent& FRoot;
-    std::vector<TComponent*> FCreated;
+    struct TCreated {
+        TComponent* Component;
+        int Line;  // of its object in the file
+    };
+    std::vector<TCreated> FCreated;
+    int FRootLine = 1;
     std::vector<TReference> FReferences;
     std::vector<TSaved> FSaved;
 };

@@ -308,6 +308,8 @@ TEST_F(BarcodeFormFileTest, BadBarcodeSettingsAreReportedAndLeaveTheFormAsItWas)
          .message = "Line 4: Barcode1.Orientation: 'bo45Degrees' is not a valid value"},
         {.lines = "    BarColor = clChartreuse\n",
          .message = "Line 4: Barcode1.BarColor: 'clChartreuse' is not a valid integer value"},
+        {.lines = "    Margins.Left = 246913578040\n",
+         .message = "Line 4: Barcode1.Margins.Left: Value 246913578040 must be between -2147483648 and 2147483647"},
         {.lines = "    Margins = 5\n",
          .message = "Line 4: Barcode1.Margins: an object: give its properties, as in Margins.<property> = <value>"},
         {.lines = "    OnVisualChange = BarcodeMoved\n",
@@ -335,6 +337,29 @@ TEST_F(BarcodeFormFileTest, BadBarcodeSettingsAreReportedAndLeaveTheFormAsItWas)
         EXPECT_EQ(platform::SaveComponentToText(labels), before);
         EXPECT_EQ(labels.GetComponentCount(), 1);
     }
+}
+
+TEST_F(BarcodeFormFileTest, AControlThatFailsOnceLoadedUndoesTheWholeRead) {
+    // Every value reads, but sizing the code to margins of two billion pixels fails once
+    // the control is loaded: the error names the barcode's line and the form is kept.
+    TLabelForm labels(nullptr);
+    labels.SetName("Labels");
+    const std::string before = platform::SaveComponentToText(labels);
+    try {
+        platform::LoadComponentFromText(labels,
+                                        "object Form1: TLabelForm\n"
+                                        "  Caption = 'Changed'\n"
+                                        "  object Barcode1: TZanBarcode\n"
+                                        "    Margins.Left = 2100000000\n"
+                                        "  end\n"
+                                        "end\n");
+        ADD_FAILURE() << "accepted";
+    } catch (const platform::EReadError& e) {
+        EXPECT_TRUE(e.Message().starts_with("Line 3: Bounds ")) << e.Message();
+    }
+    EXPECT_EQ(platform::SaveComponentToText(labels), before);
+    EXPECT_EQ(labels.GetName(), "Labels");
+    EXPECT_EQ(labels.GetComponentCount(), 0);
 }
 
 }  // namespace

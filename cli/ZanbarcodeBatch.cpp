@@ -38,16 +38,13 @@ bool IsSafeInName(unsigned char byte) {
 
 TNameTemplate::TNameTemplate(const std::string& pattern) {
     const std::size_t slash = pattern.rfind('/');
-    const std::string name = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
-    if (slash != std::string::npos) {
-        FFolderPrefix = pattern.substr(0, slash + 1);
-        FFolder = slash == 0 ? "/" : pattern.substr(0, slash);
-        if (FFolder.find('~') != std::string::npos || FFolder.find(CaptionField) != std::string::npos)
-            throw EUsageError("-o '%s': the line's number (~) and {caption} stand in the file name only, not in its folder",
-                              {pattern});
-    } else {
-        FFolder = ".";
-    }
+    const bool inFolder = slash != std::string::npos;
+    const std::string name = inFolder ? pattern.substr(slash + 1) : pattern;
+    FFolderPrefix = inFolder ? pattern.substr(0, slash + 1) : std::string();
+    FFolder = !inFolder ? std::string(".") : slash == 0 ? std::string("/") : pattern.substr(0, slash);
+    if (FFolder.find('~') != std::string::npos || FFolder.find(CaptionField) != std::string::npos)
+        throw EUsageError("-o '%s': the line's number (~) and {caption} stand in the file name only, not in its folder",
+                          {pattern});
     bool hasCaption = false;
     std::string text;
     for (std::size_t i = 0; i < name.size();) {

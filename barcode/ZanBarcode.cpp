@@ -1,7 +1,6 @@
 #include <zanbarcode/barcode/ZanBarcode.h>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -34,17 +34,46 @@ platform::EInOutError WriteError(const std::string& target) {
     return platform::EInOutError("Cannot write the file '%s': %s", {target, std::string(std::strerror(errno))});
 }
 
-// The name pattern of the temporary file beside Target: ".<name>-XXXXXX", the target's
-// name shortened so that the temporary name stays within NAME_MAX whatever the target's
-// length (a target name of NAME_MAX bytes is valid and must be writable).
-std::string TemporaryPattern(const std::string& target) {
-    constexpr std::string_view Suffix = "-XXXXXX";
-    const std::filesystem::path path(target);
-    const std::string name = path.filename().string().substr(0, NAME_MAX - 1 - Suffix.size());
-    std::string temporary = ".";
-    temporary += name;
-    temporary += Suffix;
-    return (path.parent_path() / temporary).string();
+// The temporary file beside Target: ".<name>-" and six random letters and digits, the
+// target's name shortened so that the temporary name stays within NAME_MAX whatever the
+// target's length (a target name of NAME_MAX bytes is valid and must be writable).
+class TTemporaryName {
+public:
+    explicit TTemporaryName(const std::string& target) {
+        const std::filesystem::path path(target);
+        const std::string name = path.filename().string().substr(0, NAME_MAX - 1 - 1 - RandomLength);
+        FName = (path.parent_path() / ("." + name + "-" + std::string(RandomLength, '0'))).string();
+    }
+
+    // Draws new random letters; the name, until the next call.
+    const std::string& Next() {
+        static constexpr std::string_view Letters =
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+        // One generator a thread, seeded once: workers draw names side by side without a lock.
+        thread_local std::minstd_rand generator(std::random_device{}());
+        std::uniform_int_distribution<std::size_t> letter(0, Letters.size() - 1);
+        for (std::size_t i = FName.size() - RandomLength; i < FName.size(); ++i) FName[i] = Letters[letter(generator)];
+        return FName;
+    }
+
+private:
+    static constexpr std::size_t RandomLength = 6;
+    std::string FName;
+};
+
+// Creates a new file under a fresh temporary name beside Target, with the permissions
+// that any new file gets (0666 less the umask, or the folder's default ACL), so that the
+// file needs no change of mode before it takes the target's name. Sets Name to it.
+int CreateTemporaryFile(const std::string& target, std::string& name) {
+    // As many tries as mkstemp makes before it gives up.
+    constexpr int Attempts = 100;
+    TTemporaryName temporary(target);
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        name = temporary.Next();
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 // A temporary file beside a target, put in its place by ReplaceTarget and removed
@@ -53,7 +82,7 @@ std::string TemporaryPattern(const std::string& target) {
 class TReplacementFile {
 public:
     explicit TReplacementFile(const std::string& target)
-        : FTarget(target), FName(TemporaryPattern(target)), FFd(mkstemp(FName.data())) {
+        : FTarget(target), FFd(CreateTemporaryFile(target, FName)) {
         if (FFd < 0) throw WriteError(FTarget);
     }
     ~TReplacementFile() {
@@ -73,10 +102,6 @@ public:
     }
 
     void ReplaceTarget(TZanFileSync sync) {
-        // mkstemp makes the file private; give it the permissions a new file would get.
-        const mode_t mask = umask(0);
-        umask(mask);
-        if (fchmod(FFd, static_cast<mode_t>(0666 & ~mask)) != 0) throw WriteError(FTarget);
         // Flushed before the rename, so that a crash after it finds the bytes, not an empty file.
         if (sync == TZanFileSync::EachFile && fsync(FFd) != 0) throw WriteError(FTarget);
         if (close(std::exchange(FFd, -1)) != 0) throw WriteError(FTarget);
@@ -86,7 +111,7 @@ public:
 
 private:
     std::string FTarget;
-    std::string FName;
+    std::string FName;  // before FFd, which CreateTemporaryFile makes along with it
     int FFd;
     bool FReplaced = false;
 };

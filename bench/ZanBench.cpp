@@ -112,12 +112,15 @@ std::vector<std::string> OurCommand(const TSettings& s, TCode code, const fs::pa
     return {s.Zanbarcode, "--batch", "-s", SymbologyName(code), "-r", "300", "-i", input.string(), "-o", out.string()};
 }
 
-// An empty folder for one run's files.
+// A folder of its own for each run's files, never used before. The files stay until the
+// end: on ext4 a file made within half a minute of many deletions costs the kernel a
+// search past every inode just freed (it avoids reusing them), which would charge the
+// cleaning up of one run to whichever tool ran next.
 fs::path FreshFolder(const TSettings& s, const std::string& name) {
-    const fs::path folder = s.Work / name;
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
+    for (int run = 1;; ++run) {
+        const fs::path folder = s.Work / "runs" / (name + "-" + std::to_string(run));
+        if (fs::create_directories(folder)) return folder;
+    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -356,8 +359,7 @@ int main(int argc, char** argv) {
         CommandRows(s);
         LoopRows(s);
         MemoryRows(s);
-        fs::remove_all(s.Work / "zint");
-        fs::remove_all(s.Work / "ours");
+        fs::remove_all(s.Work / "runs");
         return 0;
     } catch (const zan::platform::Exception& e) {
         std::fprintf(stderr, "zan_bench: %s\n", e.Message().c_str());

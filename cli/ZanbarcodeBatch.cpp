@@ -213,21 +213,28 @@ public:
     TBatchRun(std::vector<TLine>& lines, const zan::TZanBarcodePicture& picture, const TOptions& options)
         : FLines(lines), FPicture(picture), FOptions(options), FDone(lines.size(), false) {}
 
-    // A worker's loop, with a writer of its own.
+    // A worker's loop, with a writer of its own. The reporter is woken for a line with
+    // something to say and for the last line done only, not for every file: it looks
+    // again a few times a second all the same.
     void Work(zan::TZanPictureWriter& writer) {
         zan::TZanBarcodePicture picture = FPicture;
         for (std::size_t i = FNext++; i < FLines.size(); i = FNext++) {
-            if (FLines[i].Failure.empty()) DrawLine(writer, picture, FOptions, FLines[i]);
+            TLine& line = FLines[i];
+            if (line.Failure.empty()) DrawLine(writer, picture, FOptions, line);
+            const bool hasMessage = !line.Failure.empty() || !line.Note.empty();
+            bool wake = false;
             {
                 const std::lock_guard lock(FMutex);
                 FDone[i] = true;
+                wake = hasMessage || ++FDoneCount == FLines.size();
             }
-            FFinished.notify_one();
+            if (wake) FFinished.notify_one();
         }
     }
 
-    // Writes each line's failure or note as soon as it and the lines before it are done;
-    // returns once all are. A line is not touched by its worker once it is done.
+    // Writes each line's failure or note once it and the lines before it are done (a
+    // fraction of a second later at most); returns once all are. A line is not touched
+    // by its worker once it is done.
     void Report(std::ostream& errors, TProgress& progress) {
         for (std::size_t i = 0; i < FLines.size(); ++i) {
             {
@@ -251,7 +258,8 @@ private:
     std::atomic<std::size_t> FNext{0};
     std::mutex FMutex;
     std::condition_variable FFinished;
-    std::vector<bool> FDone;  // guarded by FMutex
+    std::vector<bool> FDone;     // guarded by FMutex
+    std::size_t FDoneCount = 0;  // guarded by FMutex
 };
 
 std::size_t JobCount(const TOptions& options, std::size_t lines) {

@@ -1,5 +1,6 @@
 // The barcode picture: sizes, outputs, settings by name, refusals, and what a scanner reads.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -615,4 +616,36 @@ TEST(ZanPictureWriterTest, FailuresAreThoseOfThePictureAndLeaveNoFile) {
     EXPECT_EQ(zantest::ScanWithZbar(dir + "/hello.png"), std::vector<std::string>{"CODE-128:Hello"});
     EXPECT_EQ(Failure([&] { SyncFileSystem(dir + "/missing"); }),
               "EInOutError: Cannot write the file '" + dir + "/missing': No such file or directory");
+}
+
+// Written files get the mode of any new file: 0666 less the umask, whatever they replace,
+// and with either way of syncing.
+TEST(ZanPictureWriterTest, FilesTakeTheModeOfANewFile) {
+    const std::string dir = zantest::TestOutputDir("ZanPictureWriterTest.Mode");
+    const TZanBarcodePicture picture{.Caption = "Hello"};
+    struct TCase {
+        mode_t Umask;
+        fs::perms Expected;
+    };
+    using P = fs::perms;
+    const TCase cases[] = {
+        {022, P::owner_read | P::owner_write | P::group_read | P::others_read},
+        {027, P::owner_read | P::owner_write | P::group_read},
+        {002, P::owner_read | P::owner_write | P::group_read | P::group_write | P::others_read},
+        {077, P::owner_read | P::owner_write},
+    };
+    const mode_t previous = umask(022);
+    for (const TCase& c : cases) {
+        umask(c.Umask);
+        for (const TZanFileSync sync : {TZanFileSync::EachFile, TZanFileSync::Deferred}) {
+            TZanPictureWriter writer(sync);
+            // The second write replaces the file of the first, made with another umask.
+            for (const std::string name : {"/a.png", "/b.svg", "/a.png"}) {
+                writer.SaveToFile(picture, dir + name);
+                EXPECT_EQ(fs::status(dir + name).permissions(), c.Expected) << std::oct << c.Umask << name;
+            }
+        }
+    }
+    umask(previous);
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"a.png", "b.svg"})) << "no temporary file left";
 }

@@ -76,13 +76,21 @@ int CreateTemporaryFile(const std::string& target, std::string& name) {
     return -1;
 }
 
+// The system reads a file name up to its first NUL byte: a name holding one would write
+// another file than the one named.
+const std::string& CheckedFileName(const std::string& target) {
+    if (target.find('\0') != std::string::npos)
+        throw platform::EInOutError("Cannot write the file '%s': a file name cannot hold a NUL byte", {target});
+    return target;
+}
+
 // A temporary file beside a target, put in its place by ReplaceTarget and removed
 // otherwise, so that nobody ever sees a half-written target. Every failure raises
 // EInOutError naming the target and the system's reason.
 class TReplacementFile {
 public:
     explicit TReplacementFile(const std::string& target)
-        : FTarget(target), FFd(CreateTemporaryFile(target, FName)) {
+        : FTarget(CheckedFileName(target)), FFd(CreateTemporaryFile(target, FName)) {
         if (FFd < 0) throw WriteError(FTarget);
     }
     ~TReplacementFile() {

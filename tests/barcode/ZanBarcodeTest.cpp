@@ -282,6 +282,11 @@ TEST(ZanBarcodePictureTest, FileNamesUpToTheSystemsLimitAreWritten) {
     EXPECT_EQ(Failure([&] { picture.SaveToFile(tooLong); }),
               "EInOutError: Cannot write the file '" + tooLong + "': File name too long");
     EXPECT_EQ(Entries(dir), std::vector<std::string>{});
+    // The system would stop reading the name at its NUL and write "code" instead.
+    const std::string withNul = dir + "/code" + std::string(3, '\0') + "128.svg";
+    EXPECT_EQ(Failure([&] { picture.SaveToFile(withNul); }),
+              "EInOutError: Cannot write the file '" + withNul + "': a file name cannot hold a NUL byte");
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{});
 }
 
 TEST(ZanBarcodePictureTest, PaintsOntoACanvasAtAPoint) {

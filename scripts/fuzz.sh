@@ -5,11 +5,31 @@
 # kept in build-fuzz/corpus/<target>/, never in the tree; a crash, leak, timeout or
 # failed check leaves its input in build-fuzz/findings/ and fails the run.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
+#   scripts/fuzz.sh smoke [TARGET...]
+# "smoke" is CI's run: about a minute a target, but a fixed seed and a fixed number of
+# inputs from the committed corpus only, so that every machine runs the same inputs and
+# the run passes or fails with the code, not with the machine's speed. New findings are
+# for the longer runs (fuzz/README.md).
 set -eu
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
+limit="-max_total_time=${1:-60}"
+smoke=false
+if [ "${1:-}" = smoke ]; then
+    smoke=true
+    limit=""
+fi
 [ $# -gt 0 ] && shift
 targets=${*:-renderer command png formfile}
+
+# Inputs of a smoke run, each about a minute on an idle core of a 2-core machine.
+smoke_runs() {
+    case $1 in
+        renderer) echo 90000 ;;
+        command) echo 40000 ;;
+        png) echo 200000 ;;
+        formfile) echo 120000 ;;
+    esac
+}
 scripts/install-dependencies.sh
 
 build=build-fuzz
@@ -22,11 +42,20 @@ passed=0
 failed=""
 for target in $targets; do
     mkdir -p "$build/corpus/$target" "$build/findings"
-    echo "== fuzzing $target for $seconds seconds"
+    corpus="$build/corpus/$target"
+    if $smoke; then
+        limit="-runs=$(smoke_runs "$target") -seed=1"
+        # A fresh folder, so that only the committed corpus decides the inputs.
+        corpus="$build/smoke-corpus/$target"
+        rm -rf "$corpus"
+        mkdir -p "$corpus"
+    fi
+    echo "== fuzzing $target ($limit)"
     # A single process; -timeout and -rss_limit_mb turn a slow or bloated input into a finding.
-    if "$build/fuzz/zan_fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 \
+    # shellcheck disable=SC2086
+    if "$build/fuzz/zan_fuzz_$target" $limit -timeout=10 -rss_limit_mb=2560 \
         -print_final_stats=1 -dict="fuzz/dict/$target.dict" -artifact_prefix="$build/findings/$target-" \
-        "$build/corpus/$target" "fuzz/corpus/$target"; then
+        "$corpus" "fuzz/corpus/$target"; then
         passed=$((passed + 1))
     else
         failed="$failed $target"

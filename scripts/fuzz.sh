@@ -21,7 +21,8 @@ fi
 [ $# -gt 0 ] && shift
 targets=${*:-renderer command png formfile}
 
-# Inputs of a smoke run, each about a minute on an idle core of a 2-core machine.
+# Inputs of a smoke run: from a quarter of a minute (command) to two minutes (renderer)
+# on a 2-core machine, about four minutes in all.
 smoke_runs() {
     case $1 in
         renderer) echo 90000 ;;

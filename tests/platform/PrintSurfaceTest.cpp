@@ -100,16 +100,6 @@ std::unique_ptr<TBitmap> Played(const TMetafile& metafile) {
     return bitmap;
 }
 
-// An empty bitmap when the document could not be rendered.
-std::unique_ptr<TBitmap> LoadPng(const std::string& path) {
-    auto bitmap = std::make_unique<TBitmap>();
-    if (path.empty())
-        ADD_FAILURE() << "the document was not rendered";
-    else
-        bitmap->LoadFromPngFile(path);
-    return bitmap;
-}
-
 std::string Save(const TMetafile& metafile, const std::string& path) {
     metafile.SaveToFile(path);
     return path;
@@ -218,10 +208,10 @@ TEST(PrintSurfaceTest, GhostscriptCropsTheEpsToThePicture) {
                                          {Rect(0, 9, 9, 169), Ink2},
                                          {Rect(336, 9, 345, 169), Ink1}});
     const std::string eps = Save(*metafile, dir + "/a.eps");
-    const auto page = LoadPng(zantest::RenderEps(eps, 300));
+    const auto page = zantest::LoadRenderedPng(zantest::RenderEps(eps, 300));
     EXPECT_EQ(page->GetWidth(), 345);
     EXPECT_EQ(page->GetHeight(), 178);
-    ExpectSameColours(*LoadPng(zantest::RenderEps(eps, 600)), *Played(*metafile), 2, "EPS at 600 dpi");
+    ExpectSameColours(*zantest::LoadRenderedPng(zantest::RenderEps(eps, 600)), *Played(*metafile), 2, "EPS at 600 dpi");
 }
 
 TEST(PrintSurfaceTest, RefusesPicturesWithoutAPage) {
@@ -291,9 +281,9 @@ TEST(PrintSurfaceTest, FillsKeepTheirPixelsColoursAndOrder) {
     const auto expected = Played(*metafile);
     // Whole device pixels per metafile pixel: every edge falls between pixels.
     for (const int scale : {1, 2, 3}) {
-        ExpectSameColours(*LoadPng(zantest::RenderPdfPage(Save(*metafile, dir + "/a.pdf"), 96 * scale)), *expected,
+        ExpectSameColours(*zantest::LoadRenderedPng(zantest::RenderPdfPage(Save(*metafile, dir + "/a.pdf"), 96 * scale)), *expected,
                           scale, "PDF x" + std::to_string(scale));
-        ExpectSameColours(*LoadPng(zantest::RenderEps(Save(*metafile, dir + "/a.eps"), 96 * scale)), *expected, scale,
+        ExpectSameColours(*zantest::LoadRenderedPng(zantest::RenderEps(Save(*metafile, dir + "/a.eps"), 96 * scale)), *expected, scale,
                           "EPS x" + std::to_string(scale));
     }
 }
@@ -306,8 +296,8 @@ TEST(PrintSurfaceTest, WhatIsNotPaintedStaysPaper) {
     expected->SetSize(40, 12);  // white
     expected->GetCanvas().GetBrush().SetColor(Ink1);
     expected->GetCanvas().FillRect(Rect(10, 3, 30, 9));
-    ExpectSameColours(*LoadPng(zantest::RenderPdfPage(Save(*metafile, dir + "/a.pdf"), 96)), *expected, 1, "PDF");
-    ExpectSameColours(*LoadPng(zantest::RenderEps(Save(*metafile, dir + "/a.eps"), 96)), *expected, 1, "EPS");
+    ExpectSameColours(*zantest::LoadRenderedPng(zantest::RenderPdfPage(Save(*metafile, dir + "/a.pdf"), 96)), *expected, 1, "PDF");
+    ExpectSameColours(*zantest::LoadRenderedPng(zantest::RenderEps(Save(*metafile, dir + "/a.eps"), 96)), *expected, 1, "EPS");
 }
 
 TEST(PrintSurfaceTest, TouchingBarsLeaveNoSeam) {
@@ -320,7 +310,7 @@ TEST(PrintSurfaceTest, TouchingBarsLeaveNoSeam) {
                                          {Rect(3, 0, 5, 4), clBlack},
                                          {Rect(5, 0, 9, 4), clBlack},
                                          {Rect(9, 0, 11, 4), clBlack}});
-    const auto page = LoadPng(zantest::RenderPdfPage(Save(*metafile, dir + "/bars.pdf"), 144));
+    const auto page = zantest::LoadRenderedPng(zantest::RenderPdfPage(Save(*metafile, dir + "/bars.pdf"), 144));
     ASSERT_EQ(page->GetWidth(), 21);
     for (const int x : {5, 6, 7, 8, 12, 13, 14, 15}) EXPECT_EQ(page->GetPixel(x, 3), clBlack) << x;
     // The outer edges at 3 and 11 (device 4.5 and 16.5) are half covered: the viewer
@@ -338,8 +328,8 @@ TEST(PrintSurfaceTest, FillsAtTheEdgesOfTheCoordinateRange) {
                                          {Rect(INT_MIN, 2, 5, 4), Ink1},
                                          {Rect(15, 6, INT_MAX, INT_MAX), Ink2}});
     const auto expected = Played(*metafile);
-    ExpectSameColours(*LoadPng(zantest::RenderPdfPage(Save(*metafile, dir + "/a.pdf"), 96)), *expected, 1, "PDF");
-    ExpectSameColours(*LoadPng(zantest::RenderEps(Save(*metafile, dir + "/a.eps"), 96)), *expected, 1, "EPS");
+    ExpectSameColours(*zantest::LoadRenderedPng(zantest::RenderPdfPage(Save(*metafile, dir + "/a.pdf"), 96)), *expected, 1, "PDF");
+    ExpectSameColours(*zantest::LoadRenderedPng(zantest::RenderEps(Save(*metafile, dir + "/a.eps"), 96)), *expected, 1, "EPS");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -390,7 +380,7 @@ TEST(PrintSurfaceTest, TextLiesWhereTheBitmapDrawsIt) {
                                             .Text = "Label 12"});
         const std::string pdf = Save(*metafile, dir + "/t" + std::to_string(++n) + ".pdf");
         const TRect expected = InkBox(*Played(*metafile));
-        const TRect printed = InkBox(*LoadPng(zantest::RenderPdfPage(pdf, 200)));
+        const TRect printed = InkBox(*zantest::LoadRenderedPng(zantest::RenderPdfPage(pdf, 200)));
         const std::string what = "align " + std::to_string(c.align) + ", escapement " + std::to_string(c.escapement);
         ASSERT_LT(expected.Left, expected.Right) << what << ": the bitmap has ink";
         EXPECT_NEAR(printed.Left, expected.Left, 1) << what;
@@ -412,7 +402,7 @@ TEST(PrintSurfaceTest, TextIsClippedToItsRectangle) {
     ASSERT_GT(unclipped.Bottom, clip.Bottom);
 
     const auto metafile = TextMetafile(200, 100, 96, text);
-    const TRect printed = InkBox(*LoadPng(zantest::RenderPdfPage(Save(*metafile, dir + "/a.pdf"), 96)));
+    const TRect printed = InkBox(*zantest::LoadRenderedPng(zantest::RenderPdfPage(Save(*metafile, dir + "/a.pdf"), 96)));
     const TRect played = InkBox(*Played(*metafile));
     EXPECT_GE(printed.Left, clip.Left);
     EXPECT_GE(printed.Top, clip.Top);
@@ -441,7 +431,7 @@ TEST(PrintSurfaceTest, FillsAfterATextPaintOverIt) {
         canvas.GetBrush().SetStyle(bsSolid);
         canvas.FillRect(Rect(60, 0, 200, 60));
     }
-    const TRect ink = InkBox(*LoadPng(zantest::RenderPdfPage(Save(metafile, dir + "/a.pdf"), 96)));
+    const TRect ink = InkBox(*zantest::LoadRenderedPng(zantest::RenderPdfPage(Save(metafile, dir + "/a.pdf"), 96)));
     EXPECT_LT(ink.Left, 20);
     EXPECT_LE(ink.Right, 60);
 }
@@ -507,7 +497,7 @@ TEST(PrintSurfaceTest, TextFarOffThePageIsNoTrouble) {
         canvas.TextRect(Rect(0, 0, 100, 50), -1000000, 10, longText);
         canvas.TextRect(Rect(200, 200, 300, 300), 10, 10, "off");
     }
-    const auto page = LoadPng(zantest::RenderPdfPage(Save(metafile, dir + "/a.pdf"), 96));
+    const auto page = zantest::LoadRenderedPng(zantest::RenderPdfPage(Save(metafile, dir + "/a.pdf"), 96));
     ASSERT_EQ(page->GetWidth(), 100);
     // Only the long text reaches the page: a row of W glyphs across it at y 10..30.
     const TRect ink = InkBox(*page);

@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,6 +101,15 @@ std::string RenderEps(const std::string& eps, int dpi) {
         RunCommand({"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dEPSCrop", "-sDEVICE=png16m",
                     "-r" + std::to_string(dpi), "-sOutputFile=" + png, eps});
     return result.ExitStatus == 0 && result.Output.empty() ? png : "";
+}
+
+std::unique_ptr<zan::platform::TBitmap> LoadRenderedPng(const std::string& path) {
+    auto bitmap = std::make_unique<zan::platform::TBitmap>();
+    if (path.empty())
+        ADD_FAILURE() << "the document was not rendered";
+    else
+        bitmap->LoadFromPngFile(path);
+    return bitmap;
 }
 
 TPdfInfo ReadPdfInfo(const std::string& pdf) {

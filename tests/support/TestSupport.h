@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <zanbarcode/platform/Bitmap.h>
 
 namespace zantest {
 
@@ -30,6 +33,9 @@ std::vector<std::string> ScanWithZbar(const std::string& path, const std::vector
 // Ghostscript. Each returns the PNG's path beside the document, or "" when the tool fails.
 std::string RenderPdfPage(const std::string& pdf, int dpi);
 std::string RenderEps(const std::string& eps, int dpi);
+// The PNG a document was rendered into; an empty bitmap, and a test failure, when the
+// document could not be rendered (Path is "").
+std::unique_ptr<zan::platform::TBitmap> LoadRenderedPng(const std::string& path);
 
 // What pdfinfo reports of a PDF file; Pages is 0 when pdfinfo cannot read it.
 struct TPdfInfo {

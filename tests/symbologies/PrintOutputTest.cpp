@@ -101,15 +101,6 @@ private:
     zan::TZanBarcodeRenderer FRenderer;
 };
 
-std::unique_ptr<TBitmap> LoadPng(const std::string& path) {
-    auto bitmap = std::make_unique<TBitmap>();
-    if (path.empty())
-        ADD_FAILURE() << "the document was not rendered";
-    else
-        bitmap->LoadFromPngFile(path);
-    return bitmap;
-}
-
 // Dark (bars), light (spaces and background) or neither (the caption and anti-aliased
 // pixels in between).
 enum class TShade { Dark, Light, Other };
@@ -229,7 +220,7 @@ TEST_P(PrintOutputTest, PdfReadsAsThePngAndKeepsItsBars) {
             if (dpi % PixelsPerInch == 0) {
                 EXPECT_EQ(zantest::ScanWithZbar(page, ZbarOptions), fromPng) << what << ", " << dpi << " dpi";
             }
-            ExpectSameBars(*LoadPng(page), drawing.Bitmap(), dpi / double{PixelsPerInch},
+            ExpectSameBars(*zantest::LoadRenderedPng(page), drawing.Bitmap(), dpi / double{PixelsPerInch},
                            what + ", " + std::to_string(dpi) + " dpi");
         }
     }
@@ -257,7 +248,7 @@ TEST_P(PrintOutputTest, EpsReadsAsThePng) {
     for (const int dpi : {300, 600}) {
         const std::string page = zantest::RenderEps(eps, dpi);
         EXPECT_EQ(zantest::ScanWithZbar(page, ZbarOptions), fromPng) << dpi << " dpi";
-        ExpectSameBars(*LoadPng(page), drawing.Bitmap(), dpi / double{PixelsPerInch},
+        ExpectSameBars(*zantest::LoadRenderedPng(page), drawing.Bitmap(), dpi / double{PixelsPerInch},
                        "EPS at " + std::to_string(dpi) + " dpi");
     }
 }
@@ -293,8 +284,8 @@ TEST(PrintOutputColorTest, BarsSpacesAndBackgroundKeepTheirColours) {
         drawing.Metafile().SaveToFile(pdf);
         drawing.Metafile().SaveToFile(eps);
         // One and a half and two device pixels a drawing pixel.
-        const auto pdfPage = LoadPng(zantest::RenderPdfPage(pdf, 450));
-        const auto epsPage = LoadPng(zantest::RenderEps(eps, 600));
+        const auto pdfPage = zantest::LoadRenderedPng(zantest::RenderPdfPage(pdf, 450));
+        const auto epsPage = zantest::LoadRenderedPng(zantest::RenderEps(eps, 600));
 
         EXPECT_EQ(bitmap.GetPixel(1, 1), back);
         EXPECT_EQ(pdfPage->GetPixel(1, 1), back) << symbology;

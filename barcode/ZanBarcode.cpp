@@ -296,6 +296,7 @@ namespace {
 // SaveToFile drawn in Bitmap, whose canvas measures the text.
 TZanPictureLayout SavePicture(const TZanBarcodePicture& picture, const std::string& fileName,
                               platform::TBitmap& bitmap, TZanFileSync sync) {
+    CheckedFileName(fileName);  // before the drawing, which may take long for nothing
     const std::optional<TZanPictureFormat> format = PictureFormatOfFile(fileName);
     if (!format)
         throw platform::EInOutError(

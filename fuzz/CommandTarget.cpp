@@ -33,7 +33,7 @@ namespace zanfuzz {
 namespace {
 
 constexpr std::size_t MaxArguments = 32;
-constexpr std::int64_t MaxDrawnPixels = std::int64_t{1} << 20;
+constexpr std::int64_t MaxDrawnPixels = std::int64_t{1} << 16;
 
 bool EndsWithPictureExtension(std::string_view argument) {
     for (const std::string_view extension : {".png", ".bmp", ".svg"}) {

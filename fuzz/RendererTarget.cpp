@@ -76,7 +76,7 @@ namespace platform = zan::platform;
 
 constexpr std::size_t MaxLines = 64;
 constexpr int MaxCanvasSide = 256;
-constexpr std::int64_t MaxDrawnPixels = std::int64_t{1} << 20;
+constexpr std::int64_t MaxDrawnPixels = std::int64_t{1} << 16;
 // Far beyond the 2^28 pixels that a bitmap holds.
 constexpr std::int64_t RefusedPixels = std::int64_t{1} << 30;
 // Growth of the peak memory that painting onto the script's small bitmap may cause.

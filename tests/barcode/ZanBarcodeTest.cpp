@@ -286,6 +286,11 @@ TEST(ZanBarcodePictureTest, FileNamesUpToTheSystemsLimitAreWritten) {
     const std::string withNul = dir + "/code" + std::string(3, '\0') + "128.svg";
     EXPECT_EQ(Failure([&] { picture.SaveToFile(withNul); }),
               "EInOutError: Cannot write the file '" + withNul + "': a file name cannot hold a NUL byte");
+    // The name is refused before anything is drawn: a caption the symbology rejects is
+    // not even looked at.
+    const TZanBarcodePicture rejected{.Symbology = "EAN 13", .Caption = "not digits", .Dpi = 300};
+    EXPECT_EQ(Failure([&] { rejected.SaveToFile(withNul); }),
+              "EInOutError: Cannot write the file '" + withNul + "': a file name cannot hold a NUL byte");
     EXPECT_EQ(Entries(dir), std::vector<std::string>{});
 }
 

@@ -19,6 +19,7 @@
 #include <zanbarcode/platform/Exception.h>
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/FuzzTargets.h"
+#include "fuzz/PixelChecks.h"
 
 namespace zanfuzz {
 
@@ -74,15 +75,6 @@ void RepairChunkChecksums(std::string& file) {
         const std::uint32_t crc = Crc(std::string_view(file).substr(at + 4, 4 + length));
         for (std::size_t i = 0; i < 4; ++i) file[at + 8 + length + i] = static_cast<char>(crc >> (24 - 8 * i));
     });
-}
-
-bool SamePicture(const zan::platform::TBitmap& a, const zan::platform::TBitmap& b) {
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight() || a.GetPixelsPerInch() != b.GetPixelsPerInch())
-        return false;
-    for (int y = 0; y < a.GetHeight(); ++y)
-        for (int x = 0; x < a.GetWidth(); ++x)
-            if (a.GetPixel(x, y) != b.GetPixel(x, y)) return false;
-    return true;
 }
 
 }  // namespace

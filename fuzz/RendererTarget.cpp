@@ -64,6 +64,7 @@
 #include <zanbarcode/symbologies/ZanBarcodeSymbologies.h>
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/FuzzTargets.h"
+#include "fuzz/PixelChecks.h"
 
 namespace zanfuzz {
 
@@ -494,7 +495,7 @@ private:
         }
         const TCanvasState before = TCanvasState::Of(*canvas);
         const bool onBitmap = canvas == &BitmapCanvas();
-        const std::vector<platform::TColor> pixels = onBitmap ? Pixels(FBitmap) : std::vector<platform::TColor>{};
+        const std::vector<platform::TColor> pixels = onBitmap ? PixelsOf(FBitmap) : std::vector<platform::TColor>{};
         const TRect bounds = renderer.GetBoundsRect();
         const zan::TZanBarcodeMargins& m = renderer.GetMargins();
         const std::int64_t prLeft = std::int64_t{bounds.Left} + m.GetLeft();
@@ -513,27 +514,12 @@ private:
         Check(PeakMemoryKilobytes() - peak <= MaxStepKilobytes, "a paint takes little memory");
         if (FFired == fired) {
             Check(TCanvasState::Of(*canvas) == before, "Paint leaves the canvas's drawing state as it found it");
-            if (onBitmap) {
-                const auto inside = [](std::int64_t x, std::int64_t y, std::int64_t l, std::int64_t t, std::int64_t r,
-                                       std::int64_t b) { return x >= l && x < r && y >= t && y < b; };
-                for (int y = 0; y < FBitmap.GetHeight(); ++y)
-                    for (int x = 0; x < FBitmap.GetWidth(); ++x)
-                        if (!inside(x, y, bounds.Left, bounds.Top, bounds.Right, bounds.Bottom) &&
-                            !inside(x, y, prLeft, prTop, prRight, prBottom))
-                            Check(
-                                FBitmap.GetPixel(x, y) == pixels[static_cast<std::size_t>(y) * FBitmap.GetWidth() + x],
-                                "Paint draws nothing outside the output and paint rectangles");
-            }
+            if (onBitmap)
+                Check(UnchangedOutside(FBitmap, pixels, {bounds.Left, bounds.Top, bounds.Right, bounds.Bottom},
+                                       {prLeft, prTop, prRight, prBottom}),
+                      "Paint draws nothing outside the output and paint rectangles");
         }
         if (failure) std::rethrow_exception(failure);
-    }
-
-    static std::vector<platform::TColor> Pixels(const platform::TBitmap& bitmap) {
-        std::vector<platform::TColor> pixels;
-        pixels.reserve(static_cast<std::size_t>(bitmap.GetWidth()) * bitmap.GetHeight());
-        for (int y = 0; y < bitmap.GetHeight(); ++y)
-            for (int x = 0; x < bitmap.GetWidth(); ++x) pixels.push_back(bitmap.GetPixel(x, y));
-        return pixels;
     }
 
     // The resolution a copy measures the code at: its target's, which the script makes

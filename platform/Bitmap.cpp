@@ -138,8 +138,8 @@ bool ReadPngHeader(const TPngReadStruct& reader, std::FILE* file, TPngImage& ima
     png_read_info(png, info);
     image.Width = png_get_image_width(png, info);
     image.Height = png_get_image_height(png, info);
-    image.PixelBytes = std::uint64_t{image.Width} * image.Height * png_get_bit_depth(png, info) *
-                       png_get_channels(png, info) / 8;
+    image.PixelBytes =
+        std::uint64_t{image.Width} * image.Height * png_get_bit_depth(png, info) * png_get_channels(png, info) / 8;
     png_uint_32 resolutionX = 0;
     png_uint_32 resolutionY = 0;
     int unit = PNG_RESOLUTION_UNKNOWN;
@@ -236,11 +236,14 @@ void TBitmapCanvas::DoTextRect(const TRect& rect, TPoint reference, const std::s
     if (clip.Right <= clip.Left || clip.Bottom <= clip.Top) return;
     if (opaque) DoFillRect(clip, ColorToRGB(GetBrush().GetColor()));
     const TColor ink = ColorToRGB(GetFont().GetColor());
-    RasterizeText(*GetFontEngine(), CurrentLogFont(), GetTextAlign(), clip, reference, text,
-                  [&](int x, int y, std::uint8_t coverage) {
-                      TColor& pixel = FBitmap.FPixels[static_cast<std::size_t>(y) * FBitmap.FWidth + x];
-                      pixel = BlendColor(pixel, ink, coverage);
-                  });
+    TColor* const pixels = FBitmap.FPixels.data();
+    const std::ptrdiff_t stride = FBitmap.FWidth;
+    RasterizeText(*GetFontEngine(), CurrentLogFont(), GetTextAlign(), clip, reference, text, [&](const TTextRun& run) {
+        ForEachTextPixel(run, [&](int x, int y, std::uint8_t coverage) {
+            TColor& pixel = pixels[y * stride + x];
+            pixel = BlendColor(pixel, ink, coverage);
+        });
+    });
 }
 
 // ---------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <limits>
 
 namespace zan::platform {
 
@@ -85,8 +86,23 @@ int QuarterTurns(std::int32_t escapement) {
     return static_cast<int>(((nearest % 4) + 4) % 4);
 }
 
-std::uint8_t Blend(std::uint8_t below, std::uint8_t ink, std::uint8_t coverage) {
-    return static_cast<std::uint8_t>((below * (255 - coverage) + ink * coverage + 127) / 255);
+// Indices Begin to End, End excluded.
+struct TIndexRange {
+    std::int64_t Begin;
+    std::int64_t End;
+};
+
+TIndexRange Intersect(const TIndexRange& a, const TIndexRange& b) {
+    return {std::max(a.Begin, b.Begin), std::min(a.End, b.End)};
+}
+
+// The indices i for which Start + i * Step lies in [Low, High), for a step of a turned
+// pixel: -1, 0 or 1.
+TIndexRange InsideRange(std::int64_t start, std::int64_t step, std::int64_t low, std::int64_t high) {
+    constexpr std::int64_t All = std::numeric_limits<std::int64_t>::max() / 4;
+    if (step == 0) return start >= low && start < high ? TIndexRange{-All, All} : TIndexRange{0, 0};
+    if (step > 0) return {low - start, high - start};
+    return {start - high + 1, start - low + 1};
 }
 
 }  // namespace
@@ -313,17 +329,12 @@ TTextPlacement PlaceTextBox(std::uint32_t textAlign, int width, int ascent, int 
     return box;
 }
 
-TColor BlendColor(TColor below, TColor ink, std::uint8_t coverage) {
-    if (coverage == 255) return ink;  // what the blend gives, without working it out
-    return RgbColor(Blend(RedOf(below), RedOf(ink), coverage), Blend(GreenOf(below), GreenOf(ink), coverage),
-                    Blend(BlueOf(below), BlueOf(ink), coverage));
-}
-
 void RasterizeText(TFontEngine& engine, const TLogFont& font, std::uint32_t textAlign, const TRect& clip,
-                   TPoint reference, std::string_view text, const TTextPixelProc& proc) {
+                   TPoint reference, std::string_view text, const TTextRunProc& proc) {
     if (clip.Right <= clip.Left || clip.Bottom <= clip.Top) return;
     const TFontMetrics metrics = engine.GetMetrics(font);
-    const TTextPlacement box = PlaceTextBox(textAlign, engine.GetTextWidth(font, text), metrics.Ascent, metrics.Descent);
+    const TTextPlacement box =
+        PlaceTextBox(textAlign, engine.GetTextWidth(font, text), metrics.Ascent, metrics.Descent);
     const int turns = QuarterTurns(font.Escapement);
 
     // Only what can show is rasterised: the clip rectangle, seen from the reference point
@@ -360,14 +371,19 @@ void RasterizeText(TFontEngine& engine, const TLogFont& font, std::uint32_t text
     for (int my = area.Top; my < area.Bottom; ++my) {
         const std::uint8_t* coverage =
             mask.Coverage.data() + std::int64_t{my - bounds.Top} * bounds.Width() + (area.Left - bounds.Left);
-        std::int64_t x = first.X + (my - area.Top) * across.X;
-        std::int64_t y = first.Y + (my - area.Top) * across.Y;
-        for (int mx = area.Left; mx < area.Right; ++mx, ++coverage, x += along.X, y += along.Y) {
-            if (*coverage == 0) continue;
-            // The window lies inside the clip rectangle; this guards the caller's pixels all the same.
-            if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
-            proc(static_cast<int>(x), static_cast<int>(y), *coverage);
-        }
+        const TTurnedPixel start{first.X + (my - area.Top) * across.X, first.Y + (my - area.Top) * across.Y};
+        // The window lies inside the clip rectangle; cutting each row to it guards the
+        // caller's pixels all the same.
+        const TIndexRange inside =
+            Intersect(Intersect({0, area.Width()}, InsideRange(start.X, along.X, clip.Left, clip.Right)),
+                      InsideRange(start.Y, along.Y, clip.Top, clip.Bottom));
+        if (inside.Begin >= inside.End) continue;
+        proc({.X = static_cast<int>(start.X + inside.Begin * along.X),
+              .Y = static_cast<int>(start.Y + inside.Begin * along.Y),
+              .StepX = static_cast<int>(along.X),
+              .StepY = static_cast<int>(along.Y),
+              .Coverage = coverage + inside.Begin,
+              .Count = static_cast<int>(inside.End - inside.Begin)});
     }
 }
 

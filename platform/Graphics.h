@@ -272,15 +272,44 @@ struct TTextPlacement {
 };
 TTextPlacement PlaceTextBox(std::uint32_t textAlign, int width, int ascent, int descent);
 
-// Receives one pixel of drawn text: device coordinates and the glyphs' coverage there, 1..255.
-using TTextPixelProc = std::function<void(int x, int y, std::uint8_t coverage)>;
+// One row of a drawn text's mask on the device: Count pixels, the first at (X, Y), each
+// next one (StepX, StepY) further on, as the text's turn has it, with the glyphs'
+// coverage of each, 0 (none) to 255 (all). Every pixel of a run lies inside the clip
+// rectangle that RasterizeText was given.
+struct TTextRun {
+    int X = 0;
+    int Y = 0;
+    int StepX = 0;
+    int StepY = 0;
+    const std::uint8_t* Coverage = nullptr;
+    int Count = 0;
+};
+// Receives the runs of a drawn text, a row of its mask at a time.
+using TTextRunProc = std::function<void(const TTextRun& run)>;
 // Rasterises Text as every raster device draws it: Font (its escapement taken in whole
 // quarter turns) placed by TextAlign at Reference and cut to Clip, which the device has
-// already cut to its pixels. Proc receives each covered pixel once.
+// already cut to its pixels. Proc receives each row of the mask that shows, once.
 void RasterizeText(TFontEngine& engine, const TLogFont& font, std::uint32_t textAlign, const TRect& clip,
-                   TPoint reference, std::string_view text, const TTextPixelProc& proc);
+                   TPoint reference, std::string_view text, const TTextRunProc& proc);
+
+// Hands each pixel of Run that the text covers to Visit(x, y, coverage), coverage 1..255.
+template <class Visit>
+void ForEachTextPixel(const TTextRun& run, Visit&& visit) {
+    int x = run.X;
+    int y = run.Y;
+    for (int i = 0; i < run.Count; ++i, x += run.StepX, y += run.StepY)
+        if (run.Coverage[i] != 0) visit(x, y, run.Coverage[i]);
+}
+
 // Ink laid over Below with Coverage (0 none, 255 all), each channel rounded to nearest.
-TColor BlendColor(TColor below, TColor ink, std::uint8_t coverage);
+inline TColor BlendColor(TColor below, TColor ink, std::uint8_t coverage) {
+    if (coverage == 255) return ink;  // what the blend gives, without working it out
+    const auto blend = [coverage](std::uint8_t under, std::uint8_t over) {
+        return static_cast<std::uint8_t>((under * (255 - coverage) + over * coverage + 127) / 255);
+    };
+    return RgbColor(blend(RedOf(below), RedOf(ink)), blend(GreenOf(below), GreenOf(ink)),
+                    blend(BlueOf(below), BlueOf(ink)));
+}
 
 // Converts an 8-bit Windows-1252 string to UTF-8.
 std::string Cp1252ToUtf8(std::string_view text);

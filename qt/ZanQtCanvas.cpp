@@ -71,19 +71,19 @@ void TQtCanvas::DoTextRect(const platform::TRect& rect, platform::TPoint referen
     QImage patch(clip.Width(), clip.Height(), QImage::Format_ARGB32);
     patch.fill(Qt::transparent);
     bool drawn = false;
+    const auto drawPixel = [&](int x, int y, std::uint8_t coverage) {
+        QRgb pixel;
+        if (exact) {
+            const platform::TColor blended = platform::BlendColor(FromQRgb(image->pixel(x, y)), ink, coverage);
+            pixel = qRgb(platform::RedOf(blended), platform::GreenOf(blended), platform::BlueOf(blended));
+        } else {
+            pixel = qRgba(qtInk.red(), qtInk.green(), qtInk.blue(), coverage);
+        }
+        patch.setPixel(x - clip.Left, y - clip.Top, pixel);
+        drawn = true;
+    };
     platform::RasterizeText(*GetFontEngine(), CurrentLogFont(), GetTextAlign(), clip, reference, text,
-                            [&](int x, int y, std::uint8_t coverage) {
-                                QRgb pixel;
-                                if (exact) {
-                                    const platform::TColor blended = platform::BlendColor(FromQRgb(image->pixel(x, y)), ink, coverage);
-                                    pixel = qRgb(platform::RedOf(blended), platform::GreenOf(blended),
-                                                 platform::BlueOf(blended));
-                                } else {
-                                    pixel = qRgba(qtInk.red(), qtInk.green(), qtInk.blue(), coverage);
-                                }
-                                patch.setPixel(x - clip.Left, y - clip.Top, pixel);
-                                drawn = true;
-                            });
+                            [&](const platform::TTextRun& run) { platform::ForEachTextPixel(run, drawPixel); });
     if (!drawn) return;
     FPainter->save();
     FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -1,8 +1,8 @@
 // Fuzz target: the zanbarcode command run in-process, one argument a line.
 //
 // The command runs in a scratch folder of its own, emptied after every run. An argument
-// that names a picture file (it ends in .png, .bmp or .svg, letter case ignored) has
-// its slashes turned into underscores, so that every file lands in that folder; font
+// that names a picture file (its extension is one of the command's formats, letter case
+// ignored) has its slashes turned into underscores, so that every file lands in that folder; font
 // names are kept to a few (see FewFontNames). A
 // PNG or BMP picture is drawn only when an SVG run of the same arguments shows that it
 // stays small; SVG pictures cost little at any size.
@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include <zanbarcode/barcode/ZanBarcode.h>
 #include <zanbarcode/platform/Bitmap.h>
 #include <zanbarcode/platform/Exception.h>
 #include "cli/ZanbarcodeCommand.h"
@@ -35,23 +36,15 @@ namespace {
 constexpr std::size_t MaxArguments = 32;
 constexpr std::int64_t MaxDrawnPixels = std::int64_t{1} << 16;
 
-bool EndsWithPictureExtension(std::string_view argument) {
-    for (const std::string_view extension : {".png", ".bmp", ".svg"}) {
-        if (argument.size() < extension.size()) continue;
-        const std::string_view tail = argument.substr(argument.size() - extension.size());
-        if (std::equal(tail.begin(), tail.end(), extension.begin(),
-                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
-            return true;
-    }
-    return false;
-}
+// Whether the command would take Argument as a picture file name, by its extension.
+bool NamesPicture(const std::string& argument) { return zan::PictureFormatOfFile(argument).has_value(); }
 
 std::vector<std::string> ArgumentsOf(std::string_view input) {
     std::vector<std::string> arguments;
     for (const std::string_view line : SplitLines(input)) {
         if (arguments.size() == MaxArguments) break;
         std::string argument(line);
-        if (EndsWithPictureExtension(argument)) std::replace(argument.begin(), argument.end(), '/', '_');
+        if (NamesPicture(argument)) std::replace(argument.begin(), argument.end(), '/', '_');
         constexpr std::string_view fontOption = "--font=";
         if (!arguments.empty() && arguments.back() == "--font") argument = FewFontNames(argument);
         if (argument.starts_with(fontOption))
@@ -61,10 +54,11 @@ std::vector<std::string> ArgumentsOf(std::string_view input) {
     return arguments;
 }
 
-// The same arguments with every picture file name ending in .svg instead.
+// The same arguments with every picture file name ending in .svg instead (every
+// format's extension has three letters).
 std::vector<std::string> AsSvg(std::vector<std::string> arguments) {
     for (std::string& argument : arguments)
-        if (EndsWithPictureExtension(argument)) argument.replace(argument.size() - 3, 3, "svg");
+        if (NamesPicture(argument)) argument.replace(argument.size() - 3, 3, "svg");
     return arguments;
 }
 

@@ -47,8 +47,7 @@ public:
 
     // Draws new random letters; the name, until the next call.
     const std::string& Next() {
-        static constexpr std::string_view Letters =
-            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+        static constexpr std::string_view Letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
         // One generator a thread, seeded once: workers draw names side by side without a lock.
         thread_local std::minstd_rand generator(std::random_device{}());
         std::uniform_int_distribution<std::size_t> letter(0, Letters.size() - 1);
@@ -76,21 +75,13 @@ int CreateTemporaryFile(const std::string& target, std::string& name) {
     return -1;
 }
 
-// The system reads a file name up to its first NUL byte: a name holding one would write
-// another file than the one named.
-const std::string& CheckedFileName(const std::string& target) {
-    if (target.find('\0') != std::string::npos)
-        throw platform::EInOutError("Cannot write the file '%s': a file name cannot hold a NUL byte", {target});
-    return target;
-}
-
 // A temporary file beside a target, put in its place by ReplaceTarget and removed
 // otherwise, so that nobody ever sees a half-written target. Every failure raises
 // EInOutError naming the target and the system's reason.
 class TReplacementFile {
 public:
     explicit TReplacementFile(const std::string& target)
-        : FTarget(CheckedFileName(target)), FFd(CreateTemporaryFile(target, FName)) {
+        : FTarget(platform::CheckFileName(target, "write")), FFd(CreateTemporaryFile(target, FName)) {
         if (FFd < 0) throw WriteError(FTarget);
     }
     ~TReplacementFile() {
@@ -294,9 +285,9 @@ void TZanBarcodePicture::CopyToBitmap(platform::TBitmap& bitmap) const {
 namespace {
 
 // SaveToFile drawn in Bitmap, whose canvas measures the text.
-TZanPictureLayout SavePicture(const TZanBarcodePicture& picture, const std::string& fileName,
-                              platform::TBitmap& bitmap, TZanFileSync sync) {
-    CheckedFileName(fileName);  // before the drawing, which may take long for nothing
+TZanPictureLayout SavePicture(const TZanBarcodePicture& picture, const std::string& fileName, platform::TBitmap& bitmap,
+                              TZanFileSync sync) {
+    platform::CheckFileName(fileName, "write");  // before the drawing, which may take long for nothing
     const std::optional<TZanPictureFormat> format = PictureFormatOfFile(fileName);
     if (!format)
         throw platform::EInOutError(
@@ -371,9 +362,7 @@ TZanPictureWriter::TZanPictureWriter(TZanFileSync sync) : FSync(sync) {
     FBitmap.GetCanvas().SetFontEngine(std::make_shared<platform::TFreeTypeFontEngine>());
 }
 
-TZanPictureLayout TZanPictureWriter::GetLayout(const TZanBarcodePicture& picture) {
-    return LayoutOn(picture, FBitmap);
-}
+TZanPictureLayout TZanPictureWriter::GetLayout(const TZanBarcodePicture& picture) { return LayoutOn(picture, FBitmap); }
 
 TZanPictureLayout TZanPictureWriter::SaveToFile(const TZanBarcodePicture& picture, const std::string& fileName) {
     return SavePicture(picture, fileName, FBitmap, FSync);

@@ -38,7 +38,7 @@ struct TFileCloser {
 using TFile = std::unique_ptr<std::FILE, TFileCloser>;
 
 TFile OpenFile(const std::string& fileName, const char* mode) {
-    TFile file(std::fopen(fileName.c_str(), mode));
+    TFile file(std::fopen(CheckFileName(fileName, mode[0] == 'r' ? "read" : "write").c_str(), mode));
     if (!file) throw EInOutError("Cannot open file \"%s\": %s", {fileName, std::string(std::strerror(errno))});
     return file;
 }

@@ -29,4 +29,10 @@ std::string Format(const std::string& format, std::initializer_list<TFormatArg> 
     return result;
 }
 
+const std::string& CheckFileName(const std::string& fileName, const char* verb) {
+    if (fileName.find('\0') != std::string::npos)
+        throw EInOutError("Cannot %s the file '%s': a file name cannot hold a NUL byte", {std::string(verb), fileName});
+    return fileName;
+}
+
 }  // namespace zan::platform

@@ -47,4 +47,9 @@ public:
     using Exception::Exception;
 };
 
+// Returns FileName, or raises EInOutError "Cannot <Verb> the file '<name>': a file name
+// cannot hold a NUL byte". The system reads a name up to its first NUL: such a name
+// would read or write another file than the one named.
+const std::string& CheckFileName(const std::string& fileName, const char* verb);
+
 }  // namespace zan::platform

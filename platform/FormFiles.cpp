@@ -623,8 +623,9 @@ private:
             try {
                 created.Component->Loaded();
             } catch (const Exception& e) {
-                if (!failure) failure = std::make_exception_ptr(
-                        EReadError("Line %d: %s", {std::int64_t{created.Line}, e.Message()}));
+                if (!failure)
+                    failure =
+                        std::make_exception_ptr(EReadError("Line %d: %s", {std::int64_t{created.Line}, e.Message()}));
             } catch (...) {
                 if (!failure) failure = std::current_exception();
             }
@@ -733,6 +734,7 @@ std::unique_ptr<TComponent> CreateComponentFromText(const std::string& text) {
 // Files
 
 void SaveComponentToFile(TComponent& root, const std::string& fileName) {
+    CheckFileName(fileName, "write");
     const std::string text = SaveComponentToText(root);
     const std::string temporary = fileName + ".tmp";
     {
@@ -754,7 +756,7 @@ void SaveComponentToFile(TComponent& root, const std::string& fileName) {
 }
 
 void LoadComponentFromFile(TComponent& root, const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
+    std::ifstream in(CheckFileName(fileName, "read"), std::ios::binary);
     if (!in) throw EInOutError("Cannot open %s", {fileName});
     std::string text;
     std::array<char, 4096> buffer{};

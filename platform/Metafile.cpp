@@ -320,6 +320,7 @@ std::string TMetafile::ToSvg() const {
 }
 
 void TMetafile::SaveToFile(const std::string& fileName) const {
+    CheckFileName(fileName, "write");  // before the document is made
     const std::string extension = LowerCaseExtension(fileName);
     if (extension == ".svg")
         WriteDocument(fileName, ToSvg());

@@ -748,6 +748,38 @@ TEST(BitmapFileTest, BrokenOrMissingPngRaisesEInOutError) {
     EXPECT_EQ(bitmap.GetWidth(), 2);  // a failed load leaves the bitmap alone
 }
 
+TEST(BitmapFileTest, NamesHoldingANulByteAreRefused) {
+    // The system would stop at the NUL and read or write the decoy instead.
+    const TTempFile decoy("decoy");
+    TBitmap other;
+    other.SetSize(1, 1);
+    other.SaveToPngFile(decoy.Path());
+    const std::string decoyBytes = decoy.Read();
+    TBitmap bitmap;
+    bitmap.SetSize(2, 2);
+    struct TCase {
+        std::string Extension;
+        bool Load;
+    };
+    for (const TCase& c : {TCase{".png", false}, TCase{".bmp", false}, TCase{".png", true}}) {
+        const std::string withNul = decoy.Path() + std::string(1, '\0') + c.Extension;
+        try {
+            if (c.Load)
+                bitmap.LoadFromPngFile(withNul);
+            else
+                bitmap.SaveToFile(withNul);
+            ADD_FAILURE() << "a name holding a NUL byte was taken: " << c.Extension;
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(e.Message(), std::string("Cannot ") + (c.Load ? "read" : "write") + " the file '" + withNul +
+                                       "': a file name cannot hold a NUL byte");
+        }
+    }
+    EXPECT_THROW(bitmap.SaveToPngFile(decoy.Path() + std::string(1, '\0')), EInOutError);
+    EXPECT_THROW(bitmap.SaveToBmpFile(decoy.Path() + std::string(1, '\0')), EInOutError);
+    EXPECT_EQ(decoy.Read(), decoyBytes);
+    EXPECT_EQ(bitmap.GetWidth(), 2);
+}
+
 TEST(BitmapFileTest, PngHelpersRebuildAKnownFile) {
     // The helpers above check out against Grey8, whose CRCs pngfix accepted.
     EXPECT_EQ(GreyPng(3, 1, Grey8Data), Grey8);

@@ -609,6 +609,28 @@ TEST_F(FormFilesTest, FilesRoundTripAndFailuresAreReported) {
     const std::string unreachable = (dir / "no-such-dir" / "Sample.zfm").string();
     EXPECT_THROW(SaveComponentToFile(*form, unreachable), EInOutError);
     EXPECT_FALSE(std::filesystem::exists(unreachable + ".tmp"));
+
+    // The system would stop at the NUL and write or read "Sample" instead.
+    const std::string withNul = file.substr(0, file.size() - 4) + std::string(1, '\0') + ".zfm";
+    const std::string decoy = "object Other: TSampleForm\nend\n";
+    std::ofstream((dir / "Sample").string()) << decoy;
+    for (const bool save : {true, false}) {
+        try {
+            if (save)
+                SaveComponentToFile(*form, withNul);
+            else
+                LoadComponentFromFile(copy, withNul);
+            ADD_FAILURE() << "a name holding a NUL byte was taken";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(e.Message(), std::string("Cannot ") + (save ? "write" : "read") + " the file '" + withNul +
+                                       "': a file name cannot hold a NUL byte");
+        }
+    }
+    EXPECT_EQ(copy.GetName(), "SampleForm1");
+    std::ifstream decoyFile((dir / "Sample").string());
+    std::ostringstream decoyText;
+    decoyText << decoyFile.rdbuf();
+    EXPECT_EQ(decoyText.str(), decoy);
     std::filesystem::remove_all(dir);
 }
 

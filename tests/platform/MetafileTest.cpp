@@ -394,6 +394,17 @@ TEST(MetafileTest, SaveToFileRefusesOtherExtensionsAndUnwritableFiles) {
         EXPECT_FALSE(std::filesystem::exists(directory / name)) << name;
     }
     EXPECT_THROW(metafile.SaveToFile((directory / "no such folder" / "x.svg").string()), EInOutError);
+    // The system would stop at the NUL and write "MetafileTest" instead.
+    for (const std::string extension : {".svg", ".pdf", ".eps"}) {
+        const std::string withNul = (directory / "MetafileTest").string() + std::string(1, '\0') + extension;
+        try {
+            metafile.SaveToFile(withNul);
+            ADD_FAILURE() << "a name holding a NUL byte was taken: " << extension;
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(e.Message(), "Cannot write the file '" + withNul + "': a file name cannot hold a NUL byte");
+        }
+        EXPECT_FALSE(std::filesystem::exists(directory / "MetafileTest")) << extension;
+    }
     try {
         metafile.SaveToFile("picture.png");
         FAIL() << "saved a metafile as PNG";

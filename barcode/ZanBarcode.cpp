@@ -34,6 +34,9 @@ platform::EInOutError WriteError(const std::string& target) {
     return platform::EInOutError("Cannot write the file '%s': %s", {target, std::string(std::strerror(errno))});
 }
 
+// As many tries at a temporary name as mkstemp makes before it gives up.
+constexpr int TemporaryNameAttempts = 100;
+
 // The temporary file beside Target: ".<name>-" and six random letters and digits, the
 // target's name shortened so that the temporary name stays within NAME_MAX whatever the
 // target's length (a target name of NAME_MAX bytes is valid and must be writable).
@@ -64,10 +67,8 @@ private:
 // that any new file gets (0666 less the umask, or the folder's default ACL), so that the
 // file needs no change of mode before it takes the target's name. Sets Name to it.
 int CreateTemporaryFile(const std::string& target, std::string& name) {
-    // As many tries as mkstemp makes before it gives up.
-    constexpr int Attempts = 100;
     TTemporaryName temporary(target);
-    for (int attempt = 0; attempt < Attempts; ++attempt) {
+    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
         name = temporary.Next();
         const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
@@ -75,18 +76,31 @@ int CreateTemporaryFile(const std::string& target, std::string& name) {
     return -1;
 }
 
-// A temporary file beside a target, put in its place by ReplaceTarget and removed
-// otherwise, so that nobody ever sees a half-written target. Every failure raises
-// EInOutError naming the target and the system's reason.
+// The name under which the system shows an open file to its process.
+std::string OpenFileName(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+// A new file without a name in Target's folder (O_TMPFILE), with the permissions of any
+// new file: it takes its name in one step, and a failure leaves nothing to remove. -1
+// where the file system has no such files, or the process cannot name them through /proc.
+int CreateUnnamedFile(const std::string& target) {
+    if (access("/proc/self/fd", X_OK) != 0) return -1;
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    return open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+// A file beside a target, put in its place by ReplaceTarget and removed otherwise, so
+// that nobody ever sees a half-written target. Every failure raises EInOutError naming
+// the target and the system's reason.
 class TReplacementFile {
 public:
     explicit TReplacementFile(const std::string& target)
-        : FTarget(platform::CheckFileName(target, "write")), FFd(CreateTemporaryFile(target, FName)) {
+        : FTarget(platform::CheckFileName(target, "write")), FFd(CreateUnnamedFile(target)) {
+        if (FFd < 0) FFd = CreateTemporaryFile(target, FName);
         if (FFd < 0) throw WriteError(FTarget);
     }
     ~TReplacementFile() {
         if (FFd >= 0) close(FFd);
-        if (!FReplaced) unlink(FName.c_str());
+        if (!FReplaced && !FName.empty()) unlink(FName.c_str());
     }
     TReplacementFile(const TReplacementFile&) = delete;
     TReplacementFile& operator=(const TReplacementFile&) = delete;
@@ -101,16 +115,50 @@ public:
     }
 
     void ReplaceTarget(TZanFileSync sync) {
-        // Flushed before the rename, so that a crash after it finds the bytes, not an empty file.
+        // Flushed before it takes the name, so that a crash after it finds the bytes, not an empty file.
         if (sync == TZanFileSync::EachFile && fsync(FFd) != 0) throw WriteError(FTarget);
-        if (close(std::exchange(FFd, -1)) != 0) throw WriteError(FTarget);
+        if (FName.empty()) {
+            // A new target: the unnamed file takes its name in one step.
+            if (Link(FTarget)) {
+                Close();
+                FReplaced = true;
+                return;
+            }
+            // A target that exists is replaced by a rename, as a named file would be.
+            NameTemporarily();
+        }
+        Close();
         if (std::rename(FName.c_str(), FTarget.c_str()) != 0) throw WriteError(FTarget);
         FReplaced = true;
     }
 
 private:
+    // Gives the unnamed file Name; false when a file of that name exists.
+    bool Link(const std::string& name) const {
+        if (linkat(AT_FDCWD, OpenFileName(FFd).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+        if (errno != EEXIST) throw WriteError(FTarget);
+        return false;
+    }
+
+    void NameTemporarily() {
+        TTemporaryName temporary(FTarget);
+        for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
+            const std::string& name = temporary.Next();
+            if (Link(name)) {
+                FName = name;
+                return;
+            }
+        }
+        errno = EEXIST;
+        throw WriteError(FTarget);
+    }
+
+    void Close() {
+        if (close(std::exchange(FFd, -1)) != 0) throw WriteError(FTarget);
+    }
+
     std::string FTarget;
-    std::string FName;  // before FFd, which CreateTemporaryFile makes along with it
+    std::string FName;  // a named file's, set before FFd is made; empty for an unnamed file
     int FFd;
     bool FReplaced = false;
 };

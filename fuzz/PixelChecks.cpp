@@ -23,6 +23,7 @@ bool SamePicture(const zan::platform::TBitmap& a, const zan::platform::TBitmap& 
 
 bool UnchangedOutside(const zan::platform::TBitmap& bitmap, const std::vector<zan::platform::TColor>& before,
                       const TWideRect& a, const TWideRect& b) {
+    if (before.size() != static_cast<std::size_t>(bitmap.GetWidth()) * bitmap.GetHeight()) return false;
     std::size_t index = 0;
     for (int y = 0; y < bitmap.GetHeight(); ++y)
         for (int x = 0; x < bitmap.GetWidth(); ++x, ++index)

@@ -24,7 +24,7 @@ struct TWideRect {
 };
 
 // Whether every pixel of Bitmap outside both rectangles is as in Before (PixelsOf an
-// earlier state of the same bitmap).
+// earlier state of the same bitmap); false when the bitmap's size has changed since.
 bool UnchangedOutside(const zan::platform::TBitmap& bitmap, const std::vector<zan::platform::TColor>& before,
                       const TWideRect& a, const TWideRect& b);
 

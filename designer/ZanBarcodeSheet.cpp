@@ -46,9 +46,12 @@ TBarcodeDesign::TBarcodeDesign(ZanBarcodeWidget& widget)
     selection.Add(&widget.control());
     platform::GetComponentProperties(selection, platform::tkProperties, FDesigner,
                                      [this](std::unique_ptr<platform::TPropertyEditor> editor) {
-                                         if (editor->GetName() == "SymbologyName") FName = std::move(editor);
-                                         else if (editor->GetName() == "Caption") FCaption = std::move(editor);
-                                         else if (editor->GetName() == "Symbology") FSymbology = std::move(editor);
+                                         if (editor->GetName() == "SymbologyName")
+                                             FName = std::move(editor);
+                                         else if (editor->GetName() == "Caption")
+                                             FCaption = std::move(editor);
+                                         else if (editor->GetName() == "Symbology")
+                                             FSymbology = std::move(editor);
                                      });
     // The editors were bound by zan::Register; a widget without them is a plugin fault.
     Q_ASSERT(FName && FCaption && FSymbology);
@@ -100,8 +103,7 @@ namespace {
 
 // Designer's property editor shows what the sheet now holds, and the form is to be saved.
 void Refresh(QDesignerFormEditorInterface* core, ZanBarcodeWidget* widget) {
-    if (QDesignerFormWindowInterface* form = QDesignerFormWindowInterface::findFormWindow(widget))
-        form->setDirty(true);
+    if (QDesignerFormWindowInterface* form = QDesignerFormWindowInterface::findFormWindow(widget)) form->setDirty(true);
     if (core != nullptr && core->propertyEditor() != nullptr && core->propertyEditor()->object() == widget)
         core->propertyEditor()->setObject(widget);
 }
@@ -134,8 +136,7 @@ QVariant ZanBarcodeSheet::property(int index) const {
         DesignerMetaEnum names(QStringLiteral("SymbologyName"), QString(), QString());
         const QStringList list = FDesign.Names();
         for (int position = 0; position < list.size(); ++position) names.addKey(position, list[position]);
-        return QVariant::fromValue(
-            PropertySheetEnumValue(static_cast<int>(list.indexOf(FDesign.Name(), 0)), names));
+        return QVariant::fromValue(PropertySheetEnumValue(static_cast<int>(list.indexOf(FDesign.Name(), 0)), names));
     }
     if (index == FCaption) return FWidget->caption();
     const QVariant value = QDesignerPropertySheet::property(index);
@@ -150,8 +151,10 @@ void ZanBarcodeSheet::setProperty(int index, const QVariant& value) {
         // Chosen or read from a form file, the name goes through the library's editor.
         const QString name = ChosenName(value);
         if (name != FDesign.Name()) {
+            FLeftSettings[FDesign.Name()] = FDesign.Settings();
             try {
                 FDesign.ChooseName(name, [this] { RemoveSettings(); });
+                RestoreLeftSettings();
             } catch (const std::exception& e) {
                 qWarning("ZanBarcodeWidget: %s", e.what());
                 ShowSettings();
@@ -161,8 +164,9 @@ void ZanBarcodeSheet::setProperty(int index, const QVariant& value) {
         return;
     }
     if (index == FCaption) {
-        const QString text = value.canConvert<PropertySheetStringValue>() ? value.value<PropertySheetStringValue>().value()
-                                                                           : value.toString();
+        const QString text = value.canConvert<PropertySheetStringValue>()
+                                 ? value.value<PropertySheetStringValue>().value()
+                                 : value.toString();
         // Checked once the events of the moment are done: a form file sets the caption
         // before the settings that it may need.
         QTimer::singleShot(0, FWidget, [this, text] {
@@ -195,7 +199,8 @@ bool ZanBarcodeSheet::reset(int index) {
 
 int ZanBarcodeSheet::addDynamicProperty(const QString& name, const QVariant& value) {
     const int shown = indexOf(name);
-    if (shown < 0 || !IsSetting(shown) || !isVisible(shown)) return QDesignerPropertySheet::addDynamicProperty(name, value);
+    if (shown < 0 || !IsSetting(shown) || !isVisible(shown))
+        return QDesignerPropertySheet::addDynamicProperty(name, value);
     setProperty(shown, value);
     return shown;
 }
@@ -219,6 +224,18 @@ void ZanBarcodeSheet::RemoveSettings() {
         removeDynamicProperty(index);
         FWidget->setProperty(name.constData(), QVariant());
     }
+}
+
+void ZanBarcodeSheet::RestoreLeftSettings() {
+    const auto left = FLeftSettings.find(FDesign.Name());
+    if (left == FLeftSettings.end()) return;
+    for (const auto& [name, value] : left->second) {
+        const int index = indexOf(name);
+        if (index >= 0 && IsSetting(index)) QDesignerPropertySheet::setProperty(index, value);
+    }
+    // The rows show what the symbology took.
+    ShowSettings();
+    Refresh(core(), FWidget);
 }
 
 void ZanBarcodeSheet::ShowSettings() {

@@ -2,16 +2,17 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include <QtDesigner/private/qdesigner_propertysheet_p.h>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <QtDesigner/QDesignerExtraInfoExtension>
 #include <QtDesigner/QExtensionFactory>
-#include <QtDesigner/private/qdesigner_propertysheet_p.h>
 
 #include <zanbarcode/platform/DesignIntf.h>
 
@@ -65,11 +66,15 @@ private:
     // The name that a value from the drop-down, a form file or an undo step stands for.
     QString ChosenName(const QVariant& value) const;
     void RemoveSettings();
+    // A symbology chosen again takes the settings it had when another was chosen in its
+    // place, so that undoing a change of symbology brings back what was there before.
+    void RestoreLeftSettings();
     void ShowSettings();
     bool IsSetting(int index) const;
 
     ZanBarcodeWidget* FWidget;
     TBarcodeDesign FDesign;
+    std::map<QString, std::vector<std::pair<QString, QVariant>>> FLeftSettings;  // by symbology name
     int FStoredName;
     int FCaption;
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <QtDesigner/private/qdesigner_utils_p.h>
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QUiLoader>
@@ -23,7 +24,6 @@
 #include <QtDesigner/QDesignerPropertySheetExtension>
 #include <QtDesigner/QDesignerWidgetFactoryInterface>
 #include <QtDesigner/QExtensionManager>
-#include <QtDesigner/private/qdesigner_utils_p.h>
 
 #include <zanbarcode/base/ZanBarcodeBase.h>
 #include <zanbarcode/controls/ZanBarcodeCtrls.h>
@@ -74,7 +74,8 @@ protected:
     // What dropping it from the widget box does: the factory makes the widget, the form
     // takes it in, the property editor shows it.
     ZanBarcodeWidget* DropBarcode() {
-        QWidget* widget = Core->widgetFactory()->createWidget(QStringLiteral("ZanBarcodeWidget"), FForm->mainContainer());
+        QWidget* widget =
+            Core->widgetFactory()->createWidget(QStringLiteral("ZanBarcodeWidget"), FForm->mainContainer());
         auto* barcode = qobject_cast<ZanBarcodeWidget*>(widget);
         if (barcode == nullptr) return nullptr;
         FForm->manageWidget(barcode);
@@ -143,6 +144,7 @@ TEST_F(ZanDesignerFormEditorTest, SettingsGroupFollowsTheChosenSymbologyAndItsUn
     ZanBarcodeWidget* barcode = DropBarcode();
     ASSERT_NE(barcode, nullptr);
     const QStringList code128 = SymbologyRows(barcode);
+    ZanBarcodeWidget fresh128;
     EXPECT_TRUE(code128.contains(QStringLiteral("symbologyName")));
     EXPECT_TRUE(code128.contains(QStringLiteral("Symbology.XDimension")));
     EXPECT_FALSE(code128.contains(QStringLiteral("Symbology.StartChar")));
@@ -156,7 +158,8 @@ TEST_F(ZanDesignerFormEditorTest, SettingsGroupFollowsTheChosenSymbologyAndItsUn
     ZanBarcodeWidget fresh;
     fresh.setSymbologyName(QStringLiteral("Codabar"));
     EXPECT_NE(fresh.symbologySetting(QStringLiteral("XDimension")).toDouble(), 13.0);
-    EXPECT_EQ(barcode->symbologySetting(QStringLiteral("XDimension")), fresh.symbologySetting(QStringLiteral("XDimension")));
+    EXPECT_EQ(barcode->symbologySetting(QStringLiteral("XDimension")),
+              fresh.symbologySetting(QStringLiteral("XDimension")));
     EXPECT_EQ(Sheet(barcode)->property(Sheet(barcode)->indexOf(QStringLiteral("Symbology.XDimension"))).toDouble(),
               fresh.symbologySetting(QStringLiteral("XDimension")).toDouble());
     const QStringList codabar = SymbologyRows(barcode);
@@ -173,17 +176,32 @@ TEST_F(ZanDesignerFormEditorTest, SettingsGroupFollowsTheChosenSymbologyAndItsUn
     Choose(barcode, QStringLiteral("Code 128"));
     EXPECT_EQ(SymbologyRows(barcode), code128);
 
-    // Undone step by step: Codabar again (from its defaults, as after every change of
-    // symbology), the start character as it was, Code 128.
+    // Undone step by step, each step bringing back what was there before it: Codabar
+    // with the start character it had, the start character as it was, Code 128 with the
+    // module width it had.
     FForm->commandHistory()->undo();
     EXPECT_EQ(barcode->symbologyName(), QStringLiteral("Codabar"));
     EXPECT_TRUE(SymbologyRows(barcode).contains(QStringLiteral("Symbology.StopChar")));
+    EXPECT_EQ(barcode->symbologySetting(QStringLiteral("StartChar")).toString(), QStringLiteral("C"));
+    EXPECT_EQ(sheet->property(sheet->indexOf(QStringLiteral("Symbology.StartChar")))
+                  .value<qdesigner_internal::PropertySheetStringValue>()
+                  .value(),
+              QStringLiteral("C"));
     FForm->commandHistory()->undo();
     EXPECT_EQ(barcode->symbologySetting(QStringLiteral("StartChar")).toString(), QStringLiteral("A"));
     FForm->commandHistory()->undo();
     EXPECT_EQ(barcode->symbologyName(), QStringLiteral("Code 128"));
     EXPECT_EQ(SymbologyRows(barcode), code128);
+    EXPECT_EQ(barcode->symbologySetting(QStringLiteral("XDimension")).toDouble(), 13.0);
+    FForm->commandHistory()->undo();
+    EXPECT_EQ(barcode->symbologySetting(QStringLiteral("XDimension")),
+              fresh128.symbologySetting(QStringLiteral("XDimension")));
     EXPECT_GE(sheet->indexOf(QStringLiteral("caption")), 0);
+
+    // Redone, Codabar comes back with the start character C once more.
+    for (int step = 0; step < 3; ++step) FForm->commandHistory()->redo();
+    EXPECT_EQ(barcode->symbologyName(), QStringLiteral("Codabar"));
+    EXPECT_EQ(barcode->symbologySetting(QStringLiteral("StartChar")).toString(), QStringLiteral("C"));
 }
 
 TEST_F(ZanDesignerFormEditorTest, SavedFormStoresThePlainNameAndLoadsBack) {
@@ -196,8 +214,9 @@ TEST_F(ZanDesignerFormEditorTest, SavedFormStoresThePlainNameAndLoadsBack) {
     QCoreApplication::processEvents();  // the caption is checked once the events of the moment are done
 
     const QString saved = FForm->contents();
-    EXPECT_TRUE(saved.contains(QStringLiteral("<property name=\"symbologyName\">\n"
-                                              "    <string notr=\"true\">Codabar</string>")))
+    EXPECT_TRUE(
+        saved.contains(QStringLiteral("<property name=\"symbologyName\">\n"
+                                      "    <string notr=\"true\">Codabar</string>")))
         << saved.toStdString();
     EXPECT_FALSE(saved.contains(QStringLiteral("<enum>Codabar"))) << saved.toStdString();
     // The caption and the settings are data too: no string of the form is for translators.

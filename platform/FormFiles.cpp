@@ -553,6 +553,11 @@ private:
             component->Loading();
             component->SetName(object.Name);
             component->SetParentComponent(&parent);
+            // The writer nests an object only in its parent: one that the object it
+            // stands in cannot take would be written elsewhere and read back otherwise.
+            if (&parent != &FRoot && component->GetParentComponent() != &parent)
+                throw Exception("%s, a %s, cannot be placed inside %s, a %s",
+                                {Label(*component), component->ClassName(), Label(parent), parent.ClassName()});
         } catch (const Exception& e) {
             Fail(object.Line, e.Message());
         }

@@ -523,6 +523,11 @@ const TBadFile BadFiles[] = {
      .message = "Line 7: A component named sample1 already exists"},
     {.body = "  object Sample.One: TSampleComponent\n  end\n",
      .message = "Line 5: 'Sample.One' is not a valid component name"},
+    // Nesting that the object cannot take: written back, it would stand elsewhere.
+    {.body = "  object Sample1: TSampleComponent\n    object Panel1: TSamplePanel\n    end\n  end\n",
+     .message = "Line 6: Panel1, a TSamplePanel, cannot be placed inside Sample1, a TSampleComponent"},
+    {.body = "  object Panel1: TSamplePanel\n    object Sample1: TSampleComponent\n    end\n  end\n",
+     .message = "Line 6: Sample1, a TSampleComponent, cannot be placed inside Panel1, a TSamplePanel"},
 };
 
 TEST_F(FormFilesTest, BadFilesLeaveAnExistingFormAsItWas) {

@@ -1,22 +1,12 @@
 #include <zanbarcode/barcode/ZanBarcode.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <span>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include <zanbarcode/platform/FontEngine.h>
@@ -28,146 +18,6 @@
 namespace zan {
 
 namespace {
-
-// "Cannot write the file '<target>': <the system's reason>", from errno.
-platform::EInOutError WriteError(const std::string& target) {
-    return platform::EInOutError("Cannot write the file '%s': %s", {target, std::string(std::strerror(errno))});
-}
-
-// As many tries at a temporary name as mkstemp makes before it gives up.
-constexpr int TemporaryNameAttempts = 100;
-
-// The temporary file beside Target: ".<name>-" and six random letters and digits, the
-// target's name shortened so that the temporary name stays within NAME_MAX whatever the
-// target's length (a target name of NAME_MAX bytes is valid and must be writable).
-class TTemporaryName {
-public:
-    explicit TTemporaryName(const std::string& target) {
-        const std::filesystem::path path(target);
-        const std::string name = path.filename().string().substr(0, NAME_MAX - 1 - 1 - RandomLength);
-        FName = (path.parent_path() / ("." + name + "-" + std::string(RandomLength, '0'))).string();
-    }
-
-    // Draws new random letters; the name, until the next call.
-    const std::string& Next() {
-        static constexpr std::string_view Letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-        // One generator a thread, seeded once: workers draw names side by side without a lock.
-        thread_local std::minstd_rand generator(std::random_device{}());
-        std::uniform_int_distribution<std::size_t> letter(0, Letters.size() - 1);
-        for (std::size_t i = FName.size() - RandomLength; i < FName.size(); ++i) FName[i] = Letters[letter(generator)];
-        return FName;
-    }
-
-private:
-    static constexpr std::size_t RandomLength = 6;
-    std::string FName;
-};
-
-// Creates a new file under a fresh temporary name beside Target, with the permissions
-// that any new file gets (0666 less the umask, or the folder's default ACL), so that the
-// file needs no change of mode before it takes the target's name. Sets Name to it.
-int CreateTemporaryFile(const std::string& target, std::string& name) {
-    TTemporaryName temporary(target);
-    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-        name = temporary.Next();
-        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
-// The name under which the system shows an open file to its process.
-std::string OpenFileName(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
-
-// A new file without a name in Target's folder (O_TMPFILE), with the permissions of any
-// new file: it takes its name in one step, and a failure leaves nothing to remove. -1
-// where the file system has no such files, or the process cannot name them through /proc.
-int CreateUnnamedFile(const std::string& target) {
-    if (access("/proc/self/fd", X_OK) != 0) return -1;
-    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
-    return open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-}
-
-// A file beside a target, put in its place by ReplaceTarget and removed otherwise, so
-// that nobody ever sees a half-written target. Every failure raises EInOutError naming
-// the target and the system's reason.
-class TReplacementFile {
-public:
-    explicit TReplacementFile(const std::string& target)
-        : FTarget(platform::CheckFileName(target, "write")), FFd(CreateUnnamedFile(target)) {
-        if (FFd < 0) FFd = CreateTemporaryFile(target, FName);
-        if (FFd < 0) throw WriteError(FTarget);
-    }
-    ~TReplacementFile() {
-        if (FFd >= 0) close(FFd);
-        if (!FReplaced && !FName.empty()) unlink(FName.c_str());
-    }
-    TReplacementFile(const TReplacementFile&) = delete;
-    TReplacementFile& operator=(const TReplacementFile&) = delete;
-
-    void Write(std::span<const std::byte> bytes) {
-        while (!bytes.empty()) {
-            const ssize_t written = write(FFd, bytes.data(), bytes.size());
-            if (written < 0 && errno == EINTR) continue;
-            if (written < 0) throw WriteError(FTarget);
-            bytes = bytes.subspan(static_cast<std::size_t>(written));
-        }
-    }
-
-    void ReplaceTarget(TZanFileSync sync) {
-        // Flushed before it takes the name, so that a crash after it finds the bytes, not an empty file.
-        if (sync == TZanFileSync::EachFile && fsync(FFd) != 0) throw WriteError(FTarget);
-        if (FName.empty()) {
-            // A new target: the unnamed file takes its name in one step.
-            if (Link(FTarget)) {
-                Close();
-                FReplaced = true;
-                return;
-            }
-            // A target that exists is replaced by a rename, as a named file would be.
-            NameTemporarily();
-        }
-        Close();
-        if (std::rename(FName.c_str(), FTarget.c_str()) != 0) throw WriteError(FTarget);
-        FReplaced = true;
-    }
-
-private:
-    // Gives the unnamed file Name; false when a file of that name exists.
-    bool Link(const std::string& name) const {
-        if (linkat(AT_FDCWD, OpenFileName(FFd).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
-        if (errno != EEXIST) throw WriteError(FTarget);
-        return false;
-    }
-
-    void NameTemporarily() {
-        TTemporaryName temporary(FTarget);
-        for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-            const std::string& name = temporary.Next();
-            if (Link(name)) {
-                FName = name;
-                return;
-            }
-        }
-        errno = EEXIST;
-        throw WriteError(FTarget);
-    }
-
-    void Close() {
-        if (close(std::exchange(FFd, -1)) != 0) throw WriteError(FTarget);
-    }
-
-    std::string FTarget;
-    std::string FName;  // a named file's, set before FFd is made; empty for an unnamed file
-    int FFd;
-    bool FReplaced = false;
-};
-
-void WriteFileInPlace(const std::string& target, std::span<const std::byte> bytes, TZanFileSync sync) {
-    TReplacementFile file(target);
-    file.Write(bytes);
-    file.ReplaceTarget(sync);
-}
 
 bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
     const auto lower = [](unsigned char c) { return std::tolower(c); };
@@ -357,19 +207,19 @@ TZanPictureLayout SavePicture(const TZanBarcodePicture& picture, const std::stri
                                          : *format == TZanPictureFormat::Pdf
                                              ? platform::PrintMetafile(metafile, platform::pfPdf)
                                              : platform::PrintMetafile(metafile, platform::pfEps);
-            WriteFileInPlace(fileName, std::as_bytes(std::span(document)), sync);
+            platform::ReplaceFile(fileName, std::as_bytes(std::span(document)), sync);
             break;
         }
         case TZanPictureFormat::Bmp: {
             drawing.Renderer().CopyToBitmap(bitmap);
             const std::vector<std::uint8_t> bmp = bitmap.SaveToBmpData();
-            WriteFileInPlace(fileName, std::as_bytes(std::span(bmp)), sync);
+            platform::ReplaceFile(fileName, std::as_bytes(std::span(bmp)), sync);
             break;
         }
         case TZanPictureFormat::Png: {
             drawing.Renderer().CopyToBitmap(bitmap);
             const std::vector<std::uint8_t> png = bitmap.SaveToPngData();
-            WriteFileInPlace(fileName, std::as_bytes(std::span(png)), sync);
+            platform::ReplaceFile(fileName, std::as_bytes(std::span(png)), sync);
             break;
         }
     }
@@ -391,17 +241,6 @@ TRect TZanBarcodePicture::Paint(platform::TCanvas& canvas, TPoint topLeft) const
     renderer.SetBounds(topLeft.X, topLeft.Y, layout.ImageWidth, layout.ImageHeight);
     renderer.Paint();
     return renderer.GetBoundsRect();
-}
-
-void SyncFileSystem(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw WriteError(path);
-    // Closed after the error is read, so that errno still tells why syncing failed.
-    const struct TCloser {
-        int Fd;
-        ~TCloser() { close(Fd); }
-    } closer{fd};
-    if (syncfs(fd) != 0) throw WriteError(path);
 }
 
 // A font engine of the writer's own, so that writers on several threads do not wait for

@@ -9,6 +9,7 @@
 
 #include <zanbarcode/base/ZanBarcodeBase.h>
 #include <zanbarcode/platform/Bitmap.h>
+#include <zanbarcode/platform/FileReplacement.h>
 #include <zanbarcode/platform/Graphics.h>
 
 namespace zan {
@@ -120,20 +121,9 @@ struct TZanBarcodePicture {
     TRect Paint(platform::TCanvas& canvas, TPoint topLeft) const;
 };
 
-// How a written file reaches the disk.
-enum class TZanFileSync {
-    // Each file is flushed to disk before it takes its name: after a system crash it is
-    // there whole or not at all. Costs a disk round trip a file (milliseconds).
-    EachFile,
-    // Files take their names unflushed; whoever writes many flushes them together with
-    // SyncFileSystem. Nobody sees a partial file still, but a system crash before that
-    // flush can leave files of the run empty.
-    Deferred,
-};
-
-// Flushes everything written to the file system that holds Path (syncfs). Raises
-// platform::EInOutError naming Path and the system's reason.
-void SyncFileSystem(const std::string& path);
+// How a written file reaches the disk (EachFile, or Deferred until SyncFileSystem).
+using TZanFileSync = platform::TFileSync;
+using platform::SyncFileSystem;
 
 // Writes picture after picture as TZanBarcodePicture::SaveToFile does, with one bitmap and
 // one font engine of its own, so that pixel buffers, faces and glyphs carry over from one

@@ -10,8 +10,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <span>
 
 #include <zanbarcode/platform/Exception.h>
+#include <zanbarcode/platform/FileReplacement.h>
 #include "platform/PngEncoder.h"
 
 namespace zan::platform {
@@ -37,24 +39,10 @@ struct TFileCloser {
 };
 using TFile = std::unique_ptr<std::FILE, TFileCloser>;
 
-TFile OpenFile(const std::string& fileName, const char* mode) {
-    TFile file(std::fopen(CheckFileName(fileName, mode[0] == 'r' ? "read" : "write").c_str(), mode));
+TFile OpenFileToRead(const std::string& fileName) {
+    TFile file(std::fopen(CheckFileName(fileName, "read").c_str(), "rb"));
     if (!file) throw EInOutError("Cannot open file \"%s\": %s", {fileName, std::string(std::strerror(errno))});
     return file;
-}
-
-// Writes a file through Write(FILE*), which returns false on failure. A file that could
-// not be written completely is closed and removed rather than left half written.
-template <class Write>
-void WriteFile(const std::string& fileName, Write write) {
-    TFile file = OpenFile(fileName, "wb");
-    std::string error;
-    const bool written = write(file.get(), error);
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
-        std::remove(fileName.c_str());
-        throw EInOutError("Cannot write file \"%s\": %s", {fileName, error.empty() ? "write error" : error});
-    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -325,9 +313,7 @@ void TBitmap::SaveToPngFile(const std::string& fileName) const {
     if (FWidth == 0 || FHeight == 0)
         throw EInOutError("Cannot save \"%s\": a PNG file cannot hold an empty bitmap", {fileName});
     const std::vector<std::uint8_t> data = SaveToPngData();
-    WriteFile(fileName, [&data](std::FILE* file, std::string&) {
-        return std::fwrite(data.data(), 1, data.size(), file) == data.size();
-    });
+    ReplaceFile(fileName, std::as_bytes(std::span(data)), TFileSync::EachFile);
 }
 
 std::vector<std::uint8_t> TBitmap::SaveToPngData() const {
@@ -338,16 +324,14 @@ std::vector<std::uint8_t> TBitmap::SaveToPngData() const {
 
 void TBitmap::SaveToBmpFile(const std::string& fileName) const {
     const std::vector<std::uint8_t> data = SaveToBmpData();
-    WriteFile(fileName, [&data](std::FILE* file, std::string&) {
-        return std::fwrite(data.data(), 1, data.size(), file) == data.size();
-    });
+    ReplaceFile(fileName, std::as_bytes(std::span(data)), TFileSync::EachFile);
 }
 
 void TBitmap::LoadFromPngFile(const std::string& fileName) {
     static_assert(MaxPngPixels <= MaxBitmapPixels);
     TPngImage image;
     {
-        const TFile file = OpenFile(fileName, "rb");
+        const TFile file = OpenFileToRead(fileName);
         TPngError error;
         const TPngReadStruct reader(error);
         const auto failure = [&fileName, &error] {

@@ -67,8 +67,9 @@ public:
     TColor GetPixel(int x, int y) const;
     void SetPixel(int x, int y, TColor color);
 
-    // Saves by the file's extension: ".png" or ".bmp" (letter case ignored);
-    // raises EInOutError for another extension or a file that cannot be written.
+    // Saves by the file's extension: ".png" or ".bmp" (letter case ignored), replacing the
+    // file in one step (ReplaceFile); raises EInOutError for another extension or a file
+    // that cannot be written, and then leaves the files as they were.
     void SaveToFile(const std::string& fileName) const;
     void SaveToPngFile(const std::string& fileName) const;
     void SaveToBmpFile(const std::string& fileName) const;

@@ -6,11 +6,12 @@
 #include <array>
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 #include <fstream>
+#include <span>
 #include <variant>
 #include <vector>
 
+#include <zanbarcode/platform/FileReplacement.h>
 #include <zanbarcode/platform/Forms.h>
 #include <zanbarcode/platform/Menus.h>
 
@@ -739,25 +740,8 @@ std::unique_ptr<TComponent> CreateComponentFromText(const std::string& text) {
 // Files
 
 void SaveComponentToFile(TComponent& root, const std::string& fileName) {
-    CheckFileName(fileName, "write");
     const std::string text = SaveComponentToText(root);
-    const std::string temporary = fileName + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            throw EInOutError("Cannot write %s", {fileName});
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, fileName, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        throw EInOutError("Cannot write %s", {fileName});
-    }
+    ReplaceFile(fileName, std::as_bytes(std::span(text)), TFileSync::EachFile);
 }
 
 void LoadComponentFromFile(TComponent& root, const std::string& fileName) {

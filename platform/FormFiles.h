@@ -88,8 +88,8 @@ void LoadComponentFromText(TComponent& root, const std::string& text);
 // into it; bad text raises EReadError and leaves nothing behind.
 std::unique_ptr<TComponent> CreateComponentFromText(const std::string& text);
 
-// The same for files. Saving writes a temporary file beside the target and renames it
-// into place, so a failure never leaves a half-written form; failures raise EInOutError.
+// The same for files. Saving replaces the file in one step (ReplaceFile), so a failure
+// never leaves a half-written form and touches no other file; failures raise EInOutError.
 void SaveComponentToFile(TComponent& root, const std::string& fileName);
 void LoadComponentFromFile(TComponent& root, const std::string& fileName);
 

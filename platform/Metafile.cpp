@@ -6,11 +6,12 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <numbers>
+#include <span>
 
 #include <zanbarcode/platform/Exception.h>
+#include <zanbarcode/platform/FileReplacement.h>
 #include <zanbarcode/platform/PrintSurface.h>
 
 namespace zan::platform {
@@ -262,20 +263,6 @@ std::string LowerCaseExtension(const std::string& fileName) {
     return extension;
 }
 
-// Writes a finished document; a file that could not be written completely is removed,
-// so that no truncated picture can pass for a complete one.
-void WriteDocument(const std::string& fileName, const std::string& document) {
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    if (!file) throw EInOutError("Cannot create the file '%s'", {fileName});
-    file.write(document.data(), static_cast<std::streamsize>(document.size()));
-    file.close();
-    if (!file) {
-        std::error_code ignored;
-        std::filesystem::remove(fileName, ignored);
-        throw EInOutError("Cannot write the file '%s'", {fileName});
-    }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -322,14 +309,16 @@ std::string TMetafile::ToSvg() const {
 void TMetafile::SaveToFile(const std::string& fileName) const {
     CheckFileName(fileName, "write");  // before the document is made
     const std::string extension = LowerCaseExtension(fileName);
+    std::string document;
     if (extension == ".svg")
-        WriteDocument(fileName, ToSvg());
+        document = ToSvg();
     else if (extension == ".pdf")
-        WriteDocument(fileName, PrintMetafile(*this, pfPdf));
+        document = PrintMetafile(*this, pfPdf);
     else if (extension == ".eps")
-        WriteDocument(fileName, PrintMetafile(*this, pfEps));
+        document = PrintMetafile(*this, pfEps);
     else
         throw EInOutError("Cannot save the metafile as '%s': only .svg, .pdf and .eps files are supported", {fileName});
+    ReplaceFile(fileName, std::as_bytes(std::span(document)), TFileSync::EachFile);
 }
 
 // ---------------------------------------------------------------------------------------

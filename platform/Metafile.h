@@ -56,8 +56,9 @@ public:
     // text-anchor and a rotate transform for turned text.
     std::string ToSvg() const;
     // Saves by the file's extension, letter case ignored: ".svg" (ToSvg), ".pdf" or
-    // ".eps" (a print page of the picture's physical size, see PrintSurface.h); raises
-    // EInOutError and then leaves no file behind.
+    // ".eps" (a print page of the picture's physical size, see PrintSurface.h), replacing
+    // the file in one step (ReplaceFile); raises EInOutError and then leaves the files as
+    // they were.
     void SaveToFile(const std::string& fileName) const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -592,6 +593,49 @@ TEST_F(FormFilesTest, TheRootMustBeOfTheFilesClassAndRegistered) {
             EXPECT_EQ(e.Message(), message);
         }
     }
+}
+
+TEST_F(FormFilesTest, SavingReplacesTheFileAloneAndTakesAnyValidName) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "zan-formfiles-replace-test";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::unique_ptr<TSampleForm> form = MakeSampleForm();
+    const auto read = [](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+
+    // A user's files beside the form, named as a writer's scratch file might be.
+    const std::filesystem::path file = dir / "Sample.zfm";
+    for (const char* neighbour : {"Sample.zfm.tmp", "Sample.zfm~", ".Sample.zfm"})
+        std::ofstream(dir / neighbour) << "keep me";
+    std::ofstream(file) << "an older form";
+    SaveComponentToFile(*form, file.string());
+    EXPECT_EQ(read(file), SampleFormText);
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        ++files;
+        if (entry.path() != file) {
+            EXPECT_EQ(read(entry.path()), "keep me") << entry.path();
+        }
+    }
+    EXPECT_EQ(files, 4U);
+
+    // The longest name the system takes is a name the form can be saved under.
+    const std::filesystem::path longest = dir / std::string(NAME_MAX, 'f');
+    SaveComponentToFile(*form, longest.string());
+    EXPECT_EQ(read(longest), SampleFormText);
+
+    try {
+        SaveComponentToFile(*form, (dir / "missing" / "Sample.zfm").string());
+        ADD_FAILURE() << "a form was saved into a missing folder";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message(),
+                  "Cannot write the file '" + (dir / "missing" / "Sample.zfm").string() + "': No such file or directory");
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(FormFilesTest, FilesRoundTripAndFailuresAreReported) {

@@ -1,7 +1,6 @@
 #include <zanbarcode/platform/FileReplacement.h>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,27 +36,32 @@ void WriteAll(int fd, std::span<const std::byte> bytes, const std::string& name)
 // As many links as the system follows in one name before it gives up (ELOOP).
 constexpr int MaxLinksFollowed = 40;
 
-// The file that Target names, symbolic links followed, even to a file still to be made:
-// the file a link points to is replaced, and the link stays a link.
-std::string LinkedFile(const std::string& target) {
-    std::filesystem::path file(target);
+// The file that a name stands for, symbolic links followed, even to a file still to be
+// made: the file a link points to is replaced, and the link stays a link.
+struct TNamedFile {
+    std::filesystem::path Path;
+    // A device, a pipe or a socket: no file can take its place, so it takes the bytes itself.
+    bool Special = false;
+};
+
+// One lstat for a name that is no link, which is nearly every name.
+TNamedFile NamedFile(const std::string& target) {
+    TNamedFile file{target};
     std::error_code error;
-    for (int links = 0; std::filesystem::is_symlink(file, error); ++links) {
+    std::filesystem::file_status status = std::filesystem::symlink_status(file.Path, error);
+    for (int links = 0; std::filesystem::is_symlink(status); ++links) {
         if (links == MaxLinksFollowed) {
             errno = ELOOP;
             throw WriteError(target);
         }
-        const std::filesystem::path next = std::filesystem::read_symlink(file, error);
+        const std::filesystem::path next = std::filesystem::read_symlink(file.Path, error);
         if (error) break;
-        file = next.is_absolute() ? next : file.parent_path() / next;
+        file.Path = next.is_absolute() ? next : file.Path.parent_path() / next;
+        status = std::filesystem::symlink_status(file.Path, error);
     }
-    return file.string();
-}
-
-// A device, a pipe or a socket: no file can take its place, so it takes the bytes itself.
-bool IsSpecialFile(const std::string& file) {
-    struct stat status {};
-    return stat(file.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
+    file.Special = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+                   !std::filesystem::is_directory(status);
+    return file;
 }
 
 void WriteIntoSpecialFile(const std::string& target, const std::string& file, std::span<const std::byte> bytes) {
@@ -199,12 +203,12 @@ private:
 }  // namespace
 
 void ReplaceFile(const std::string& fileName, std::span<const std::byte> bytes, TFileSync sync) {
-    const std::string file = LinkedFile(CheckFileName(fileName, "write"));
-    if (IsSpecialFile(file)) {
-        WriteIntoSpecialFile(fileName, file, bytes);
+    const TNamedFile file = NamedFile(CheckFileName(fileName, "write"));
+    if (file.Special) {
+        WriteIntoSpecialFile(fileName, file.Path.string(), bytes);
         return;
     }
-    TReplacementFile replacement(fileName, file);
+    TReplacementFile replacement(fileName, file.Path.string());
     replacement.Write(bytes);
     replacement.ReplaceTarget(sync);
 }
